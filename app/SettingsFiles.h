@@ -1,0 +1,29 @@
+#pragma once
+// The small text files in sys/ below the working directory.
+#include <QString>
+#include <QStringList>
+
+namespace SettingsFiles {
+QString SetRcPath();   // sys/set.rc  last-used port, baud rate, parity word
+QString Set2RcPath();  // sys/set2.rc start-up switches
+QString TmRcPath();    // sys/tm.rc   timer intervals
+QString IconPath();    // sys/kv.ic   window icon
+
+// The first `count` lines of a file, always `count` strings: missing lines (or a missing file)
+// read as empty. Lines end in LF or CR LF; a line that is not valid UTF-8 is taken as GB18030.
+QStringList ReadLines(const QString& path, int count);
+
+// Replaces the whole content of an existing file with `lines`, UTF-8 and CR LF, through a
+// temporary file and a rename. Does nothing (returns false) when the file does not exist.
+bool RewriteLines(const QString& path, const QStringList& lines);
+
+// The leading number of a text: blanks skipped, optional sign, digits, optional fraction.
+// 0 when the text does not start with a number.
+double LeadingNumber(const QString& text);
+
+// Interval of a tm.rc line: the leading number of columns 12 to 16 (counting from 1).
+int IntervalOfTmLine(const QString& line);
+
+// The first six tm.rc intervals, index 0 holding line 1.
+QList<int> ReadIntervals();
+}  // namespace SettingsFiles

@@ -1,0 +1,36 @@
+#include "app/StartUp.h"
+
+#include <cmath>
+
+#include "app/SettingsFiles.h"
+#include "app/Switches.h"
+#include "app/TextTable.h"
+
+QString TranslateParityWord(const QString& word) {
+    if (word == "无校验" || word == "None") return Tt(TextKey::ParityNone);
+    if (word == "奇校验" || word == "Odd") return Tt(TextKey::ParityOdd);
+    if (word == "偶校验" || word == "Even") return Tt(TextKey::ParityEven);
+    return word;
+}
+
+void RunStartUp() {
+    StartupSwitches& switches = Switches();
+    switches = StartupSwitches{};
+    QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 3);
+    const QStringList startup = SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3);
+
+    const double mode = SettingsFiles::LeadingNumber(startup[0]);
+    // Below 5 counts, rounded half to even; anything else is mode 0.
+    if (mode < 5) switches.FeatureMode = static_cast<int>(std::nearbyint(mode));
+    switches.FullSerialLists = SettingsFiles::LeadingNumber(startup[1]) == 1 ? 1 : 0;
+    switches.EnglishUi = SettingsFiles::LeadingNumber(startup[2]) == 1 ? 1 : 0;
+    switches.ComboLeft = switches.EnglishUi ? 1320 : 960;
+    TextTable::Fill(switches.EnglishUi == 1);
+
+    serial[2] = TranslateParityWord(serial[2]);
+    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), serial);
+    SettingsFiles::RewriteLines(SettingsFiles::Set2RcPath(),
+                                {QString::number(switches.FeatureMode),
+                                 QString::number(switches.FullSerialLists),
+                                 QString::number(switches.EnglishUi)});
+}

@@ -1,0 +1,216 @@
+#include "link/CommPanel.h"
+
+#include <QGridLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "app/SettingsFiles.h"
+#include "app/Switches.h"
+#include "app/TextTable.h"
+#include "link/SerialPort.h"
+
+Lamp::Lamp(QWidget* parent) : QWidget(parent) { setFixedSize(22, 22); }
+
+void Lamp::SetColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+void Lamp::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::darkGray, 1));
+    painter.setBrush(color_);
+    painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+}
+
+QString& PortSettings() {
+    static QString settings;
+    return settings;
+}
+
+QString& ParityLetter() {
+    static QString letter;
+    return letter;
+}
+
+void NameControl(QWidget* widget, const QString& name) {
+    widget->setObjectName(name);
+    widget->setAccessibleDescription(name);
+}
+
+void FillAddressList(QComboBox* list) {
+    list->clear();
+    for (int address = 1; address <= 254; ++address) list->addItem(QString::number(address));
+    list->setCurrentIndex(0);
+    list->setEditText(QStringLiteral("1"));
+}
+
+QComboBox* MakeAddressList(int index, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    NameControl(list, QStringLiteral("Combo_Addr(%1)").arg(index));
+    FillAddressList(list);
+    return list;
+}
+
+namespace {
+QComboBox* MakeList(const QString& name, bool editable, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setEditable(editable);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setMinimumWidth(110);
+    NameControl(list, name);
+    return list;
+}
+
+QLabel* MakeLabel(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    NameControl(label, name);
+    return label;
+}
+
+QLineEdit* MakeTextBox(const QString& name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setReadOnly(true);
+    box->setMinimumWidth(360);
+    NameControl(box, name);
+    return box;
+}
+}  // namespace
+
+CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
+    Frame1 = new QGroupBox(this);
+    NameControl(Frame1, "Frame1");
+    grid_ = new QGridLayout(Frame1);
+    Label1 = MakeLabel("Label1", Frame1);
+    Label2 = MakeLabel("Label2", Frame1);
+    Label3 = MakeLabel("Label3", Frame1);
+    Label4 = MakeLabel("Label4", Frame1);
+    Label5 = MakeLabel("Label5", Frame1);
+    // Every list is editable: a technician may type a port path or a baud rate not listed.
+    Combo1 = MakeList("Combo1", true, Frame1);
+    Combo2 = MakeList("Combo2", true, Frame1);
+    Combo3 = MakeList("Combo3", true, Frame1);
+    Combo4 = MakeList("Combo4", true, Frame1);
+    Combo5 = MakeList("Combo5", true, Frame1);
+    Command_Port = new QPushButton(Frame1);
+    NameControl(Command_Port, "Command_Port");
+    Shape1 = new Lamp(Frame1);
+    NameControl(Shape1, "Shape1");
+    QLabel* labels[] = {Label1, Label2, Label3, Label4, Label5};
+    QComboBox* lists[] = {Combo1, Combo2, Combo3, Combo4, Combo5};
+    for (int row = 0; row < 5; ++row) {
+        grid_->addWidget(labels[row], row, 0);
+        grid_->addWidget(lists[row], row, 1);
+    }
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(Command_Port, 1);
+    portRow->addWidget(Shape1);
+    grid_->addLayout(portRow, 5, 0, 1, 2);
+
+    Label13 = MakeLabel("Label13", this);
+    Label14 = MakeLabel("Label14", this);
+    Label19 = MakeLabel("Label19", this);
+    Text_Send = MakeTextBox("Text_Send", this);
+    Text_Receive = MakeTextBox("Text_Receive", this);
+    Text_Message = MakeTextBox("Text_Message", this);
+    auto* texts = new QGridLayout;
+    QLabel* textLabels[] = {Label13, Label14, Label19};
+    QLineEdit* boxes[] = {Text_Send, Text_Receive, Text_Message};
+    for (int row = 0; row < 3; ++row) {
+        texts->addWidget(textLabels[row], row, 0);
+        texts->addWidget(boxes[row], row, 1);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Frame1);
+    layout->addLayout(texts);
+}
+
+void CommPanel::AddRow(QLabel* label, QWidget* field) {
+    const int row = grid_->rowCount();
+    grid_->addWidget(label, row, 0);
+    grid_->addWidget(field, row, 1);
+}
+
+void CommPanel::Load() {
+    grid_->setColumnMinimumWidth(0, ComboLeftPixels());
+    Frame1->setTitle(Tt(TextKey::FrameComm));
+    Label1->setText(Tt(TextKey::LabelPort));
+    Label2->setText(Tt(TextKey::LabelBaud));
+    Label3->setText(Tt(TextKey::LabelParity));
+    Label4->setText(Tt(TextKey::LabelDataBits));
+    Label5->setText(Tt(TextKey::LabelStopBits));
+    Label13->setText(Tt(TextKey::LabelSendData));
+    Label14->setText(Tt(TextKey::LabelReceiveData));
+    Label19->setText(Tt(TextKey::LabelCommStatus));
+    Command_Port->setText(Tt(TextKey::CaptionPortOpen));
+    Shape1->SetColor(Qt::black);
+
+    const QStringList saved = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 3);
+    Combo1->clear();
+    for (int port = 1; port <= 20; ++port) Combo1->addItem(QStringLiteral("COM%1").arg(port));
+    Combo2->clear();
+    if (Switches().FullSerialLists == 1)
+        Combo2->addItems({"1200", "2400", "4800", "9600", "14400", "19200", "28800", "38400",
+                          "57600", "115200"});
+    else
+        Combo2->addItems({"4800", "9600", "19200", "38400"});
+    Combo3->clear();
+    Combo3->addItem(Tt(TextKey::ParityNone));
+    if (Switches().FullSerialLists == 1) Combo3->addItem(Tt(TextKey::ParityOdd));
+    Combo3->addItem(Tt(TextKey::ParityEven));
+    Combo4->clear();
+    Combo5->clear();
+    Combo4->setEnabled(false);
+    Combo5->setEnabled(false);
+
+    const QString portLine = saved[0].trimmed();
+    const int port = static_cast<int>(SettingsFiles::LeadingNumber(portLine));
+    Combo1->setCurrentIndex(port >= 1 && port <= 20 ? port - 1 : -1);
+    Combo1->setEditText(QStringLiteral("COM") + (portLine.isEmpty() ? QString() : QString::number(port)));
+    Combo2->setEditText(saved[1]);
+    Combo3->setEditText(saved[2]);
+    Combo4->setEditText(QStringLiteral("8"));
+    Combo5->setEditText(QStringLiteral("1"));
+    ShowPortState(false);
+}
+
+void CommPanel::BuildSettings() {
+    const QString parity = Combo3->currentText();
+    if (parity == Tt(TextKey::ParityNone))
+        ParityLetter() = "N";
+    else if (parity == Tt(TextKey::ParityOdd))
+        ParityLetter() = "O";
+    else if (parity == Tt(TextKey::ParityEven))
+        ParityLetter() = "E";
+    PortSettings() = Combo2->currentText() + "," + ParityLetter() + "," + Combo4->currentText() +
+                     "," + Combo5->currentText();
+}
+
+bool CommPanel::OpenFromLists() {
+    BuildSettings();
+    return SerialPort::OpenPort(Combo1->currentText(), PortSettings());
+}
+
+void CommPanel::ShowPortState(bool open) {
+    Combo1->setEnabled(!open);
+    Combo2->setEnabled(!open);
+    Combo3->setEnabled(!open);
+    Command_Port->setText(Tt(open ? TextKey::CaptionPortClose : TextKey::CaptionPortOpen));
+    Shape1->SetColor(open ? QColor(0, 255, 0) : QColor(0, 0, 0));
+    Shape1->repaint();
+}
+
+bool CommPanel::PortOpen() const { return Command_Port->text() == Tt(TextKey::CaptionPortClose); }
+
+void CommPanel::SaveSettings() const {
+    // The position counts only when the text is still that item: a typed port name saves 0.
+    int position = Combo1->currentIndex() + 1;
+    if (position > 0 && Combo1->itemText(position - 1) != Combo1->currentText()) position = 0;
+    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(),
+                                {QString::number(position), Combo2->currentText(),
+                                 Combo3->currentText()});
+}

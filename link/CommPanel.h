@@ -1,0 +1,69 @@
+#pragma once
+// The communication panel every work window carries: port and line-setting lists, the port
+// button with its lamp, and the boxes showing the last request, reply and status.
+#include <QColor>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+// The round status lamp: black while the port is closed, green while open.
+class Lamp : public QWidget {
+    Q_OBJECT
+public:
+    explicit Lamp(QWidget* parent);
+    void SetColor(const QColor& color);
+    QColor Color() const { return color_; }
+    QSize sizeHint() const override { return {22, 22}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QColor color_ = Qt::black;
+};
+
+// The settings string last built ("9600,N,8,1") and its parity letter, shared by all windows.
+QString& PortSettings();
+QString& ParityLetter();
+
+// Gives a control the name the tests and the accessibility bus know it by.
+void NameControl(QWidget* widget, const QString& name);
+
+// An editable address list "Combo_Addr(index)" holding 1..254, text "1".
+QComboBox* MakeAddressList(int index, QWidget* parent);
+void FillAddressList(QComboBox* list);
+
+class CommPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit CommPanel(QWidget* parent);
+
+    // Captions, set.rc texts and list contents, as a window's load step sets them.
+    void Load();
+    // ParityLetter from the parity list (kept when no word matches), then PortSettings.
+    void BuildSettings();
+    // Builds the settings and opens the port named in Combo1. True when open.
+    bool OpenFromLists();
+    // The panel's look for an open or closed port: lists, caption, lamp.
+    void ShowPortState(bool open);
+    // The port is open when its button says so.
+    bool PortOpen() const;
+    // set.rc: selected port position + 1 (0 when none), baud text, parity text.
+    void SaveSettings() const;
+    // Adds a label and list as one more row of the settings frame (the address list).
+    void AddRow(QLabel* label, QWidget* field);
+
+    QGroupBox* Frame1;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
+    QComboBox *Combo1, *Combo2, *Combo3, *Combo4, *Combo5;
+    QPushButton* Command_Port;
+    Lamp* Shape1;
+    QLabel *Label13, *Label14, *Label19;
+    QLineEdit *Text_Send, *Text_Receive, *Text_Message;
+
+private:
+    class QGridLayout* grid_;
+};

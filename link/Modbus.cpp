@@ -1,0 +1,119 @@
+#include "link/Modbus.h"
+
+Frame AppendCrc16(const uint8_t* body, int n) {
+    Frame out;
+    out.reserve(n + 3);
+    uint8_t lo = 0xFF, hi = 0xFF;
+    for (int i = 0; i <= n; ++i) {
+        out.push_back(body[i]);
+        lo ^= body[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            const bool hiLow = hi & 1, loLow = lo & 1;
+            hi >>= 1;
+            lo >>= 1;
+            if (hiLow) lo |= 0x80;
+            if (loLow) {
+                hi ^= 0xA0;
+                lo ^= 0x01;
+            }
+        }
+    }
+    out.push_back(lo);
+    out.push_back(hi);
+    return out;
+}
+
+uint16_t Crc16(const uint8_t* bytes, size_t count) {
+    if (count == 0) return 0xFFFF;
+    const Frame framed = AppendCrc16(bytes, static_cast<int>(count) - 1);
+    return static_cast<uint16_t>(framed[count] | (framed[count + 1] << 8));
+}
+
+int HexDigitValue(const QString& text) {
+    if (text.isEmpty()) return -1;
+    const QChar c = text[0];
+    if (c >= '0' && c <= '9') return c.unicode() - '0';
+    if (c >= 'a' && c <= 'f') return c.unicode() - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c.unicode() - 'A' + 10;
+    return -1;
+}
+
+QString SentTextOf(const Frame& frame) {
+    QString text;
+    text.reserve(static_cast<int>(frame.size()) * 3);
+    for (uint8_t byte : frame)
+        text += QStringLiteral("%1 ").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    return text;
+}
+
+QString FormatReceivedHex(const QString& hex) {
+    QString text;
+    for (int i = 0; i < hex.size(); ++i) {
+        const QChar c = hex[i];
+        if (c == ']') {
+            text += "<ACK>";
+        } else if (c == '[') {
+            text += "<NAK>";
+        } else if (c < '0') {
+            text += c == '\r' ? QStringLiteral("<CR>") : c == '\n' ? QStringLiteral("<LF>") : "@";
+        } else {
+            text += c;
+        }
+        if ((i + 1) % 2 == 0) text += ' ';
+    }
+    return text;
+}
+
+Frame BytesOfText(const QString& text) {
+    Frame bytes;
+    int pending = -1;
+    for (const QChar c : text) {
+        const int value = HexDigitValue(QString(c));
+        if (value < 0) continue;
+        if (pending < 0) {
+            pending = value;
+        } else {
+            bytes.push_back(static_cast<uint8_t>(pending * 16 + value));
+            pending = -1;
+        }
+    }
+    return bytes;
+}
+
+bool ReplyAccepted(const QString& receivedText, const QString& sentText, int expectedBytes) {
+    if (receivedText.size() != 3 * expectedBytes) return false;
+    if (receivedText.left(6) != sentText.left(6) || sentText.size() < 6) return false;
+    const Frame bytes = BytesOfText(receivedText);
+    if (static_cast<int>(bytes.size()) != expectedBytes || expectedBytes < 3) return false;
+    const uint16_t crc = Crc16(bytes.data(), bytes.size() - 2);
+    return bytes[bytes.size() - 2] == (crc & 0xFF) && bytes[bytes.size() - 1] == (crc >> 8);
+}
+
+int RegisterOfReply(const QString& receivedText, int k) {
+    const int at = 9 + 6 * k;  // position 10 + 6k counted from 1
+    if (receivedText.size() < at + 5) return 0;
+    int value = 0;
+    for (int offset : {0, 1, 3, 4}) {
+        const int digit = HexDigitValue(receivedText.mid(at + offset, 1));
+        value = value * 16 + (digit < 0 ? 0 : digit);
+    }
+    return value;
+}
+
+std::optional<uint8_t> ParseAddressText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > 9) return std::nullopt;
+    for (QChar c : trimmed)
+        if (c < '0' || c > '9') return std::nullopt;
+    const int value = trimmed.toInt();
+    if (value > 255) return std::nullopt;
+    return static_cast<uint8_t>(value);
+}
+
+Frame ReadRequest(uint8_t address, uint8_t function, int start, int count) {
+    return {address, function, HighByte(start), LowByte(start), HighByte(count), LowByte(count)};
+}
+
+Frame WriteRegisterRequest(uint8_t address, int reg, int value) {
+    return {address, 0x06, HighByte(reg), LowByte(reg), HighByte(value), LowByte(value)};
+}

@@ -1,0 +1,155 @@
+#include "link/SerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cerrno>
+
+#include "app/Platform.h"
+#include "app/TextTable.h"
+#include "link/SerialLineSettings.h"
+
+namespace SerialPort {
+namespace {
+int portFd = -1;
+std::array<uint8_t, 256> buffer{};
+
+// Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
+constexpr int kReadCount = 255;
+constexpr int kReadTotalMs = kReadCount * 1 + 1;
+constexpr int kReadIntervalMs = 20;
+// Write time-out: 1 ms per byte plus 10 ms.
+constexpr int kWriteConstantMs = 10;
+
+void Fail(const QString& message) {
+    if (portFd >= 0) ::close(portFd);
+    portFd = -1;
+    ShowMessage(message);
+}
+
+int RemainingMs(const QElapsedTimer& clock, int limitMs) {
+    return static_cast<int>(qMax<qint64>(0, limitMs - clock.elapsed()));
+}
+}  // namespace
+
+std::array<uint8_t, 256>& PortBuffer() { return buffer; }
+
+bool IsOpen() { return portFd >= 0; }
+
+QString DevicePath(const QString& name) {
+    if (name.contains('/')) return name;
+    static const QRegularExpression com("^COM([0-9]+)$",
+                                        QRegularExpression::CaseInsensitiveOption);
+    const auto match = com.match(name);
+    if (!match.hasMatch()) return name;
+    const QString link = QStringLiteral("sys/COM") + match.captured(1);
+    if (QFileInfo::exists(link) || QFileInfo(link).isSymLink()) return link;
+    const int number = match.captured(1).toInt();
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+}
+
+bool OpenPort(const QString& name, const QString& settings) {
+    ClosePort();
+    const QByteArray path = DevicePath(name).toLocal8Bit();
+    portFd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Only a terminal device is a port; a directory or a plain file is "no such port".
+    if (portFd < 0 || !::isatty(portFd) || ::ioctl(portFd, TIOCEXCL) != 0 ||
+        ::flock(portFd, LOCK_EX | LOCK_NB) != 0) {
+        Fail(Tt(TextKey::MsgPortUnavailable));
+        return false;
+    }
+    // The time-outs live in our reads and writes; they need the descriptor non-blocking.
+    const int flags = ::fcntl(portFd, F_GETFL);
+    if (flags < 0 || ::fcntl(portFd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        Fail(QStringLiteral("Port timeout setting is invalid %1 error: %2").arg(name).arg(errno));
+        return false;
+    }
+    const auto line = ParseLineSettings(settings);
+    if (!line) {
+        Fail(QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(EINVAL));
+        return false;
+    }
+    if (int error = ApplyLineSettings(portFd, *line); error != 0) {
+        Fail(QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(error));
+        return false;
+    }
+    // A reopen must start clean: nothing left over from before.
+    ::tcflush(portFd, TCIOFLUSH);
+    return true;
+}
+
+void ClosePort() {
+    if (portFd >= 0) ::close(portFd);
+    portFd = -1;
+}
+
+void FlushPort() {
+    if (portFd >= 0) ::tcdrain(portFd);
+}
+
+int WritePort(int n) {
+    if (portFd < 0 || n <= 0) return 0;
+    n = qMin(n, static_cast<int>(buffer.size()));
+    const int limitMs = n + kWriteConstantMs;
+    QElapsedTimer clock;
+    clock.start();
+    int written = 0;
+    while (written < n) {
+        ssize_t got = ::write(portFd, buffer.data() + written, n - written);
+        if (got > 0) {
+            written += static_cast<int>(got);
+            continue;
+        }
+        if (got < 0 && errno != EAGAIN && errno != EINTR) {
+            ShowMessage(Tt(TextKey::MsgPortUnavailable));
+            return 0;
+        }
+        const int left = RemainingMs(clock, limitMs);
+        if (left == 0) break;
+        pollfd pfd{portFd, POLLOUT, 0};
+        ::poll(&pfd, 1, left);
+    }
+    return written;
+}
+
+QString ReadPortHex() {
+    if (portFd < 0) return QString();
+    QElapsedTimer clock;
+    clock.start();
+    int count = 0;
+    while (count < kReadCount) {
+        const int totalLeft = RemainingMs(clock, kReadTotalMs);
+        if (totalLeft == 0) break;
+        pollfd pfd{portFd, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, count > 0 ? qMin(kReadIntervalMs, totalLeft) : totalLeft);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0 || !(pfd.revents & POLLIN)) break;  // silence, or the device is gone
+        ssize_t got = ::read(portFd, buffer.data() + count, kReadCount - count);
+        if (got <= 0) {
+            if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            break;
+        }
+        count += static_cast<int>(got);
+    }
+    if (count == 0) {
+        FlushPort();
+        return QString();
+    }
+    static const char digits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(count * 2);
+    for (int i = 0; i < count; ++i) {
+        text += QLatin1Char(digits[buffer[i] >> 4]);
+        text += QLatin1Char(digits[buffer[i] & 0x0F]);
+    }
+    return text;
+}
+}  // namespace SerialPort

@@ -1,0 +1,27 @@
+#pragma once
+// The one serial port of the process and its one buffer. Only this module touches the line.
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace SerialPort {
+// Transmit and receive buffer: requests are put in bytes 0..n-1 before WritePort; ReadPortHex
+// reads into bytes 0..254.
+std::array<uint8_t, 256>& PortBuffer();
+
+// Opens and configures the port ("COM3", or a device path) with a settings string such as
+// "9600,N,8,1". On failure a message has been shown and no port is held.
+bool OpenPort(const QString& name, const QString& settings);
+void ClosePort();
+// Waits until everything written has left the driver.
+void FlushPort();
+// Writes PortBuffer bytes 0..n-1; returns the count written.
+int WritePort(int n);
+// Whatever has arrived, as two upper-case hex digits per byte; empty when nothing did.
+QString ReadPortHex();
+bool IsOpen();
+
+// "COMn" is sys/COMn when that exists (a link to the real device), else /dev/ttyS<n-1>; a name
+// holding "/" is used as typed.
+QString DevicePath(const QString& name);
+}  // namespace SerialPort

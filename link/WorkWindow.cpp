@@ -1,0 +1,184 @@
+#include "link/WorkWindow.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QVBoxLayout>
+
+#include "app/Platform.h"
+#include "app/SettingsFiles.h"
+#include "app/Switches.h"
+#include "link/PollLoop.h"
+#include "link/SerialPort.h"
+
+void BeepIfEnabled() {
+    if (BeepModeOn()) CurrentPlatform().Beep(4000, 300);
+}
+
+WorkWindow::WorkWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    panel_ = new CommPanel(this);
+}
+
+QComboBox* WorkWindow::CreateAddressList(int index, QWidget* parent) {
+    QComboBox* list = MakeAddressList(index, parent);
+    addressLists_[index] = list;
+    return list;
+}
+
+QComboBox* WorkWindow::AddressList(int index) const {
+    auto it = addressLists_.find(index);
+    return it == addressLists_.end() ? nullptr : it->second;
+}
+
+void WorkWindow::OpenWindow() {
+    Form_Load();
+    show();
+    raise();
+    activateWindow();
+}
+
+void WorkWindow::Form_Load() {
+    StopAllTimers();
+    panel_->Load();
+    setWindowIcon(QIcon(SettingsFiles::IconPath()));
+    if (ReadsTmRc()) ApplyIntervals(SettingsFiles::ReadIntervals());
+    for (auto& [index, list] : addressLists_) FillAddressList(list);
+    for (PollLoop* loop : loops_) loop->Load();
+    PollFlag = 0;
+    LoadWindow();
+}
+
+void WorkWindow::StopAllTimers() {
+    for (VbTimer* timer : findChildren<VbTimer*>()) timer->SetEnabled(false);
+}
+
+void WorkWindow::StopLoops(PollLoop* except, bool waitAfterEach) {
+    for (PollLoop* loop : loops_) {
+        if (loop == except || !loop->Running()) continue;
+        loop->Stop();
+        if (waitAfterEach) Wait(100);
+    }
+}
+
+void WorkWindow::StopPolling() {
+    StopLoops();
+    PollFlag = 0;
+}
+
+void WorkWindow::ClosePanel() {
+    StopPolling();
+    panel_->ShowPortState(false);
+    SerialPort::ClosePort();
+    Wait(500);
+}
+
+void WorkWindow::Command_Port_Click() {
+    if (!panel_->PortOpen()) {
+        if (panel_->OpenFromLists()) panel_->ShowPortState(true);
+        return;
+    }
+    ClosePanel();
+}
+
+void WorkWindow::ReopenPort() {
+    SerialPort::ClosePort();
+    if (panel_->OpenFromLists()) return;
+    for (PollLoop* loop : loops_) loop->Stop();
+    PollFlag = 0;
+    ClosePanel();
+}
+
+bool WorkWindow::Form_QueryUnload() {
+    panel_->SaveSettings();
+    SerialPort::ClosePort();
+    StopAllTimers();
+    PollFlag = 0;
+    hide();
+    emit Closed();
+    return true;
+}
+
+void WorkWindow::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+void WorkWindow::ClearTexts() {
+    panel_->Text_Message->clear();
+    panel_->Text_Send->clear();
+    panel_->Text_Receive->clear();
+    SentText.clear();
+    ReceivedText.clear();
+}
+
+void WorkWindow::SendFrame(const Frame& body) {
+    const Frame frame = AppendCrc16(body);
+    auto& buffer = SerialPort::PortBuffer();
+    std::copy(frame.begin(), frame.end(), buffer.begin());
+    SentText = SentTextOf(frame);
+    panel_->Text_Send->setText(SentText);
+    SerialPort::WritePort(static_cast<int>(frame.size()));
+}
+
+void WorkWindow::CollectReply() {
+    ReceivedText.clear();
+    ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
+    SerialPort::FlushPort();
+}
+
+bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
+    // Off first: a message box raised while re-opening must not let this handler run again.
+    timer->SetEnabled(false);
+    CollectReply();
+    bool accepted = false;
+    for (int bytes : rule.expectedBytes) accepted = accepted || ReplyAccepted(ReceivedText, SentText, bytes);
+    if (accepted) {
+        panel_->Text_Receive->setText(ReceivedText);
+        if (rule.decode) rule.decode();
+        panel_->Text_Message->setText(Tt(TextKey::MsgCommNormal));
+    } else {
+        if (rule.reopensOnReject) ReopenPort();
+        panel_->Text_Message->setText(Tt(TextKey::MsgCommError));
+    }
+    if (rule.resumesLoop) ResumeLoop();
+    return accepted;
+}
+
+WorkWindow::AddressCheck WorkWindow::CheckAddress(int index) const {
+    QComboBox* list = AddressList(index);
+    const QString text = list ? list->currentText() : QString();
+    if (text.isEmpty()) return {std::nullopt, TextKey::MsgNoAddress};
+    const auto address = ParseAddressText(text);
+    if (!address) return {std::nullopt, TextKey::MsgSettingError};
+    return {address, TextKey::MsgNoAddress};
+}
+
+void WorkWindow::PauseLoops() {
+    for (PollLoop* loop : loops_) {
+        loop->Acquisition->SetEnabled(false);
+        loop->Overtime->SetEnabled(false);
+    }
+    Wait(100);
+    ReopenPort();
+}
+
+void WorkWindow::ResumeLoop() {
+    for (PollLoop* loop : loops_)
+        if (loop->FlagValue() == PollFlag && PollFlag != 0) loop->Acquisition->SetEnabled(true);
+}
+
+std::optional<uint8_t> WorkWindow::BeginCommand(int addressIndex) {
+    if (PollFlag != 0) PauseLoops();
+    ClearTexts();
+    if (!panel_->PortOpen()) {
+        ShowMessage(Tt(TextKey::MsgOpenPortFirst));
+        return std::nullopt;
+    }
+    const AddressCheck check = CheckAddress(addressIndex);
+    if (!check.address) {
+        ShowMessage(Tt(check.refusal));
+        // Nothing is sent, so no reply handler would resume the paused loop: resume it here.
+        ResumeLoop();
+        return std::nullopt;
+    }
+    return check.address;
+}

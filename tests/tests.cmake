@@ -1,0 +1,32 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_library(zn_test_support STATIC
+  tests/support/TestMain.cpp
+  tests/support/PtyPeer.cpp
+)
+target_link_libraries(zn_test_support PUBLIC zn_link GTest::gtest)
+
+# zn_add_tests(name sources... LIBS libs...): one test program, its cases listed in CTest.
+function(zn_add_tests name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE zn_test_support ${ARG_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+endfunction()
+
+zn_add_tests(test_foundation
+  tests/TextTableTest.cpp
+  tests/SettingsFilesTest.cpp
+  tests/ModbusTest.cpp
+  tests/SerialPortTest.cpp
+  tests/ExchangeTest.cpp
+  tests/MainWindowTest.cpp
+  LIBS zn_app)
+
+include(tests/setting/tests.cmake OPTIONAL)
+include(tests/registers/tests.cmake OPTIONAL)
+include(tests/analog/tests.cmake OPTIONAL)
+include(tests/digital/tests.cmake OPTIONAL)
+include(tests/sim/tests.cmake OPTIONAL)
