@@ -16,6 +16,7 @@ void BeepIfEnabled() {
 
 WorkWindow::WorkWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     panel_ = new CommPanel(this);
+    connect(panel_->Command_Port, &QPushButton::clicked, this, &WorkWindow::Command_Port_Click);
 }
 
 QComboBox* WorkWindow::CreateAddressList(int index, QWidget* parent) {

@@ -1,1 +1,261 @@
+// The shared exchange machinery end to end over a pseudo-terminal: panel, poll loop, one-shot
+// command, re-open on a bad reply, closing the port and the window.
 #include <gtest/gtest.h>
+
+#include <QVBoxLayout>
+
+#include "app/SettingsFiles.h"
+#include "app/Switches.h"
+#include "app/TextTable.h"
+#include "link/PollLoop.h"
+#include "link/SerialPort.h"
+#include "link/WorkWindow.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/TestPlatform.h"
+
+namespace {
+// A window with one poll loop reading four registers and one write command.
+class ProbeWindow : public WorkWindow {
+public:
+    ProbeWindow() {
+        PollLoopSpec spec;
+        spec.request = [](uint8_t address) { return ReadRequest(address, 0x03, 0, 4); };
+        spec.reply = {{13}, true, [this] { decoded = RegisterOfReply(ReceivedText, 0); }, true};
+        loop = new PollLoop(this, spec);
+        AddLoop(loop);
+        TM_Overtime_C = new VbTimer("TM_Overtime_C", this);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(Panel());
+        Panel()->AddRow(new QLabel("Address", this), CreateAddressList(0, this));
+        layout->addWidget(loop->Button);
+    }
+    void ApplyIntervals(const QList<int>& lines) override {
+        loop->Acquisition->SetInterval(lines[0]);
+        loop->Overtime->SetInterval(lines[3]);
+        TM_Overtime_C->SetInterval(100);
+    }
+    void Write(int value) {
+        const auto address = BeginCommand(0);
+        if (!address) return;
+        SendFrame(WriteRegisterRequest(*address, 1100, value));
+        TM_Overtime_C->SetEnabled(true);
+    }
+    void TM_Overtime_C_Timer() { FinishExchange(TM_Overtime_C, {{8}, true, nullptr, true}); }
+
+    PollLoop* loop;
+    VbTimer* TM_Overtime_C;
+    int decoded = -1;
+};
+
+class ExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TextTable::Fill(true);
+        Switches() = StartupSwitches{};
+        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
+        window.OpenWindow();
+    }
+    void TearDown() override { SerialPort::ClosePort(); }
+
+    void OpenPort() {
+        window.Command_Port_Click();
+        ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
+    }
+    // One poll: tick, check the request bytes, answer, collect.
+    void Poll(const QByteArray& reply) {
+        window.loop->AcquisitionTick();
+        EXPECT_EQ(SpacedHex(module.ReadRequest()), "01 03 00 00 00 04 44 09 ");
+        module.Write(reply);
+        window.loop->OvertimeTick();
+    }
+
+    ScratchSys sys;
+    RecordingPlatform platform;
+    PtyPeer module{"sys/COM1"};
+    ProbeWindow window;
+};
+}  // namespace
+
+TEST_F(ExchangeTest, PanelOpensWithSettingsFromSetRcAndClosesAgain) {
+    EXPECT_EQ(window.Panel()->Combo1->currentText(), "COM1");
+    EXPECT_EQ(window.Panel()->Combo2->currentText(), "9600");
+    EXPECT_EQ(window.Panel()->Combo3->currentText(), "None");
+    EXPECT_EQ(window.Panel()->Combo2->count(), 4);
+    OpenPort();
+    EXPECT_EQ(PortSettings(), "9600,N,8,1");
+    EXPECT_EQ(module.Baud(), 9600);
+    EXPECT_FALSE(window.Panel()->Combo1->isEnabled());
+    EXPECT_EQ(window.Panel()->Shape1->Color(), QColor(0, 255, 0));
+    window.Command_Port_Click();  // close
+    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+    EXPECT_EQ(window.Panel()->Shape1->Color(), QColor(0, 0, 0));
+    EXPECT_TRUE(window.Panel()->Combo1->isEnabled());
+    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(ExchangeTest, PollLoopAcceptsGoodRepliesAndRecoversFromBadOnes) {
+    OpenPort();
+    window.loop->Click();
+    EXPECT_EQ(window.loop->Button->text(), "Stop");
+    EXPECT_EQ(window.PollFlag, 1);
+    EXPECT_TRUE(window.loop->Acquisition->Enabled());
+
+    const QByteArray good = HexBytes("01 03 08 02 6C 02 6D 02 6E 02 6F", true);
+    Poll(good);
+    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
+    EXPECT_EQ(window.Panel()->Text_Receive->text(), SpacedHex(good));
+    EXPECT_EQ(window.decoded, 0x026C);
+    EXPECT_TRUE(window.loop->Acquisition->Enabled());
+    EXPECT_FALSE(window.loop->Overtime->Enabled());
+
+    // Each of these is rejected; the port is re-opened and polling goes on.
+    QByteArray badCrc = good;
+    badCrc[badCrc.size() - 1] = static_cast<char>(badCrc.back() ^ 0x01);
+    const QList<QByteArray> bad = {
+        QByteArray(),                                     // silence
+        good.left(good.size() - 1),                       // one byte short
+        QByteArray(1, '\0') + good,                       // stray leading byte
+        HexBytes("02 03 08 02 6C 02 6D 02 6E 02 6F", true),  // another address
+        HexBytes("01 83 02", true),                       // exception reply
+        badCrc,
+        QByteArray(300, '\x55'),                          // garbage past the buffer
+    };
+    for (const QByteArray& reply : bad) {
+        window.decoded = -1;
+        Poll(reply);
+        EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data error！")
+            << SpacedHex(reply).toStdString();
+        EXPECT_EQ(window.decoded, -1);
+        EXPECT_EQ(window.Panel()->Text_Receive->text(), SpacedHex(good));
+        EXPECT_TRUE(window.loop->Acquisition->Enabled());
+        EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Close");
+    }
+    // The garbage left nothing behind for the next exchange.
+    Poll(good);
+    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(ExchangeTest, LateBytesAreDroppedByTheReopenNotTakenForTheNextReply) {
+    OpenPort();
+    window.loop->Click();
+    window.loop->AcquisitionTick();
+    module.ReadRequest();
+    window.loop->OvertimeTick();  // the module is late: nothing yet
+    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data error！");
+    // Its late reply lands in the driver; the recovery re-open must throw it away.
+    module.Write(HexBytes("01 03 08 00 09 00 09 00 09 00 09", true));
+    window.ReopenPort();
+    Poll(HexBytes("01 03 08 00 01 00 02 00 03 00 04", true));
+    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
+    EXPECT_EQ(window.decoded, 1);
+}
+
+TEST_F(ExchangeTest, StopWhileAwaitingStillShowsTheReplyButSendsNoMore) {
+    OpenPort();
+    window.loop->Click();
+    window.loop->AcquisitionTick();
+    module.ReadRequest();
+    window.loop->Click();  // Stop
+    EXPECT_EQ(window.PollFlag, 0);
+    module.Write(HexBytes("01 03 08 00 07 00 02 00 03 00 04", true));
+    window.loop->OvertimeTick();
+    EXPECT_EQ(window.decoded, 7);
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
+    EXPECT_EQ(window.loop->Button->text(), "Read");
+}
+
+TEST_F(ExchangeTest, OneShotCommandPausesAndResumesTheLoop) {
+    OpenPort();
+    window.loop->Click();
+    Poll(HexBytes("01 03 08 00 01 00 02 00 03 00 04", true));
+    window.Write(0);
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
+    EXPECT_EQ(platform.waited, 100);
+    EXPECT_EQ(SpacedHex(module.ReadRequest()), "01 06 04 4C 00 00 49 2D ");
+    EXPECT_EQ(window.Panel()->Text_Send->text(), "01 06 04 4C 00 00 49 2D ");
+    module.Write(HexBytes("01 06 04 4C 00 00 49 2D"));
+    window.TM_Overtime_C_Timer();
+    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
+    EXPECT_TRUE(window.loop->Acquisition->Enabled());
+    EXPECT_EQ(window.PollFlag, 1);
+}
+
+TEST_F(ExchangeTest, RefusalsBeforeSendingShowTheirMessageAndSendNothing) {
+    // Read with the port closed: the first tick stops the loop with a message.
+    window.loop->Click();
+    window.loop->AcquisitionTick();
+    EXPECT_EQ(platform.messages, QStringList{"Please open serial port！"});
+    EXPECT_EQ(window.loop->Button->text(), "Read");
+    EXPECT_EQ(window.PollFlag, 0);
+    window.Write(0);  // a later write does not start polling
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
+
+    OpenPort();
+    platform.messages.clear();
+    for (const QString& text : {QString(), QString("abc"), QString("256"), QString("-1"),
+                                QString("1.5")}) {
+        window.AddressList(0)->setEditText(text);
+        window.Write(0);
+        window.loop->Click();
+        window.loop->AcquisitionTick();
+        EXPECT_EQ(window.loop->Button->text(), "Read");
+    }
+    EXPECT_EQ(platform.messages,
+              QStringList({"Moudle address not selected！", "Moudle address not selected！",
+                           "Setting error！", "Setting error！", "Setting error！",
+                           "Setting error！", "Setting error！", "Setting error！",
+                           "Setting error！", "Setting error！"}));
+    EXPECT_TRUE(module.ReadRequest(50).isEmpty());
+    // A refused command during polling leaves the loop running.
+    window.AddressList(0)->setEditText("1");
+    window.loop->Click();
+    window.AddressList(0)->setEditText("x");
+    window.Write(0);
+    EXPECT_TRUE(window.loop->Acquisition->Enabled());
+}
+
+TEST_F(ExchangeTest, ClosingThePortStopsTheLoopAndClosingTheWindowSavesSetRc) {
+    OpenPort();
+    window.loop->Click();
+    window.Command_Port_Click();
+    EXPECT_EQ(window.loop->Button->text(), "Read");
+    EXPECT_EQ(window.PollFlag, 0);
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
+    window.Write(0);
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
+
+    window.Panel()->Combo1->setCurrentIndex(6);
+    window.Panel()->Combo2->setEditText("19200");
+    window.Panel()->Combo3->setCurrentIndex(1);
+    bool closed = false;
+    QObject::connect(&window, &WorkWindow::Closed, [&] { closed = true; });
+    window.close();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(sys.ReadFile("set.rc"), "7\r\n19200\r\nEven\r\n");
+    window.Panel()->Combo1->setEditText("/dev/ttyUSB7");
+    window.Form_QueryUnload();
+    EXPECT_EQ(sys.ReadFile("set.rc"), "0\r\n19200\r\nEven\r\n");
+}
+
+TEST_F(ExchangeTest, VanishedDeviceEndsWithThePanelClosed) {
+    OpenPort();
+    window.loop->Click();
+    module.Vanish();
+    window.loop->AcquisitionTick();
+    window.loop->OvertimeTick();
+    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+    EXPECT_EQ(window.loop->Button->text(), "Read");
+    EXPECT_EQ(window.PollFlag, 0);
+    EXPECT_TRUE(platform.messages.contains("Serial port does not exist or already opened！"));
+}
+
+TEST_F(ExchangeTest, BeepSoundsOnlyInTheBeepingModes) {
+    for (int mode = 0; mode <= 4; ++mode) {
+        Switches().FeatureMode = mode;
+        platform.beeps = 0;
+        BeepIfEnabled();
+        EXPECT_EQ(platform.beeps, mode == 1 || mode == 4 ? 1 : 0) << mode;
+    }
+}
