@@ -1,0 +1,3 @@
+#include "windows/analog/AnalogWindows.h"
+
+void AddAnalogWindows(std::map<QString, WorkWindowFactory>& factories) { (void)factories; }

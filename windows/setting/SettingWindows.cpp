@@ -1,0 +1,3 @@
+#include "windows/setting/SettingWindows.h"
+
+void AddSettingWindows(std::map<QString, WorkWindowFactory>& factories) { (void)factories; }

@@ -1,0 +1,5 @@
+add_library(zn_setting STATIC
+  windows/setting/SettingWindows.cpp
+)
+target_link_libraries(zn_setting PUBLIC zn_link)
+list(APPEND ZN_WINDOW_LIBS zn_setting)
