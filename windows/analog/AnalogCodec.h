@@ -1,0 +1,44 @@
+#pragma once
+// The numbers of the analog modules: how a raw register value reads on screen, the gain
+// adjustment a reading calls for, and the bytes of the requests. Plain functions, so the wire
+// format and the texts are tested on their own.
+#include <QString>
+
+#include "link/Modbus.h"
+
+namespace AnalogCodec {
+
+// How a channel's raw register value (0..65535) is shown.
+enum class ReadingKind {
+    RtdTenths,     // raw / 10 - 55, "0.0" and "℃"
+    SignedTenths,  // 0..9999: raw / 10; 10000..65534: -(raw - 10000) / 10; 65535: NoSensor
+    Milliamps,     // raw * 20 / 4095, "0.00" and "mA"; 4095 is full scale, nothing clamped
+    Volts,         // raw * 10 / 4095, "0.00" and "V"
+    WholeDegrees,  // 0..1000: "25℃"; anything above: NoSensor
+};
+
+// The label text of one reading (NoSensor comes from the text table).
+QString ReadingText(ReadingKind kind, int raw);
+
+// The gain adjustment for a channel reading `reading` counts at its mid-scale test point (2048):
+// (2048 / reading - 1) * 10000 rounded half to even and limited to 255 when 1900 < reading < 2048,
+// else 0 (no reading yet, or one the module cannot be trimmed to).
+int AdjustValue(int reading);
+
+// Register 1000 + channel: the channel's gain adjustment, value in the low byte.
+Frame AdjustRequest(uint8_t address, int channel, int value);
+// Register 1100: the clear command with its value (0 or 88, by model).
+Frame ClearRequest(uint8_t address, int value);
+
+// A 16-bit register value as it goes on the wire: high byte limited to 255, then the low byte.
+uint8_t LimitedHighByte(int value);
+// Function 16 write of `values` to the registers from 0.
+Frame WriteOutputsRequest(uint8_t address, const std::vector<int>& values);
+// Function 6 write of one register.
+Frame WriteOneRequest(uint8_t address, int reg, int value);
+
+// The output calibration values: registers 48..53 (low points of channels 1..3, then high points).
+inline constexpr int kCalibrationRegister = 48;
+inline constexpr int kCalibrationCount = 6;
+
+}  // namespace AnalogCodec
