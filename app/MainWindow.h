@@ -11,7 +11,7 @@ class WorkWindow;
 
 class Main : public QWidget {
     Q_OBJECT
-public:
+  public:
     Main();
     ~Main() override;
 
@@ -26,7 +26,7 @@ public:
     QComboBox* Combo_Model;
     std::array<QPushButton*, 3> Command1;
 
-private:
+  private:
     void OpenWorkWindow(const QString& key);
     std::map<QString, WorkWindow*> windows_;
 };

@@ -5,7 +5,7 @@
 
 namespace {
 class DesktopPlatform : public Platform {
-public:
+  public:
     void ShowMessage(const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok);
         box.exec();
@@ -22,4 +22,6 @@ Platform& CurrentPlatform() {
     return installed ? *installed : desktop;
 }
 
-void InstallPlatform(Platform* platform) { installed = platform; }
+void InstallPlatform(Platform* platform) {
+    installed = platform;
+}

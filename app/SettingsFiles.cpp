@@ -23,10 +23,18 @@ QString DecodeLine(QByteArray bytes) {
 }
 }  // namespace
 
-QString SetRcPath() { return QStringLiteral("sys/set.rc"); }
-QString Set2RcPath() { return QStringLiteral("sys/set2.rc"); }
-QString TmRcPath() { return QStringLiteral("sys/tm.rc"); }
-QString IconPath() { return QStringLiteral("sys/kv.ic"); }
+QString SetRcPath() {
+    return QStringLiteral("sys/set.rc");
+}
+QString Set2RcPath() {
+    return QStringLiteral("sys/set2.rc");
+}
+QString TmRcPath() {
+    return QStringLiteral("sys/tm.rc");
+}
+QString IconPath() {
+    return QStringLiteral("sys/kv.ic");
+}
 
 QStringList ReadLines(const QString& path, int count) {
     QStringList lines;

@@ -29,8 +29,8 @@ void RunStartUp() {
 
     serial[2] = TranslateParityWord(serial[2]);
     SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), serial);
-    SettingsFiles::RewriteLines(SettingsFiles::Set2RcPath(),
-                                {QString::number(switches.FeatureMode),
-                                 QString::number(switches.FullSerialLists),
-                                 QString::number(switches.EnglishUi)});
+    SettingsFiles::RewriteLines(
+        SettingsFiles::Set2RcPath(),
+        {QString::number(switches.FeatureMode), QString::number(switches.FullSerialLists),
+         QString::number(switches.EnglishUi)});
 }

@@ -12,13 +12,19 @@ struct StartupSwitches {
 
 StartupSwitches& Switches();
 
-inline bool BeepModeOn() { return Switches().FeatureMode == 1 || Switches().FeatureMode == 4; }
-inline bool ServiceButtonsShown() { return BeepModeOn(); }
+inline bool BeepModeOn() {
+    return Switches().FeatureMode == 1 || Switches().FeatureMode == 4;
+}
+inline bool ServiceButtonsShown() {
+    return BeepModeOn();
+}
 inline bool RegisterWindowAllowed() {
     return Switches().FeatureMode >= 2 && Switches().FeatureMode <= 4;
 }
 // ComboLeft in pixels at 96 dpi.
-inline int ComboLeftPixels() { return Switches().ComboLeft * 96 / 1440; }
+inline int ComboLeftPixels() {
+    return Switches().ComboLeft * 96 / 1440;
+}
 
 // The fifteen model strings in their fixed order; a function-test window's title is its entry.
 const QStringList& ModelNames();

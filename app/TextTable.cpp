@@ -6,30 +6,214 @@ namespace {
 constexpr int kCount = static_cast<int>(TextKey::Count);
 
 struct Entry {
+    TextKey key;
     const char* name;
     const char* chinese;
     const char* english;
 };
 
-constexpr std::array<Entry, kCount> kEntries = {{
-#define ZN_TEXT_ENTRY(key, zh, en) {#key, zh, en},
-    ZN_TEXT_KEYS(ZN_TEXT_ENTRY)
-#undef ZN_TEXT_ENTRY
-}};
+// clang-format off
+const Entry kEntries[] = {
+    {TextKey::ParityNone, "ParityNone",
+     "无校验",
+     "None"},
+    {TextKey::ParityOdd, "ParityOdd",
+     "奇校验",
+     "Odd"},
+    {TextKey::ParityEven, "ParityEven",
+     "偶校验",
+     "Even"},
+    {TextKey::ParityNoneTagged, "ParityNoneTagged",
+     "N(无校验)",
+     "None"},
+    {TextKey::ParityOddTagged, "ParityOddTagged",
+     "O(奇校验)",
+     "Odd"},
+    {TextKey::ParityEvenTagged, "ParityEvenTagged",
+     "E(偶校验)",
+     "Even"},
+    {TextKey::PrefixAddress, "PrefixAddress",
+     "模块地址: ",
+     "Address: "},
+    {TextKey::PrefixParameters, "PrefixParameters",
+     "通讯参数: ",
+     "Parameters: "},
+    {TextKey::PrefixModel, "PrefixModel",
+     "模块型号: ",
+     "Model: "},
+    {TextKey::CaptionPortClose, "CaptionPortClose",
+     "关闭串口",
+     "Port Close"},
+    {TextKey::CaptionPortOpen, "CaptionPortOpen",
+     "打开串口",
+     "Port Open"},
+    {TextKey::CaptionRead, "CaptionRead",
+     "读 取",
+     "Read"},
+    {TextKey::CaptionStop, "CaptionStop",
+     "停 止",
+     "Stop"},
+    {TextKey::CaptionWrite, "CaptionWrite",
+     "确 定",
+     "Write"},
+    {TextKey::CaptionExplain, "CaptionExplain",
+     "说 明",
+     "Explain"},
+    {TextKey::MsgCommNormal, "MsgCommNormal",
+     "通讯数据正常！",
+     "Communication data normal！"},
+    {TextKey::MsgCommError, "MsgCommError",
+     "通讯数据错误！",
+     "Communication data error！"},
+    {TextKey::MsgSearching, "MsgSearching",
+     "参数自动搜索......",
+     "Parameters Searching......"},
+    {TextKey::MsgReadFailed, "MsgReadFailed",
+     "参数读取失败，请检查相关连接！",
+     "Parameter reading failed！"},
+    {TextKey::MsgNoAddress, "MsgNoAddress",
+     "模块地址未选择！",
+     "Moudle address not selected！"},
+    {TextKey::MsgOpenPortFirst, "MsgOpenPortFirst",
+     "请先打开串口！",
+     "Please open serial port！"},
+    {TextKey::MsgPortUnavailable, "MsgPortUnavailable",
+     "串口不存在或已打开！",
+     "Serial port does not exist or already opened！"},
+    {TextKey::MsgSettingError, "MsgSettingError",
+     "设置错误！",
+     "Setting error！"},
+    {TextKey::MsgSelectModel, "MsgSelectModel",
+     "请选择模块型号！",
+     "Please select module model！"},
+    {TextKey::ExplainParamRead, "ExplainParamRead",
+     "该指令可以读取模块的地址、通讯参数、型号等参数，因为使用了群发地址，所以读取时要求485网络"
+     "中"
+     "只能有一个模块，否则会造成读取错误！",
+     "It's a broadcast order,you need keep only one module in RS485 network when you use this "
+     "order."},
+    {TextKey::ExplainAddressChange, "ExplainAddressChange",
+     "模块的默认地址是1，当需要多个模块进行组网时，可对每个模块的地址进行单独设置，因为使用了群"
+     "发"
+     "地址，所以设置时要求485网络中只能有一个模块，否则会造成485网络中所有模块的地址都设置成同一"
+     "地址，请谨慎使用该指令！",
+     "It's a broadcast order,you need keep only one module in RS485 network when you use this "
+     "order."},
+    {TextKey::ExplainParamChange, "ExplainParamChange",
+     "模块的默认通讯参数是‘9600,8,N(无校验),1’，当设置新的通讯参数后应在通讯设置中选择正确通讯"
+     "参数，并重启通讯端口，请谨慎使用该指令！",
+     "This order will change the communication parameters of the module, please use this order "
+     "carefully."},
+    {TextKey::FrameComm, "FrameComm",
+     " 通讯设置 ",
+     " Communication "},
+    {TextKey::FrameTemperatureInput, "FrameTemperatureInput",
+     " 温度采集 ",
+     " Temperature Input "},
+    {TextKey::FrameAnalogInput, "FrameAnalogInput",
+     " 模拟量输入采集 ",
+     " Analog Input "},
+    {TextKey::FrameAnalogOutput, "FrameAnalogOutput",
+     " 模拟量输出控制 ",
+     " Analog Output "},
+    {TextKey::FrameDigitalInput, "FrameDigitalInput",
+     " 数字量输入采集 ",
+     " Digital Input "},
+    {TextKey::FrameDigitalOutput, "FrameDigitalOutput",
+     " 数字量输出控制 ",
+     " Digital Output "},
+    {TextKey::FrameRelayOutput, "FrameRelayOutput",
+     " 继电器输出控制 ",
+     " Relay Output "},
+    {TextKey::FrameParamRead, "FrameParamRead",
+     " 模块参数读取 ",
+     " Module Parameter Read "},
+    {TextKey::FrameAddressChange, "FrameAddressChange",
+     " 模块地址更改 ",
+     " Moudle Address Change "},
+    {TextKey::FrameParamChange, "FrameParamChange",
+     " 通讯参数更改 ",
+     " Communication Parameter Change "},
+    {TextKey::FrameRegisterRead, "FrameRegisterRead",
+     " 寄存器读取 ",
+     " Register Reading "},
+    {TextKey::FrameRegisterWrite, "FrameRegisterWrite",
+     " 寄存器写入 ",
+     " Register Writing "},
+    {TextKey::LabelPort, "LabelPort",
+     "串口号",
+     "Serial No."},
+    {TextKey::LabelBaud, "LabelBaud",
+     "波特率",
+     "Baud Rate"},
+    {TextKey::LabelParity, "LabelParity",
+     "校验位",
+     "Parity Bit"},
+    {TextKey::LabelDataBits, "LabelDataBits",
+     "数据位",
+     "Data Bit"},
+    {TextKey::LabelStopBits, "LabelStopBits",
+     "停止位",
+     "Stop Bit"},
+    {TextKey::LabelSendData, "LabelSendData",
+     "串口发送数据",
+     "Serial Send Data"},
+    {TextKey::LabelReceiveData, "LabelReceiveData",
+     "串口接收数据",
+     "Serial Recieve Data"},
+    {TextKey::LabelCommStatus, "LabelCommStatus",
+     "串口通讯信息",
+     "Serial Comm Status"},
+    {TextKey::LabelAddress, "LabelAddress",
+     "模块地址",
+     "Address"},
+    {TextKey::LabelNewAddress, "LabelNewAddress",
+     "模块新地址",
+     "New Address"},
+    {TextKey::LabelParameters, "LabelParameters",
+     "通讯参数",
+     "Parameters"},
+    {TextKey::LabelModelSelect, "LabelModelSelect",
+     "模块型号选择",
+     "Model Select"},
+    {TextKey::TitleParameterSetting, "TitleParameterSetting",
+     "参数设置",
+     "Parameter Setting"},
+    {TextKey::TitleRegisterWindow, "TitleRegisterWindow",
+     "寄存器读写",
+     "Register Reading / Writing"},
+    {TextKey::NoSensor, "NoSensor",
+     "未连接",
+     "No Sensor"},
+};
+// clang-format on
 
 std::array<QString, kCount>& Table() {
     static std::array<QString, kCount> table;
     return table;
 }
+
+const Entry* EntryOf(TextKey key) {
+    for (const Entry& entry : kEntries)
+        if (entry.key == key) return &entry;
+    return nullptr;
+}
 }  // namespace
 
 namespace TextTable {
 void Fill(bool english) {
-    for (int i = 0; i < kCount; ++i)
-        Table()[i] = QString::fromUtf8(english ? kEntries[i].english : kEntries[i].chinese);
+    for (QString& text : Table()) text.clear();
+    for (const Entry& entry : kEntries)
+        Table()[static_cast<int>(entry.key)] =
+            QString::fromUtf8(english ? entry.english : entry.chinese);
 }
 
-const QString& Text(TextKey key) { return Table()[static_cast<int>(key)]; }
+const QString& Text(TextKey key) {
+    return Table()[static_cast<int>(key)];
+}
 
-QString KeyName(TextKey key) { return QString::fromLatin1(kEntries[static_cast<int>(key)].name); }
+QString KeyName(TextKey key) {
+    const Entry* entry = EntryOf(key);
+    return entry ? QString::fromLatin1(entry->name) : QString::number(static_cast<int>(key));
+}
 }  // namespace TextTable

@@ -9,7 +9,9 @@
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
 
-Lamp::Lamp(QWidget* parent) : QWidget(parent) { setFixedSize(22, 22); }
+Lamp::Lamp(QWidget* parent) : QWidget(parent) {
+    setFixedSize(22, 22);
+}
 
 void Lamp::SetColor(const QColor& color) {
     color_ = color;
@@ -170,7 +172,8 @@ void CommPanel::Load() {
     const QString portLine = saved[0].trimmed();
     const int port = static_cast<int>(SettingsFiles::LeadingNumber(portLine));
     Combo1->setCurrentIndex(port >= 1 && port <= 20 ? port - 1 : -1);
-    Combo1->setEditText(QStringLiteral("COM") + (portLine.isEmpty() ? QString() : QString::number(port)));
+    Combo1->setEditText(QStringLiteral("COM") +
+                        (portLine.isEmpty() ? QString() : QString::number(port)));
     Combo2->setEditText(saved[1]);
     Combo3->setEditText(saved[2]);
     Combo4->setEditText(QStringLiteral("8"));
@@ -204,13 +207,15 @@ void CommPanel::ShowPortState(bool open) {
     Shape1->repaint();
 }
 
-bool CommPanel::PortOpen() const { return Command_Port->text() == Tt(TextKey::CaptionPortClose); }
+bool CommPanel::PortOpen() const {
+    return Command_Port->text() == Tt(TextKey::CaptionPortClose);
+}
 
 void CommPanel::SaveSettings() const {
     // The position counts only when the text is still that item: a typed port name saves 0.
     int position = Combo1->currentIndex() + 1;
     if (position > 0 && Combo1->itemText(position - 1) != Combo1->currentText()) position = 0;
-    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(),
-                                {QString::number(position), Combo2->currentText(),
-                                 Combo3->currentText()});
+    SettingsFiles::RewriteLines(
+        SettingsFiles::SetRcPath(),
+        {QString::number(position), Combo2->currentText(), Combo3->currentText()});
 }

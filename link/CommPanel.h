@@ -12,16 +12,16 @@
 // The round status lamp: black while the port is closed, green while open.
 class Lamp : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Lamp(QWidget* parent);
     void SetColor(const QColor& color);
     QColor Color() const { return color_; }
     QSize sizeHint() const override { return {22, 22}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     QColor color_ = Qt::black;
 };
 
@@ -38,7 +38,7 @@ void FillAddressList(QComboBox* list);
 
 class CommPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CommPanel(QWidget* parent);
 
     // Captions, set.rc texts and list contents, as a window's load step sets them.
@@ -64,6 +64,6 @@ public:
     QLabel *Label13, *Label14, *Label19;
     QLineEdit *Text_Send, *Text_Receive, *Text_Message;
 
-private:
+  private:
     class QGridLayout* grid_;
 };

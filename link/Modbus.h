@@ -40,8 +40,12 @@ int RegisterOfReply(const QString& receivedText, int k);
 std::optional<uint8_t> ParseAddressText(const QString& text);
 
 // Big-endian helpers for request bodies.
-inline uint8_t HighByte(int value) { return static_cast<uint8_t>((value >> 8) & 0xFF); }
-inline uint8_t LowByte(int value) { return static_cast<uint8_t>(value & 0xFF); }
+inline uint8_t HighByte(int value) {
+    return static_cast<uint8_t>((value >> 8) & 0xFF);
+}
+inline uint8_t LowByte(int value) {
+    return static_cast<uint8_t>(value & 0xFF);
+}
 // Address, function, start, count: the common 6-byte read request body.
 Frame ReadRequest(uint8_t address, uint8_t function, int start, int count);
 // Address, 06, register, value.

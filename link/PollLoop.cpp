@@ -14,7 +14,9 @@ PollLoop::PollLoop(WorkWindow* window, PollLoopSpec spec)
     connect(Overtime, &QTimer::timeout, this, &PollLoop::OvertimeTick);
 }
 
-bool PollLoop::Running() const { return Button->text() == Tt(TextKey::CaptionStop); }
+bool PollLoop::Running() const {
+    return Button->text() == Tt(TextKey::CaptionStop);
+}
 
 void PollLoop::Load() {
     Acquisition->SetEnabled(false);
@@ -69,4 +71,6 @@ void PollLoop::AcquisitionTick() {
     Overtime->SetEnabled(true);
 }
 
-void PollLoop::OvertimeTick() { window_->FinishExchange(Overtime, spec_.reply); }
+void PollLoop::OvertimeTick() {
+    window_->FinishExchange(Overtime, spec_.reply);
+}

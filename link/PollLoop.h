@@ -24,7 +24,7 @@ struct PollLoopSpec {
 
 class PollLoop : public QObject {
     Q_OBJECT
-public:
+  public:
     PollLoop(WorkWindow* window, PollLoopSpec spec);
 
     QPushButton* Button;
@@ -43,7 +43,7 @@ public:
     void AcquisitionTick();  // TM_Acquisition_x_Timer: send one poll
     void OvertimeTick();     // TM_Overtime_x_Timer: collect and judge the reply
 
-private:
+  private:
     WorkWindow* window_;
     PollLoopSpec spec_;
 };

@@ -40,14 +40,17 @@ int RemainingMs(const QElapsedTimer& clock, int limitMs) {
 }
 }  // namespace
 
-std::array<uint8_t, 256>& PortBuffer() { return buffer; }
+std::array<uint8_t, 256>& PortBuffer() {
+    return buffer;
+}
 
-bool IsOpen() { return portFd >= 0; }
+bool IsOpen() {
+    return portFd >= 0;
+}
 
 QString DevicePath(const QString& name) {
     if (name.contains('/')) return name;
-    static const QRegularExpression com("^COM([0-9]+)$",
-                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression com("^COM([0-9]+)$", QRegularExpression::CaseInsensitiveOption);
     const auto match = com.match(name);
     if (!match.hasMatch()) return name;
     const QString link = QStringLiteral("sys/COM") + match.captured(1);

@@ -6,12 +6,12 @@
 
 class VbTimer : public QTimer {
     Q_OBJECT
-public:
+  public:
     VbTimer(const QString& name, QObject* parent);
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
     void SetInterval(int milliseconds);
 
-private:
+  private:
     bool enabled_ = false;
 };

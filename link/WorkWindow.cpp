@@ -131,7 +131,8 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
     timer->SetEnabled(false);
     CollectReply();
     bool accepted = false;
-    for (int bytes : rule.expectedBytes) accepted = accepted || ReplyAccepted(ReceivedText, SentText, bytes);
+    for (int bytes : rule.expectedBytes)
+        accepted = accepted || ReplyAccepted(ReceivedText, SentText, bytes);
     if (accepted) {
         panel_->Text_Receive->setText(ReceivedText);
         if (rule.decode) rule.decode();

@@ -29,7 +29,7 @@ void BeepIfEnabled();
 
 class WorkWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit WorkWindow(QWidget* parent = nullptr);
 
     // Runs the load step and shows the window.
@@ -79,10 +79,10 @@ public:
     // Clears Text_Message, Text_Send, Text_Receive, SentText and ReceivedText.
     void ClearTexts();
 
-signals:
+  signals:
     void Closed();
 
-protected:
+  protected:
     // The window's own load steps, after the panel's.
     virtual void LoadWindow() {}
     // Interval of each timer from tm.rc lines (index 0 = line 1); windows with fixed intervals
@@ -101,7 +101,7 @@ protected:
     // The panel's closing steps: loops stopped, lists enabled, port closed, lamp black, wait.
     void ClosePanel();
 
-private:
+  private:
     CommPanel* panel_;
     std::map<int, QComboBox*> addressLists_;
     std::vector<PollLoop*> loops_;

@@ -16,7 +16,7 @@
 namespace {
 // A window with one poll loop reading four registers and one write command.
 class ProbeWindow : public WorkWindow {
-public:
+  public:
     ProbeWindow() {
         PollLoopSpec spec;
         spec.request = [](uint8_t address) { return ReadRequest(address, 0x03, 0, 4); };
@@ -48,7 +48,7 @@ public:
 };
 
 class ExchangeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TextTable::Fill(true);
         Switches() = StartupSwitches{};
@@ -113,13 +113,13 @@ TEST_F(ExchangeTest, PollLoopAcceptsGoodRepliesAndRecoversFromBadOnes) {
     QByteArray badCrc = good;
     badCrc[badCrc.size() - 1] = static_cast<char>(badCrc.back() ^ 0x01);
     const QList<QByteArray> bad = {
-        QByteArray(),                                     // silence
-        good.left(good.size() - 1),                       // one byte short
-        QByteArray(1, '\0') + good,                       // stray leading byte
+        QByteArray(),                                        // silence
+        good.left(good.size() - 1),                          // one byte short
+        QByteArray(1, '\0') + good,                          // stray leading byte
         HexBytes("02 03 08 02 6C 02 6D 02 6E 02 6F", true),  // another address
-        HexBytes("01 83 02", true),                       // exception reply
+        HexBytes("01 83 02", true),                          // exception reply
         badCrc,
-        QByteArray(300, '\x55'),                          // garbage past the buffer
+        QByteArray(300, '\x55'),  // garbage past the buffer
     };
     for (const QByteArray& reply : bad) {
         window.decoded = -1;
@@ -194,19 +194,19 @@ TEST_F(ExchangeTest, RefusalsBeforeSendingShowTheirMessageAndSendNothing) {
 
     OpenPort();
     platform.messages.clear();
-    for (const QString& text : {QString(), QString("abc"), QString("256"), QString("-1"),
-                                QString("1.5")}) {
+    for (const QString& text :
+         {QString(), QString("abc"), QString("256"), QString("-1"), QString("1.5")}) {
         window.AddressList(0)->setEditText(text);
         window.Write(0);
         window.loop->Click();
         window.loop->AcquisitionTick();
         EXPECT_EQ(window.loop->Button->text(), "Read");
     }
-    EXPECT_EQ(platform.messages,
-              QStringList({"Moudle address not selected！", "Moudle address not selected！",
-                           "Setting error！", "Setting error！", "Setting error！",
-                           "Setting error！", "Setting error！", "Setting error！",
-                           "Setting error！", "Setting error！"}));
+    EXPECT_EQ(
+        platform.messages,
+        QStringList({"Moudle address not selected！", "Moudle address not selected！",
+                     "Setting error！", "Setting error！", "Setting error！", "Setting error！",
+                     "Setting error！", "Setting error！", "Setting error！", "Setting error！"}));
     EXPECT_TRUE(module.ReadRequest(50).isEmpty());
     // A refused command during polling leaves the loop running.
     window.AddressList(0)->setEditText("1");

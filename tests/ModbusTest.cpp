@@ -4,7 +4,9 @@
 #include "link/Modbus.h"
 
 namespace {
-QString Framed(const QString& body) { return SentTextOf(AppendCrc16(BytesOfText(body))); }
+QString Framed(const QString& body) {
+    return SentTextOf(AppendCrc16(BytesOfText(body)));
+}
 }  // namespace
 
 TEST(Modbus, Crc16CheckValuesAndRequestFrames) {
@@ -56,11 +58,11 @@ TEST(Modbus, ReplyAcceptance) {
     const QString good = Framed("01 03 08 02 6C 02 6D 02 6E 02 6F");
     EXPECT_TRUE(ReplyAccepted(good, sent, 13));
     EXPECT_FALSE(ReplyAccepted(good, sent, 12));
-    EXPECT_FALSE(ReplyAccepted(good.left(good.size() - 3), sent, 13));   // one byte short
-    EXPECT_FALSE(ReplyAccepted("00 " + good, sent, 13));                 // stray leading byte
+    EXPECT_FALSE(ReplyAccepted(good.left(good.size() - 3), sent, 13));  // one byte short
+    EXPECT_FALSE(ReplyAccepted("00 " + good, sent, 13));                // stray leading byte
     EXPECT_FALSE(ReplyAccepted(Framed("02 03 08 02 6C 02 6D 02 6E 02 6F"), sent, 13));
     EXPECT_FALSE(ReplyAccepted(Framed("01 04 08 02 6C 02 6D 02 6E 02 6F"), sent, 13));
-    EXPECT_FALSE(ReplyAccepted("01 83 02 C0 F1 ", sent, 5));             // exception reply
+    EXPECT_FALSE(ReplyAccepted("01 83 02 C0 F1 ", sent, 5));  // exception reply
     QString badCrc = good;
     badCrc[good.size() - 2] = good[good.size() - 2] == '0' ? '1' : '0';
     EXPECT_FALSE(ReplyAccepted(badCrc, sent, 13));

@@ -16,7 +16,7 @@ using namespace SerialPort;
 
 namespace {
 class SerialPortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { TextTable::Fill(true); }
     void TearDown() override { ClosePort(); }
     ScratchSys sys;
@@ -64,8 +64,8 @@ TEST_F(SerialPortTest, BadSettingsStringsAreRejectedAndThePortClosed) {
     PtyPeer module("sys/COM1");
     for (const QString& settings :
          {QString("abc,N,8,1"), QString("0,N,8,1"), QString("-9600,N,8,1"), QString("9600,X,8,1"),
-          QString("9600,,8,1"), QString("9600,N,9,1"), QString("9600,N,4,1"),
-          QString("9600,N,8,3"), QString("9600,N,8"), QString("9600,N,8,1,1"), QString("")}) {
+          QString("9600,,8,1"), QString("9600,N,9,1"), QString("9600,N,4,1"), QString("9600,N,8,3"),
+          QString("9600,N,8"), QString("9600,N,8,1,1"), QString("")}) {
         platform.messages.clear();
         EXPECT_FALSE(OpenPort("COM1", settings)) << settings.toStdString();
         ASSERT_EQ(platform.messages.size(), 1);
@@ -81,10 +81,10 @@ TEST_F(SerialPortTest, LineSettingsReachTheFarEndIncludingOddRatesAndReopenedPar
         int baud;
         bool odd;
     } cases[] = {
-        {"9600,N,8,1", 9600, false},   {"14400,E,8,1", 14400, false},
-        {"28800,O,8,1", 28800, true},  {"28800,o,8,2", 28800, true},
+        {"9600,N,8,1", 9600, false},     {"14400,E,8,1", 14400, false},
+        {"28800,O,8,1", 28800, true},    {"28800,o,8,2", 28800, true},
         {"115200,E,8,1", 115200, false}, {"115200,E,8,1", 115200, false},
-        {"1200,O,7,1", 1200, true},    {"1200,O,7,1", 1200, true},
+        {"1200,O,7,1", 1200, true},      {"1200,O,7,1", 1200, true},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(OpenPort("COM1", c.settings)) << c.settings;

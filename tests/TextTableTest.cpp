@@ -17,7 +17,8 @@ TEST(TextTable, LanguagesDifferWhereTheyShouldAndTextsKeepTheirPunctuation) {
     EXPECT_EQ(Tt(TextKey::MsgOpenPortFirst), "请先打开串口！");
     EXPECT_EQ(Tt(TextKey::FrameComm), " 通讯设置 ");
     EXPECT_EQ(Tt(TextKey::CaptionRead), "读 取");
-    EXPECT_TRUE(Tt(TextKey::ExplainParamChange).contains("9600,8," + Tt(TextKey::ParityNoneTagged) + ",1"));
+    EXPECT_TRUE(
+        Tt(TextKey::ExplainParamChange).contains("9600,8," + Tt(TextKey::ParityNoneTagged) + ",1"));
     EXPECT_EQ(Tt(TextKey::PrefixAddress), "模块地址: ");
     const QString chineseRead = Tt(TextKey::ExplainParamRead);
 

@@ -59,7 +59,9 @@ void PtyPeer::Write(const QByteArray& bytes) {
     ::usleep(2000);
 }
 
-void PtyPeer::WriteHex(const QString& spacedHex) { Write(HexBytes(spacedHex)); }
+void PtyPeer::WriteHex(const QString& spacedHex) {
+    Write(HexBytes(spacedHex));
+}
 
 int PtyPeer::Baud() const {
     int baud = 0;
@@ -96,7 +98,9 @@ ScratchSys::ScratchSys() {
               "Measure    00100\r\nAnalogOut  00100\r\nMeasure2   00100\r\n");
 }
 
-ScratchSys::~ScratchSys() { QDir::setCurrent(previous_); }
+ScratchSys::~ScratchSys() {
+    QDir::setCurrent(previous_);
+}
 
 void ScratchSys::WriteFile(const QString& name, const QByteArray& content) {
     QFile file(dir_.path() + "/sys/" + name);

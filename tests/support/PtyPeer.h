@@ -7,7 +7,7 @@
 #include <vector>
 
 class PtyPeer {
-public:
+  public:
     // Opens a pty and links its slave as `linkPath` (relative to the working directory) when
     // given, else only remembers the slave path.
     explicit PtyPeer(const QString& linkPath = QString());
@@ -28,7 +28,7 @@ public:
     // Closes the master end, as when a USB adapter is pulled.
     void Vanish();
 
-private:
+  private:
     int master_ = -1;
     QString slavePath_;
     QString linkPath_;
@@ -42,14 +42,14 @@ QByteArray HexBytes(const QString& spacedHex, bool withCrc = false);
 // A scratch working directory with a sys/ folder holding set.rc, set2.rc and tm.rc; restores the
 // previous working directory when it goes.
 class ScratchSys {
-public:
+  public:
     ScratchSys();
     ~ScratchSys();
     QString Path() const { return dir_.path(); }
     void WriteFile(const QString& name, const QByteArray& content);
     QByteArray ReadFile(const QString& name) const;
 
-private:
+  private:
     QTemporaryDir dir_;
     QString previous_;
 };

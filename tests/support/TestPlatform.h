@@ -5,7 +5,7 @@
 #include "app/Platform.h"
 
 class RecordingPlatform : public Platform {
-public:
+  public:
     RecordingPlatform() { InstallPlatform(this); }
     ~RecordingPlatform() override { InstallPlatform(nullptr); }
     void ShowMessage(const QString& text) override { messages << text; }
