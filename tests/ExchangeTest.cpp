@@ -94,6 +94,40 @@ TEST_F(ExchangeTest, PanelOpensWithSettingsFromSetRcAndClosesAgain) {
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
+TEST_F(ExchangeTest, PanelTakesSetRcAsItStandsAndParityFallsBackToTheLastLetter) {
+    sys.WriteFile("set.rc", "25\r\n57600\r\nEven\r\n");
+    window.Form_Load();
+    EXPECT_EQ(window.Panel()->Combo1->currentText(), "COM25");
+    EXPECT_EQ(window.Panel()->Combo1->currentIndex(), -1);
+    EXPECT_EQ(window.Panel()->Combo2->currentText(), "57600");
+    window.Panel()->BuildSettings();
+    EXPECT_EQ(PortSettings(), "57600,E,8,1");
+    // A parity typed by hand reuses the letter of the last build.
+    window.Panel()->Combo3->setEditText("Mark");
+    window.Panel()->BuildSettings();
+    EXPECT_EQ(PortSettings(), "57600,E,8,1");
+
+    sys.WriteFile("set.rc", "");
+    window.Form_Load();
+    EXPECT_EQ(window.Panel()->Combo1->currentText(), "COM");
+    EXPECT_EQ(window.Panel()->Combo2->currentText(), "");
+    window.Command_Port_Click();  // fails with the serial layer's message, panel stays closed
+    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+    EXPECT_EQ(platform.messages.size(), 1);
+
+    Switches().FullSerialLists = 1;
+    sys.WriteFile("set.rc", "3\r\n19200\r\nOdd\r\n");
+    window.Form_Load();
+    EXPECT_EQ(window.Panel()->Combo1->currentIndex(), 2);
+    EXPECT_EQ(window.Panel()->Combo2->count(), 10);
+    EXPECT_EQ(window.Panel()->Combo3->count(), 3);
+    EXPECT_FALSE(window.Panel()->Combo4->isEnabled());
+    EXPECT_EQ(window.Panel()->Combo4->currentText(), "8");
+    EXPECT_EQ(window.Panel()->Combo5->currentText(), "1");
+    EXPECT_EQ(window.AddressList(0)->count(), 254);
+    EXPECT_EQ(window.AddressList(0)->currentText(), "1");
+}
+
 TEST_F(ExchangeTest, PollLoopAcceptsGoodRepliesAndRecoversFromBadOnes) {
     OpenPort();
     window.loop->Click();
