@@ -18,11 +18,7 @@ bool PollLoop::Running() const {
     return Button->text() == Tt(TextKey::CaptionStop);
 }
 
-void PollLoop::Load() {
-    Acquisition->SetEnabled(false);
-    Overtime->SetEnabled(false);
-    Button->setText(Tt(TextKey::CaptionRead));
-}
+void PollLoop::Load() { Stop(); }
 
 void PollLoop::Stop() {
     Acquisition->SetEnabled(false);
