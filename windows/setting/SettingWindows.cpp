@@ -1,3 +1,7 @@
 #include "windows/setting/SettingWindows.h"
 
-void AddSettingWindows(std::map<QString, WorkWindowFactory>& factories) { (void)factories; }
+#include "windows/setting/SetFrm.h"
+
+void AddSettingWindows(std::map<QString, WorkWindowFactory>& factories) {
+    factories["SetFrm"] = [] { return new SetFrm; };
+}

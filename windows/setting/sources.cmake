@@ -1,5 +1,9 @@
 add_library(zn_setting STATIC
   windows/setting/SettingWindows.cpp
+  windows/setting/ParameterCodes.cpp
+  windows/setting/ModuleParameters.cpp
+  windows/setting/QuietMessages.h
+  windows/setting/SetFrm.cpp
 )
 target_link_libraries(zn_setting PUBLIC zn_link)
 list(APPEND ZN_WINDOW_LIBS zn_setting)

@@ -1,0 +1,271 @@
+#include "windows/setting/SetFrm.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "app/Platform.h"
+#include "app/Switches.h"
+#include "app/TextTable.h"
+#include "link/SerialPort.h"
+#include "windows/setting/ModuleParameters.h"
+#include "windows/setting/ParameterCodes.h"
+#include "windows/setting/QuietMessages.h"
+
+namespace {
+constexpr int kRegisterAddress = 100;
+constexpr int kRegisterParameterCode = 101;
+constexpr int kParameterWords = 3;  // address, parameter code, model code
+constexpr int kReadReplyBytes = 5 + 2 * kParameterWords;
+constexpr int kEchoBytes = 8;
+constexpr uint8_t kBroadcast = 0;
+
+bool FullLists() {
+    return Switches().FullSerialLists == 1;
+}
+
+QPushButton* MakeButton(const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    button->setMinimumWidth(90);
+    NameControl(button, name);
+    return button;
+}
+
+QLabel* MakeLabel(const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    NameControl(label, name);
+    return label;
+}
+
+QHBoxLayout* ButtonRow(QPushButton* action, QPushButton* explain) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(action);
+    row->addWidget(explain);
+    return row;
+}
+}  // namespace
+
+SetFrm::SetFrm(QWidget* parent) : WorkWindow(parent) {
+    TM_Acquisition_A = new VbTimer("TM_Acquisition_A", this);
+    TM_Overtime_A = new VbTimer("TM_Overtime_A", this);
+    TM_Overtime_B = new VbTimer("TM_Overtime_B", this);
+    // Fixed: the search paces itself, whatever tm.rc says for the other windows.
+    TM_Acquisition_A->SetInterval(150);
+    TM_Overtime_A->SetInterval(100);
+    TM_Overtime_B->SetInterval(300);
+    connect(TM_Acquisition_A, &QTimer::timeout, this, &SetFrm::TM_Acquisition_A_Timer);
+    connect(TM_Overtime_A, &QTimer::timeout, this, &SetFrm::TM_Overtime_A_Timer);
+    connect(TM_Overtime_B, &QTimer::timeout, this, &SetFrm::TM_Overtime_B_Timer);
+
+    auto* sections = new QVBoxLayout;
+    sections->addWidget(BuildReadFrame());
+    sections->addWidget(BuildAddressFrame());
+    sections->addWidget(BuildParameterFrame());
+    sections->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(Panel(), 0, Qt::AlignTop);
+    layout->addLayout(sections, 1);
+}
+
+QGroupBox* SetFrm::BuildReadFrame() {
+    Frame7 = new QGroupBox(this);
+    NameControl(Frame7, "Frame7");
+    Text_Parameter = new QPlainTextEdit(Frame7);
+    NameControl(Text_Parameter, "Text_Parameter");
+    Text_Parameter->setReadOnly(true);
+    Text_Parameter->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font = Text_Parameter->font();
+    font.setPointSizeF(font.pointSizeF() * 1.25);
+    Text_Parameter->setFont(font);
+    Text_Parameter->setFixedHeight(QFontMetrics(font).lineSpacing() * 4 + 12);
+    Text_Parameter->setMinimumWidth(300);
+    Command_OK1 = MakeButton("Command_OK1", Frame7);
+    Explain[0] = MakeButton("Explain(0)", Frame7);
+    connect(Command_OK1, &QPushButton::clicked, this, &SetFrm::Command_OK1_Click);
+
+    auto* layout = new QVBoxLayout(Frame7);
+    layout->addWidget(Text_Parameter);
+    layout->addLayout(ButtonRow(Command_OK1, Explain[0]));
+    return Frame7;
+}
+
+QGroupBox* SetFrm::BuildAddressFrame() {
+    Frame2 = new QGroupBox(this);
+    NameControl(Frame2, "Frame2");
+    Label6 = MakeLabel("Label6", Frame2);
+    Command_OK2 = MakeButton("Command_OK2", Frame2);
+    Explain[1] = MakeButton("Explain(1)", Frame2);
+    connect(Command_OK2, &QPushButton::clicked, this, &SetFrm::Command_OK2_Click);
+
+    auto* layout = new QGridLayout(Frame2);
+    layout->addWidget(Label6, 0, 0);
+    layout->addWidget(CreateAddressList(0, Frame2), 0, 1);
+    layout->setColumnStretch(1, 1);
+    layout->addLayout(ButtonRow(Command_OK2, Explain[1]), 1, 0, 1, 2);
+    return Frame2;
+}
+
+QGroupBox* SetFrm::BuildParameterFrame() {
+    Frame3 = new QGroupBox(this);
+    NameControl(Frame3, "Frame3");
+    Label7 = MakeLabel("Label7", Frame3);
+    Label8 = MakeLabel("Label8", Frame3);
+    Combo_Baud = new QComboBox(Frame3);
+    Combo_Baud->setEditable(true);
+    Combo_Baud->setInsertPolicy(QComboBox::NoInsert);
+    NameControl(Combo_Baud, "Combo_Baud");
+    Command_OK3 = MakeButton("Command_OK3", Frame3);
+    Explain[2] = MakeButton("Explain(2)", Frame3);
+    connect(Command_OK3, &QPushButton::clicked, this, &SetFrm::Command_OK3_Click);
+    for (int index = 0; index < 3; ++index)
+        connect(Explain[index], &QPushButton::clicked, this,
+                [this, index] { Explain_Click(index); });
+
+    auto* layout = new QGridLayout(Frame3);
+    layout->addWidget(Label7, 0, 0);
+    layout->addWidget(CreateAddressList(1, Frame3), 0, 1);
+    layout->addWidget(Label8, 1, 0);
+    layout->addWidget(Combo_Baud, 1, 1);
+    layout->setColumnStretch(1, 1);
+    layout->addLayout(ButtonRow(Command_OK3, Explain[2]), 2, 0, 1, 2);
+    return Frame3;
+}
+
+void SetFrm::LoadWindow() {
+    setWindowTitle(Tt(TextKey::TitleParameterSetting));
+    Frame7->setTitle(Tt(TextKey::FrameParamRead));
+    Frame2->setTitle(Tt(TextKey::FrameAddressChange));
+    Frame3->setTitle(Tt(TextKey::FrameParamChange));
+    Label6->setText(Tt(TextKey::LabelNewAddress));
+    Label7->setText(Tt(TextKey::LabelAddress));
+    Label8->setText(Tt(TextKey::LabelParameters));
+    Command_OK1->setText(Tt(TextKey::CaptionRead));
+    Command_OK2->setText(Tt(TextKey::CaptionWrite));
+    Command_OK3->setText(Tt(TextKey::CaptionWrite));
+    for (QPushButton* button : Explain) button->setText(Tt(TextKey::CaptionExplain));
+    Text_Parameter->clear();
+    Combo_Baud->clear();
+    Combo_Baud->addItems(ParameterCodes::Entries(FullLists()));
+    Combo_Baud->setEditText(ParameterCodes::EntryText({9600, 'N'}));
+}
+
+bool SetFrm::Searching() const {
+    return Command_OK1->text() == Tt(TextKey::CaptionStop);
+}
+
+void SetFrm::EndSearch() {
+    TM_Acquisition_A->SetEnabled(false);
+    Command_OK1->setText(Tt(TextKey::CaptionRead));
+}
+
+void SetFrm::Command_OK1_Click() {
+    if (!Panel()->PortOpen()) return ShowMessage(Tt(TextKey::MsgOpenPortFirst));
+    if (Searching()) return EndSearch();  // SearchStep kept: Read resumes with the next candidate
+    openFailureReported_ = false;
+    Command_OK1->setText(Tt(TextKey::CaptionStop));
+    TM_Acquisition_A->SetEnabled(true);
+}
+
+void SetFrm::TM_Acquisition_A_Timer() {
+    // No further step while this one may hold a message box open.
+    TM_Acquisition_A->SetEnabled(false);
+    if (OpenCandidate(SearchStep)) {
+        ++SearchStep;
+        SendParameterRead();
+    }
+    TM_Acquisition_A->SetEnabled(Searching());
+}
+
+bool SetFrm::OpenCandidate(int step) {
+    SerialPort::ClosePort();
+    const SerialCandidate candidate = ParameterCodes::SearchCandidate(step, FullLists());
+    Panel()->Combo2->setEditText(QString::number(candidate.baud));
+    Panel()->Combo3->setEditText(ParameterCodes::ParityWord(candidate.parity));
+    if (openFailureReported_) {
+        QuietMessages quiet;
+        return Panel()->OpenFromLists();
+    }
+    const bool opened = Panel()->OpenFromLists();
+    if (!opened) openFailureReported_ = true;
+    return opened;
+}
+
+void SetFrm::SendParameterRead() {
+    Text_Parameter->clear();
+    ClearTexts();
+    SendFrame(ReadRequest(kBroadcast, 0x03, kRegisterAddress, kParameterWords));
+    TM_Overtime_A->SetEnabled(true);
+}
+
+void SetFrm::TM_Overtime_A_Timer() {
+    const ReplyRule rule{{kReadReplyBytes}, false, [this] { ShowModuleParameters(); }, false};
+    if (FinishExchange(TM_Overtime_A, rule)) {
+        EndSearch();
+        SearchStep = 0;
+        return;
+    }
+    Text_Parameter->setPlainText(Tt(TextKey::MsgSearching));
+    // At or past the count: a search whose last reply was never judged (the port was closed
+    // first) ends at its next step instead of wrapping round for ever.
+    if (SearchStep >= ParameterCodes::CandidateCount(FullLists())) {
+        Text_Parameter->setPlainText(Tt(TextKey::MsgReadFailed));
+        EndSearch();
+        SearchStep = 0;
+    }
+}
+
+void SetFrm::ShowModuleParameters() {
+    Text_Parameter->setPlainText(
+        ModuleParametersText::Lines(ModuleParametersText::Decode(ReceivedText)));
+}
+
+void SetFrm::SendChange(int addressIndex, const std::function<Frame(uint8_t)>& request) {
+    const auto address = BeginCommand(addressIndex);
+    if (!address) return;
+    // A running search would close the port under the change's reply: the change ends it.
+    EndSearch();
+    TM_Overtime_A->SetEnabled(false);
+    ReopenPort();
+    if (!SerialPort::IsOpen()) return;  // the serial layer has said why
+    SendFrame(request(*address));
+    TM_Overtime_B->SetEnabled(true);
+}
+
+void SetFrm::Command_OK2_Click() {
+    // Broadcast: the one module on the line takes the new address whatever its current one.
+    SendChange(0, [](uint8_t newAddress) {
+        return WriteRegisterRequest(kBroadcast, kRegisterAddress, newAddress);
+    });
+}
+
+void SetFrm::Command_OK3_Click() {
+    const int code = ParameterCodes::CodeOfEntry(Combo_Baud->currentText(), FullLists());
+    SendChange(1, [code](uint8_t address) {
+        return WriteRegisterRequest(address, kRegisterParameterCode, code);
+    });
+}
+
+void SetFrm::TM_Overtime_B_Timer() {
+    FinishExchange(TM_Overtime_B, {{kEchoBytes}, false, {}, false});
+}
+
+void SetFrm::Explain_Click(int index) {
+    static constexpr TextKey kTexts[] = {TextKey::ExplainParamRead, TextKey::ExplainAddressChange,
+                                         TextKey::ExplainParamChange};
+    if (index >= 0 && index < 3) ShowMessage(Tt(kTexts[index]));
+}
+
+void SetFrm::ReopenPort() {
+    // Unlike the other windows, a failure leaves the panel as it is and only ends the search.
+    SerialPort::ClosePort();
+    if (!Panel()->OpenFromLists()) EndSearch();
+}
+
+void SetFrm::StopPolling() {
+    // Closing the port ends the search but keeps SearchStep, so Read resumes where it stopped.
+    if (!Searching()) return;
+    EndSearch();
+    TM_Overtime_A->SetEnabled(false);
+    Wait(100);
+}
