@@ -1,3 +1,7 @@
 #include "windows/registers/RegisterWindows.h"
 
-void AddRegisterWindows(std::map<QString, WorkWindowFactory>& factories) { (void)factories; }
+#include "windows/registers/SysFrm.h"
+
+void AddRegisterWindows(std::map<QString, WorkWindowFactory>& factories) {
+    factories["SysFrm"] = [] { return new SysFrm; };
+}

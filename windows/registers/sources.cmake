@@ -1,5 +1,10 @@
 add_library(zn_registers STATIC
   windows/registers/RegisterWindows.cpp
+  windows/registers/RegisterGroups.cpp
+  windows/registers/RegisterView.cpp
+  windows/registers/WrittenNumber.cpp
+  windows/registers/TypedFrame.cpp
+  windows/registers/SysFrm.cpp
 )
 target_link_libraries(zn_registers PUBLIC zn_link)
 list(APPEND ZN_WINDOW_LIBS zn_registers)

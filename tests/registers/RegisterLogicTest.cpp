@@ -1,0 +1,150 @@
+// The register window's plain rules: groups, number parsing, typed frames, value display.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "link/Modbus.h"
+#include "tests/support/PtyPeer.h"
+#include "windows/registers/RegisterGroups.h"
+#include "windows/registers/RegisterView.h"
+#include "windows/registers/TypedFrame.h"
+#include "windows/registers/WrittenNumber.h"
+
+TEST(RegisterGroupsTest, AdjustmentGroupsOnlyInServiceLevelsThreeAndFour) {
+    for (int mode = 0; mode <= 4; ++mode) {
+        const size_t expected = mode >= 3 ? 8 : 6;
+        EXPECT_EQ(RegisterGroups(mode).size(), expected) << mode;
+        EXPECT_EQ(GroupOfEntry("AI/VI ADJ", mode).has_value(), mode >= 3) << mode;
+    }
+    const auto pwm = GroupOfEntry("PWM Data", 0);
+    ASSERT_TRUE(pwm);
+    EXPECT_EQ(pwm->first, 0x600);
+    EXPECT_EQ(pwm->count, 5);
+    EXPECT_EQ(ReadReplyBytes(pwm->count), 15);
+    const auto ao = GroupOfEntry("AO/VO ADJ", 4);
+    ASSERT_TRUE(ao);
+    EXPECT_EQ(ao->first, 48);
+    EXPECT_EQ(ao->count, 6);
+    // Only an entry's exact text names a group.
+    for (const char* text : {"", "pwm data", "PWM Data ", "System"})
+        EXPECT_FALSE(GroupOfEntry(text, 4)) << text;
+}
+
+TEST(RegisterGroupsTest, CommandNamesAreTwelveCharacterLabels) {
+    ASSERT_EQ(CommandNames().size(), 16);
+    for (const QString& name : CommandNames()) EXPECT_EQ(name.size(), 12) << name.toStdString();
+    EXPECT_EQ(CommandNames()[0], "(setAddr  ) ");
+    EXPECT_EQ(CommandNames()[10], "(setOTM   ) ");
+    EXPECT_EQ(CommandNames()[13], "(setNonet ) ");
+}
+
+TEST(WrittenNumberTest, TypedTextsGiveSixteenBitNumbersOrNothing) {
+    struct Case {
+        const char* text;
+        std::optional<int> number;
+    };
+    const Case cases[] = {
+        {"", 0},
+        {"abc", 0},
+        {"100", 100},
+        {"  42xyz", 42},
+        {"+7", 7},
+        {"65535", 65535},
+        {"&HFFFF", 65535},
+        {"&hff", 255},
+        {"&H", 0},
+        {"&H1g", 1},
+        {"&HZ", 0},
+        {"12.5", 12},
+        {"13.5", 14},
+        {"0.5", 0},
+        {"1.5", 2},
+        {"2.4999", 2},
+        {"-0.4", 0},
+        {"-0.5", 0},
+        {".5", 0},
+        {"65534.5", 65534},
+        {"65535.4", 65535},
+        {"1e3", 1},
+        {"-1", std::nullopt},
+        {"65536", std::nullopt},
+        {"65535.5", std::nullopt},
+        {"70000", std::nullopt},
+        {"&H10000", std::nullopt},
+        {"&HFFFFFFFFFFFF", std::nullopt},
+        {"-&H1", 0},
+        {"99999999999999999999999", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RegisterNumberOfText(c.text), c.number) << c.text;
+}
+
+TEST(TypedFrameTest, ByteGroupsOfThreeCharacters) {
+    struct Case {
+        const char* text;
+        const char* bytes;  // spaced hex of the bytes sent, empty for none
+    };
+    const Case cases[] = {
+        {"01 03 00 64 00 01 C5 D5", "01 03 00 64 00 01 C5 D5 "},    // 23 characters
+        {"01 03 00 64 00 01 C5 D5 ", "01 03 00 64 00 01 C5 D5 "},   // trailing blank
+        {"01 03 00 64 00 01 C5 D5 7", "01 03 00 64 00 01 C5 D5 "},  // lone digit ignored
+        {"01 03 ", "01 03 "},                                       // 6 characters
+        {"01 03", ""},                                              // 5 characters
+        {"01", ""},
+        {"", ""},
+        {"ab-cd-ef", "AB CD EF "},  // any separator
+        {"0a,0B;ff", "0A 0B FF "},
+        {"01 03 0", "01 03 "},  // 7: third group incomplete
+    };
+    for (const Case& c : cases) {
+        const TypedFrame frame = ParseTypedFrame(c.text);
+        EXPECT_EQ(frame.badPosition, 0) << c.text;
+        EXPECT_EQ(SentTextOf(frame.bytes), c.bytes) << c.text;
+    }
+}
+
+TEST(TypedFrameTest, ANonHexDigitRefusesTheWholeFrame) {
+    struct Case {
+        const char* text;
+        int position;
+        char character;
+    };
+    const Case cases[] = {
+        {"01 0G 00 64 00 01 C5 D5", 5, 'G'},
+        {"x1 03 ", 1, 'x'},
+        {"01 03 00 64 00 01 C5 D ", 23, ' '},  // the low digit of the last byte missing
+        {"0103 00", 5, ' '},                   // groups are counted by position, not by blanks
+        {"01 03 zz", 7, 'z'},
+    };
+    for (const Case& c : cases) {
+        const TypedFrame frame = ParseTypedFrame(c.text);
+        EXPECT_EQ(frame.badPosition, c.position) << c.text;
+        EXPECT_EQ(frame.badCharacter, QChar(c.character)) << c.text;
+        EXPECT_TRUE(frame.bytes.empty()) << c.text;
+    }
+    // Too short to hold a frame: nothing is judged.
+    EXPECT_EQ(ParseTypedFrame("x1 03").badPosition, 0);
+}
+
+TEST(RegisterViewTest, EachGroupIsWrittenInItsView) {
+    EXPECT_EQ(RegisterLines(100, {1, 103}, true),
+              QStringList({"(setAddr  ) 100: 1", "(setBaud  ) 101: 103"}));
+    EXPECT_EQ(RegisterLines(100, {1, 103}, false), QStringList({"100: 1", "101: 103"}));
+    EXPECT_EQ(RegisterLines(1280, {0x41C8, 0x0000, 0x41C9, 0x0000}, true),
+              QStringList({"1280-1281: 25.0000", "1282-1283: 25.1250"}));
+    EXPECT_EQ(RegisterLines(2304, {1, 0, 0xFFFF, 0xFFFF, 0, 7}, false),
+              QStringList({"2304-2305: 65536", "2306-2307: 4294967295", "2308-2309: 7"}));
+    EXPECT_EQ(RegisterLines(2048, {17, 65535}, true), QStringList({"2048: 17", "2049: 65535"}));
+    // Plain groups carry no labels even in service level 4.
+    EXPECT_EQ(RegisterLines(1000, {5}, true), QStringList({"1000: 5"}));
+    EXPECT_TRUE(RegisterLines(1280, {}, false).isEmpty());
+}
+
+TEST(RegisterViewTest, FloatsThatAreNotNumbersReadAsWords) {
+    EXPECT_EQ(FloatText(0x7FC00000), "NaN");
+    EXPECT_EQ(FloatText(0xFFFFFFFF), "NaN");
+    EXPECT_EQ(FloatText(0x7F800000), "Infinity");
+    EXPECT_EQ(FloatText(0xFF800000), "-Infinity");
+    EXPECT_EQ(FloatText(0xC1200000), "-10.0000");
+    EXPECT_EQ(FloatText(0x3DCCCCCD), "0.1000");
+    EXPECT_EQ(FloatText(0x7F7FFFFF).size(), 39 + 5);  // the largest float, all digits shown
+}

@@ -1,0 +1,4 @@
+zn_add_tests(test_registers
+  tests/registers/RegisterLogicTest.cpp
+  tests/registers/SysFrmTest.cpp
+  LIBS zn_registers)
