@@ -1,3 +1,11 @@
 #include "windows/digital/DigitalWindows.h"
 
-void AddDigitalWindows(std::map<QString, WorkWindowFactory>& factories) { (void)factories; }
+#include "windows/digital/DigitalIoWindows.h"
+
+void AddDigitalWindows(std::map<QString, WorkWindowFactory>& factories) {
+    factories["ZN310"] = [] { return new ZN310Frm; };
+    factories["ZN320"] = [] { return new ZN320Frm; };
+    factories["ZN330"] = [] { return new ZN330Frm; };
+    factories["ZN340"] = [] { return new ZN340Frm; };
+    factories["ZN350"] = [] { return new ZN350Frm; };
+}

@@ -1,5 +1,11 @@
 add_library(zn_digital STATIC
   windows/digital/DigitalWindows.cpp
+  windows/digital/DigitalCodec.cpp
+  windows/digital/IndicatorLabel.cpp
+  windows/digital/IndicatorGrid.cpp
+  windows/digital/DigitalInputPanel.cpp
+  windows/digital/DigitalOutputPanel.cpp
+  windows/digital/DigitalIoWindows.cpp
 )
 target_link_libraries(zn_digital PUBLIC zn_link zn_analog)
 list(APPEND ZN_WINDOW_LIBS zn_digital)

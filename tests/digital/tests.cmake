@@ -1,0 +1,4 @@
+zn_add_tests(test_digital
+  tests/digital/DigitalCodecTest.cpp
+  tests/digital/DigitalIoWindowsTest.cpp
+  LIBS zn_digital)
