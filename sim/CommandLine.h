@@ -1,0 +1,33 @@
+#pragma once
+// The simulator's command line: which buses to play, which modules sit on each, their faults.
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sim/SimBus.h"
+
+struct BusConfig {
+    std::string path;  // where the line's device link is made, e.g. sys/COM1
+    std::vector<ModuleConfig> modules;
+};
+
+struct SimConfig {
+    std::vector<BusConfig> buses;
+    bool verbose = false;
+    bool freeze = false;  // measurements and inputs keep their values at time 0
+    uint32_t seed = 1;
+    bool help = false;
+};
+
+// The configuration, or the text of what is wrong with the arguments.
+std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+// "ZN210,addr=1,baud=9600,parity=N,fault=late:every=3": one module, or an error text.
+std::variant<ModuleConfig, std::string> ParseModuleSpec(const std::string& spec);
+
+// The buses of the demo: DIR/COM1 .. DIR/COM15, one model each in list order, address 1,
+// 9600 baud, no parity.
+std::vector<BusConfig> DemoBuses(const std::string& dir);
+
+std::string UsageText();

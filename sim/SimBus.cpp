@@ -1,0 +1,106 @@
+#include "sim/SimBus.h"
+
+#include <algorithm>
+
+SimBus::SimBus(const std::vector<ModuleConfig>& modules, uint32_t seed) {
+    uint32_t n = 0;
+    for (const ModuleConfig& config : modules)
+        modules_.push_back({SimModule(*config.model, config.address, config.code),
+                            FaultInjector(config.faults, seed + 7919 * n++)});
+}
+
+std::string ModuleLabel(const SimModule& module) {
+    return module.Model().name + "@" + std::to_string(module.Address());
+}
+
+namespace {
+std::string LineText(const ModuleLine& line) {
+    return std::to_string(line.baud) + "," + line.parity;
+}
+
+bool Hears(const SimModule& module, LineState line) {
+    return module.Line().baud == line.baud && (module.Line().parity == 'O') == line.oddParity;
+}
+}  // namespace
+
+BusExchange SimBus::Exchange(const Frame& request, LineState line, double seconds) {
+    BusExchange out;
+    if (request.size() < 4 ||
+        Crc16(request.data(), request.size() - 2) !=
+            (request[request.size() - 2] | request[request.size() - 1] << 8)) {
+        out.notes.push_back("not a frame (length or CRC), ignored");
+        return out;
+    }
+    const Frame body(request.begin(), request.end() - 2);
+    std::vector<Frame> replies;
+    double delay = 0;
+    char parity = 'N';
+    for (Member& member : modules_) {
+        SimModule& module = member.module;
+        const bool addressed = body[0] == 0 || body[0] == module.Address();
+        if (!Hears(module, line)) {
+            if (addressed)
+                out.notes.push_back(ModuleLabel(module) + " hears noise: line " +
+                                    std::to_string(line.baud) + (line.oddParity ? ",O" : "") +
+                                    ", module " + LineText(module.Line()));
+            continue;
+        }
+        const ModuleLine heardAt = module.Line();  // a parameter change answers at the old line
+        const std::string label = ModuleLabel(module);
+        ModuleAnswer answer = module.Handle(body, seconds);
+        if (!answer.answers) continue;
+        FaultedReply faulted = member.faults.Apply(answer.reply);
+        if (!faulted.fault.empty()) out.notes.push_back(label + " fault " + faulted.fault);
+        if (faulted.silent) continue;
+        replies.push_back(faulted.bytes);
+        parity = heardAt.parity;
+        delay = std::max(delay, WireMs(static_cast<int>(request.size()), heardAt) + kTurnaroundMs +
+                                    WireMs(static_cast<int>(faulted.bytes.size()), heardAt) +
+                                    faulted.extraDelayMs);
+    }
+    if (replies.empty()) return out;
+    out.answered = true;
+    out.delayMs = delay;
+    if (replies.size() == 1) {
+        out.reply = replies.front();
+    } else {
+        out.notes.push_back(std::to_string(replies.size()) + " modules answer at once: collision");
+        out.reply = Collide(replies, parity);
+    }
+    return out;
+}
+
+Frame Collide(const std::vector<Frame>& replies, char parity) {
+    const int bitsPerChar = BitsPerCharacter(parity);
+    constexpr int kSkewBits = 3;  // each further driver starts this much later
+    size_t length = 0;
+    for (size_t k = 0; k < replies.size(); ++k)
+        length = std::max(length, k * kSkewBits + replies[k].size() * bitsPerChar);
+    std::vector<int> line(length + bitsPerChar, 1);
+    for (size_t k = 0; k < replies.size(); ++k) {
+        size_t at = k * kSkewBits;
+        for (uint8_t byte : replies[k]) {
+            line[at] = 0;  // start bit
+            int ones = 0;
+            for (int b = 0; b < 8; ++b) {
+                const int bit = (byte >> b) & 1;
+                line[at + 1 + b] &= bit;
+                ones += bit;
+            }
+            if (bitsPerChar == 11) line[at + 9] &= ((parity == 'E') == (ones % 2 == 1)) ? 1 : 0;
+            at += bitsPerChar;  // the stop bit stays high unless another driver pulls it
+        }
+    }
+    Frame heard;
+    for (size_t i = 0; i + bitsPerChar <= line.size();) {
+        if (line[i] == 1) {
+            ++i;
+            continue;
+        }
+        uint8_t byte = 0;
+        for (int b = 0; b < 8; ++b) byte |= static_cast<uint8_t>(line[i + 1 + b] << b);
+        heard.push_back(byte);  // a framing error still delivers the character
+        i += bitsPerChar;
+    }
+    return heard;
+}

@@ -1,0 +1,18 @@
+# The module simulator: its logic in a library the tests link, and the znsim program.
+add_library(zn_sim STATIC
+  sim/ModelTable.cpp
+  sim/LineCode.cpp
+  sim/SimModule.cpp
+  sim/Faults.cpp
+  sim/SimBus.cpp
+  sim/RequestFramer.cpp
+  sim/CommandLine.cpp
+  sim/PtyLine.cpp
+  sim/SimLoop.cpp
+)
+target_link_libraries(zn_sim PUBLIC zn_link)
+
+add_executable(znsim sim/main.cpp)
+target_link_libraries(znsim PRIVATE zn_sim)
+
+include(tools/bench/bench.cmake OPTIONAL)
