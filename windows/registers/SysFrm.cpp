@@ -67,6 +67,16 @@ SysFrm::SysFrm() {
     Text_Read->setReadOnly(true);
     Text_Read->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text_Read->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Fixed pitch keeps the labels of the system lines in one column; sized for the longest
+    // line ("(setNonet ) 113: 65535", "2334-2335: 4294967295") and all sixteen lines at once.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(10);
+    Text_Read->setFont(fixed);
+    const QFontMetrics metrics(fixed);
+    // A text block is one pixel taller than the font's line spacing; the document has margins.
+    const int margins = 2 * (Text_Read->frameWidth() + 4) + 4;
+    Text_Read->setMinimumSize(metrics.horizontalAdvance(QString(25, '0')) + margins + 20,
+                              (metrics.lineSpacing() + 1) * 16 + margins);
 
     Frame2 = Named(new QGroupBox(this), "Frame2");
     Label10 = Named(new QLabel(Frame2), "Label10");
@@ -105,7 +115,7 @@ void SysFrm::BuildLayout() {
         writing->addWidget(labels[row], row, 0);
         writing->addWidget(fields[row], row, 1);
     }
-    writing->addWidget(Command_OK2, 0, 2, 3, 1);
+    writing->addWidget(Command_OK2, 1, 2);
     writing->setColumnStretch(1, 1);
 
     if (QGridLayout* rows = TextRowsOf(Panel()->layout(), Panel()->Text_Send))
@@ -116,8 +126,8 @@ void SysFrm::BuildLayout() {
     left->addWidget(Frame2);
     left->addStretch(1);
     auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 3);
-    layout->addWidget(Frame7, 2);
+    layout->addLayout(left, 1);
+    layout->addWidget(Frame7);
 }
 
 void SysFrm::ApplyIntervals(const QList<int>& tmLines) {
