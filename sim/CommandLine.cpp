@@ -1,6 +1,7 @@
 #include "sim/CommandLine.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -37,7 +38,7 @@ Options:
   --demo DIR   DIR/COM1 .. DIR/COM15, one module each at address 1, 9600 baud, no parity:
                ZN210 on COM1, ZN220 on COM2, ... ZN430 on COM15
   --verbose    print every request and reply as hex with a time stamp
-  --freeze     keep measurements and inputs at their starting values
+  --freeze S   hold measurements and inputs where they are S seconds after the start
   --seed N     seed of the fault probabilities (default 1)
   --help       this text
 
@@ -113,7 +114,12 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
         } else if (arg == "--verbose" || arg == "-v") {
             config.verbose = true;
         } else if (arg == "--freeze") {
-            config.freeze = true;
+            char* end = nullptr;
+            config.frozenAt = hasValue ? std::strtod(args[i + 1].c_str(), &end) : -1;
+            if (!hasValue || args[i + 1].empty() || *end != '\0' || config.frozenAt < 0 ||
+                config.frozenAt > 1e6)
+                return std::string("--freeze needs a time in seconds");
+            ++i;
         } else if (arg == "--seed") {
             long seed = 0;
             if (!hasValue || !ToInt(args[i + 1], 0, 999999999, &seed))

@@ -15,7 +15,7 @@ struct BusConfig {
 struct SimConfig {
     std::vector<BusConfig> buses;
     bool verbose = false;
-    bool freeze = false;  // measurements and inputs keep their values at time 0
+    double frozenAt = -1;  // >= 0: measurements and inputs held at this many seconds
     uint32_t seed = 1;
     bool help = false;
 };

@@ -111,8 +111,9 @@ int RunSimulator(const SimConfig& config, std::ostream& out, std::ostream& err,
     const Clock::time_point start = Clock::now();
     auto handle = [&](Line& line, const Frame& request) {
         const LineState state = line.pty->Line();
-        const double seconds =
-            config.freeze ? 0.0 : std::chrono::duration<double>(Clock::now() - start).count();
+        const double seconds = config.frozenAt >= 0
+                                   ? config.frozenAt
+                                   : std::chrono::duration<double>(Clock::now() - start).count();
         BusExchange exchange = line.bus.Exchange(request, state, seconds);
         if (config.verbose) {
             out << TimeStamp() << " " << line.pty->LinkPath() << " <- " << Hex(request);
