@@ -1,6 +1,7 @@
 // The digital wire format on its own: input polls, the nibble order of input replies, coil bytes.
 #include <gtest/gtest.h>
 
+#include "tests/digital/QStringPrinter.h"
 #include "tests/support/PtyPeer.h"
 #include "windows/digital/DigitalCodec.h"
 

@@ -1,5 +1,6 @@
 #include "windows/digital/DigitalWindows.h"
 
+#include "windows/digital/CombinationWindows.h"
 #include "windows/digital/DigitalIoWindows.h"
 
 void AddDigitalWindows(std::map<QString, WorkWindowFactory>& factories) {
@@ -8,4 +9,7 @@ void AddDigitalWindows(std::map<QString, WorkWindowFactory>& factories) {
     factories["ZN330"] = [] { return new ZN330Frm; };
     factories["ZN340"] = [] { return new ZN340Frm; };
     factories["ZN350"] = [] { return new ZN350Frm; };
+    factories["ZN410"] = [] { return new ZN410Frm; };
+    factories["ZN420"] = [] { return new ZN420Frm; };
+    factories["ZN430"] = [] { return new ZN430Frm; };
 }

@@ -6,6 +6,7 @@ add_library(zn_digital STATIC
   windows/digital/DigitalInputPanel.cpp
   windows/digital/DigitalOutputPanel.cpp
   windows/digital/DigitalIoWindows.cpp
+  windows/digital/CombinationWindows.cpp
 )
 target_link_libraries(zn_digital PUBLIC zn_link zn_analog)
 list(APPEND ZN_WINDOW_LIBS zn_digital)
