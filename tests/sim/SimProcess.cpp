@@ -1,0 +1,61 @@
+#include "tests/sim/SimProcess.h"
+
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <QStandardPaths>
+
+QString FindTool(const QString& name) {
+    return QStandardPaths::findExecutable(name);
+}
+
+ToolRun RunTool(const QString& program, const QStringList& args, int timeoutMs) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    ToolRun run;
+    if (!process.waitForStarted(5000)) return run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(2000);
+        run.output = QString::fromUtf8(process.readAll());
+        return run;
+    }
+    run.output = QString::fromUtf8(process.readAll());
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return run;
+}
+
+SimProcess::~SimProcess() {
+    if (process_.state() != QProcess::NotRunning) Stop();
+}
+
+bool SimProcess::Start(const QStringList& args) {
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(QStringLiteral(ZNSIM_PATH), args);
+    if (!process_.waitForStarted(5000)) return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 5000 && !Output().contains("znsim: ready")) {
+        if (process_.state() == QProcess::NotRunning) return false;
+        process_.waitForReadyRead(100);
+    }
+    return Output().contains("znsim: ready");
+}
+
+int SimProcess::Stop(int signal) {
+    if (process_.state() == QProcess::NotRunning) return process_.exitCode();
+    ::kill(static_cast<pid_t>(process_.processId()), signal);
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(2000);
+        return -1;
+    }
+    Output();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+QString SimProcess::Output() {
+    output_ += QString::fromUtf8(process_.readAll());
+    return output_;
+}
