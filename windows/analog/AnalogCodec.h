@@ -30,15 +30,14 @@ Frame AdjustRequest(uint8_t address, int channel, int value);
 // Register 1100: the clear command with its value (0 or 88, by model).
 Frame ClearRequest(uint8_t address, int value);
 
-// A 16-bit register value as it goes on the wire: high byte limited to 255, then the low byte.
-uint8_t LimitedHighByte(int value);
-// Function 16 write of `values` to the registers from 0.
+// Function 16 write of `values` (each within 0..65535, as the scroll bars hold them) to the
+// registers from 0: the three outputs of a module at once.
 Frame WriteOutputsRequest(uint8_t address, const std::vector<int>& values);
-// Function 6 write of one register.
-Frame WriteOneRequest(uint8_t address, int reg, int value);
 
-// The output calibration values: registers 48..53 (low points of channels 1..3, then high points).
+// The six output calibration values, registers 48..53 (low points of channels 1..3, then their
+// high points): all read at once, written one at a time with WriteRegisterRequest.
 inline constexpr int kCalibrationRegister = 48;
 inline constexpr int kCalibrationCount = 6;
+Frame CalibrationReadRequest(uint8_t address);
 
 }  // namespace AnalogCodec

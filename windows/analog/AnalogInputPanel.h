@@ -38,12 +38,12 @@
 struct InputChannelTable {
     QString frameName = "Frame7";  // control name of the frame ("Frame2" in combination windows)
     TextKey frameCaption = TextKey::FrameAnalogInput;
-    QStringList channelNames;  // Label18(0..n-1), never translated; their count is the channels
+    QStringList channelNames{};  // Label18(0..n-1), never translated; their count is the channels
     AnalogCodec::ReadingKind reading = AnalogCodec::ReadingKind::Milliamps;
     bool reopensOnRejectedPoll = true;
-    QString adjustCaption;  // Command_Adj caption; empty: the panel has no ADJ / CLEAR buttons
-    QString clearCaption;   // Command_Clr caption
-    int clearValue = 0;     // written to register 1100 by Command_Clr
+    QString adjustCaption{};  // Command_Adj caption; empty: the panel has no ADJ / CLEAR buttons
+    QString clearCaption{};   // Command_Clr caption
+    int clearValue = 0;       // written to register 1100 by Command_Clr
 };
 
 class AnalogInputPanel : public QGroupBox {

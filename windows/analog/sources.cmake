@@ -1,5 +1,12 @@
 add_library(zn_analog STATIC
   windows/analog/AnalogWindows.cpp
+  windows/analog/AnalogCodec.cpp
+  windows/analog/Readout.cpp
+  windows/analog/AnalogInputPanel.cpp
+  windows/analog/AnalogInputWindow.cpp
+  windows/analog/AnalogOutputPanel.cpp
+  windows/analog/CalibrationPanel.cpp
+  windows/analog/AnalogOutputWindow.cpp
 )
 target_link_libraries(zn_analog PUBLIC zn_link)
 list(APPEND ZN_WINDOW_LIBS zn_analog)

@@ -1,0 +1,6 @@
+zn_add_tests(test_analog
+  tests/analog/AnalogCodecTest.cpp
+  tests/analog/AnalogInputWindowTest.cpp
+  tests/analog/AnalogOutputWindowTest.cpp
+  tests/analog/CalibrationPanelTest.cpp
+  LIBS zn_app)
