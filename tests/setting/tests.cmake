@@ -1,3 +1,5 @@
 zn_add_tests(test_setting
   tests/setting/ParameterCodesTest.cpp
+  tests/setting/SetFrmSearchTest.cpp
+  tests/setting/SetFrmChangeTest.cpp
   LIBS zn_setting)
