@@ -40,7 +40,7 @@ AnalogOutputPanel::AnalogOutputPanel(WorkWindow* window, OutputTable table, int 
         bar->setSingleStep(10);
         bar->setPageStep(40);
         bar->setValue(table_.designValue);
-        bar->setMinimumWidth(260);
+        bar->setMinimumSize(260, 22);
         connect(bar, &QScrollBar::valueChanged, this, [this, i] { HScroll1_Change(i); });
         QLabel* value = MakeReadout(ControlName("Label_I", i, count), QColor(0, 255, 0), 90, this);
         auto* unit = new QLabel(table_.unit, this);
@@ -63,8 +63,9 @@ AnalogOutputPanel::AnalogOutputPanel(WorkWindow* window, OutputTable table, int 
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addStretch(1);
+    layout->addSpacing(8);
     layout->addLayout(bottom);
+    layout->addStretch(1);
 }
 
 void AnalogOutputPanel::Load() {

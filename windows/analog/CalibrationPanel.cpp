@@ -83,7 +83,7 @@ CalibrationPanel::CalibrationPanel(WorkWindow* window, CalibrationTable table,
         bar->setRange(range.minimum, range.maximum);
         bar->setSingleStep(1);
         bar->setPageStep(10);
-        bar->setMinimumWidth(200);
+        bar->setMinimumSize(200, 22);
         connect(bar, &QScrollBar::valueChanged, this, [this, i] { HScroll2_Change(i); });
         QLabel* value = MakeReadout(Indexed("Label_CAL", i), QColor(0, 255, 0), 80, frame);
         QPushButton* write = MakeButton("Write", Indexed("Command_CAL", i), frame);
@@ -96,6 +96,11 @@ CalibrationPanel::CalibrationPanel(WorkWindow* window, CalibrationTable table,
         grid->addWidget(write, row, 3);
         grid->setColumnStretch(1, 1);
     }
+
+    // Row names and start buttons share one width, so the bars of both frames line up.
+    const int rowNameWidth = Command_20[0]->sizeHint().width();
+    lowGrid->setColumnMinimumWidth(0, rowNameWidth);
+    highGrid->setColumnMinimumWidth(0, rowNameWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(presets);
