@@ -52,7 +52,7 @@ CombinationWindow::CombinationWindow(const CombinationModel& model) : model_(mod
     digital->addWidget(Outputs, 1);
     digital->addWidget(Inputs, 1);
     auto* panels = new QVBoxLayout;
-    panels->addWidget(Measurements);
+    panels->addWidget(Measurements, 0, Qt::AlignLeft);
     panels->addLayout(digital);
     panels->addStretch(1);
     auto* layout = new QHBoxLayout(this);

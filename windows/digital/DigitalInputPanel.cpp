@@ -52,6 +52,7 @@ DigitalInputPanel::DigitalInputPanel(WorkWindow* window, QComboBox* addressList,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(IndicatorGrid(Label18, DI_SHOW));
+    layout->addStretch(1);
 }
 
 void DigitalInputPanel::Load() {

@@ -51,6 +51,7 @@ DigitalOutputPanel::DigitalOutputPanel(WorkWindow* window, QComboBox* addressLis
     layout->addLayout(top);
     layout->addLayout(IndicatorGrid(Label15, DO_SHOW));
     layout->addLayout(presets);
+    layout->addStretch(1);
 }
 
 void DigitalOutputPanel::Load() {
