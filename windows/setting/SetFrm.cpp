@@ -1,6 +1,7 @@
 #include "windows/setting/SetFrm.h"
 
 #include <QGridLayout>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -101,8 +102,9 @@ QGroupBox* SetFrm::BuildAddressFrame() {
     auto* layout = new QGridLayout(Frame2);
     layout->addWidget(Label6, 0, 0);
     layout->addWidget(CreateAddressList(0, Frame2), 0, 1);
+    layout->addWidget(Command_OK2, 0, 2);
+    layout->addWidget(Explain[1], 0, 3);
     layout->setColumnStretch(1, 1);
-    layout->addLayout(ButtonRow(Command_OK2, Explain[1]), 1, 0, 1, 2);
     return Frame2;
 }
 
@@ -127,8 +129,9 @@ QGroupBox* SetFrm::BuildParameterFrame() {
     layout->addWidget(CreateAddressList(1, Frame3), 0, 1);
     layout->addWidget(Label8, 1, 0);
     layout->addWidget(Combo_Baud, 1, 1);
+    layout->addWidget(Command_OK3, 1, 2);
+    layout->addWidget(Explain[2], 1, 3);
     layout->setColumnStretch(1, 1);
-    layout->addLayout(ButtonRow(Command_OK3, Explain[2]), 2, 0, 1, 2);
     return Frame3;
 }
 
@@ -148,6 +151,11 @@ void SetFrm::LoadWindow() {
     Combo_Baud->clear();
     Combo_Baud->addItems(ParameterCodes::Entries(FullLists()));
     Combo_Baud->setEditText(ParameterCodes::EntryText({9600, 'N'}));
+    // One label column width for both change sections, so their lists line up.
+    int labelWidth = 0;
+    for (QLabel* label : {Label6, Label7, Label8})
+        labelWidth = std::max(labelWidth, label->sizeHint().width());
+    for (QLabel* label : {Label6, Label7, Label8}) label->setMinimumWidth(labelWidth);
 }
 
 bool SetFrm::Searching() const {
