@@ -35,7 +35,7 @@ Module SPEC: MODEL[,addr=N][,baud=B][,parity=P][,code=C][,fault=F]...
           (code X, default 4). Default every=1; several fault= options are tried in order.
 
 Options:
-  --demo DIR   DIR/COM1 .. DIR/COM15, one module each at address 1, 9600 baud, no parity:
+  --demo DIR   DIR/COM1 .. DIR/COM15 (DIR made if missing), one module each at address 1, 9600 baud, no parity:
                ZN210 on COM1, ZN220 on COM2, ... ZN430 on COM15
   --verbose    print every request and reply as hex with a time stamp
   --freeze S   hold measurements and inputs where they are S seconds after the start
@@ -128,7 +128,8 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
             ++i;
         } else if (arg == "--demo") {
             if (!hasValue || args[i + 1].empty()) return std::string("--demo needs a folder");
-            for (BusConfig& bus : DemoBuses(args[++i])) config.buses.push_back(bus);
+            config.folders.push_back(args[++i]);
+            for (BusConfig& bus : DemoBuses(args[i])) config.buses.push_back(bus);
         } else if (arg == "--bus") {
             if (!hasValue || args[i + 1].empty()) return std::string("--bus needs a path");
             config.buses.push_back({args[++i], {}});

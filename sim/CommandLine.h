@@ -14,6 +14,7 @@ struct BusConfig {
 
 struct SimConfig {
     std::vector<BusConfig> buses;
+    std::vector<std::string> folders;  // made first when missing (the demo's)
     bool verbose = false;
     double frozenAt = -1;  // >= 0: measurements and inputs held at this many seconds
     uint32_t seed = 1;

@@ -32,8 +32,9 @@ BusExchange SimBus::Exchange(const Frame& request, LineState line, double second
         return out;
     }
     const Frame body(request.begin(), request.end() - 2);
-    std::vector<Frame> replies;
-    double delay = 0;
+    std::vector<Frame> onTime;
+    double onTimeDelay = 0;
+    std::vector<Transmission> late;
     char parity = 'N';
     for (Member& member : modules_) {
         SimModule& module = member.module;
@@ -52,21 +53,24 @@ BusExchange SimBus::Exchange(const Frame& request, LineState line, double second
         FaultedReply faulted = member.faults.Apply(answer.reply);
         if (!faulted.fault.empty()) out.notes.push_back(label + " fault " + faulted.fault);
         if (faulted.silent) continue;
-        replies.push_back(faulted.bytes);
+        const double delay = WireMs(static_cast<int>(request.size()), heardAt) + kTurnaroundMs +
+                             WireMs(static_cast<int>(faulted.bytes.size()), heardAt);
+        if (faulted.extraDelayMs > 0) {
+            late.push_back({faulted.bytes, delay + faulted.extraDelayMs});
+            continue;
+        }
+        onTime.push_back(faulted.bytes);
+        onTimeDelay = std::max(onTimeDelay, delay);
         parity = heardAt.parity;
-        delay = std::max(delay, WireMs(static_cast<int>(request.size()), heardAt) + kTurnaroundMs +
-                                    WireMs(static_cast<int>(faulted.bytes.size()), heardAt) +
-                                    faulted.extraDelayMs);
     }
-    if (replies.empty()) return out;
-    out.answered = true;
-    out.delayMs = delay;
-    if (replies.size() == 1) {
-        out.reply = replies.front();
-    } else {
-        out.notes.push_back(std::to_string(replies.size()) + " modules answer at once: collision");
-        out.reply = Collide(replies, parity);
+    if (onTime.size() == 1) out.replies.push_back({onTime.front(), onTimeDelay});
+    if (onTime.size() > 1) {
+        out.notes.push_back(std::to_string(onTime.size()) + " modules answer at once: collision");
+        out.replies.push_back({Collide(onTime, parity), onTimeDelay});
     }
+    std::sort(late.begin(), late.end(),
+              [](const Transmission& a, const Transmission& b) { return a.delayMs < b.delayMs; });
+    out.replies.insert(out.replies.end(), late.begin(), late.end());
     return out;
 }
 

@@ -21,11 +21,16 @@ struct LineState {
     bool oddParity = false;
 };
 
-struct BusExchange {
-    bool answered = false;
-    Frame reply;
+struct Transmission {
+    Frame bytes;
     double delayMs = 0;  // from the request's first byte to the reply's last
+};
+
+struct BusExchange {
+    // The replies on time, collided into one when several modules answer, then each late one.
+    std::vector<Transmission> replies;
     std::vector<std::string> notes;
+    bool Answered() const { return !replies.empty(); }
 };
 
 class SimBus {

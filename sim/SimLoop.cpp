@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 #include "sim/PtyLine.h"
@@ -82,6 +83,14 @@ std::string TimeStamp() {
 
 int RunSimulator(const SimConfig& config, std::ostream& out, std::ostream& err,
                  const volatile sig_atomic_t* stop, const sigset_t* waitMask) {
+    for (const std::string& folder : config.folders) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            err << "znsim: cannot make the folder " << folder << ": " << error.message() << "\n";
+            return 1;
+        }
+    }
     const int notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     std::vector<std::unique_ptr<Line>> lines;
     uint32_t seed = config.seed;
@@ -118,11 +127,11 @@ int RunSimulator(const SimConfig& config, std::ostream& out, std::ostream& err,
         if (config.verbose) {
             out << TimeStamp() << " " << line.pty->LinkPath() << " <- " << Hex(request);
             for (const std::string& note : exchange.notes) out << " [" << note << "]";
-            if (!exchange.answered) out << " [no answer]";
+            if (!exchange.Answered()) out << " [no answer]";
             out << std::endl;
         }
-        if (exchange.answered)
-            line.replies.push_back({line.lastByte + Ms(exchange.delayMs), exchange.reply});
+        for (const Transmission& reply : exchange.replies)
+            line.replies.push_back({line.lastByte + Ms(reply.delayMs), reply.bytes});
     };
 
     std::vector<pollfd> fds;

@@ -36,10 +36,8 @@ bool SimProcess::Start(const QStringList& args) {
     if (!process_.waitForStarted(5000)) return false;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 5000 && !Output().contains("znsim: ready")) {
+    while (clock.elapsed() < 5000 && !Output().contains("znsim: ready"))
         if (process_.state() == QProcess::NotRunning) return false;
-        process_.waitForReadyRead(100);
-    }
     return Output().contains("znsim: ready");
 }
 
@@ -56,6 +54,9 @@ int SimProcess::Stop(int signal) {
 }
 
 QString SimProcess::Output() {
+    // The pipe is only drained while waiting on it; take what the program has written so far.
+    while (process_.state() == QProcess::Running && process_.waitForReadyRead(100))
+        output_ += QString::fromUtf8(process_.readAll());
     output_ += QString::fromUtf8(process_.readAll());
     return output_;
 }

@@ -1,0 +1,54 @@
+#pragma once
+// A bare work window for talking to a peer through the program's own serial layer and framing:
+// one poll loop reading registers 0..3 of the module in address list 0, and one-shot exchanges of
+// any request judged by their length. The timers never fire on their own; tests call handlers.
+#include <QVBoxLayout>
+#include <vector>
+
+#include "link/PollLoop.h"
+#include "link/WorkWindow.h"
+
+class PeerWindow : public WorkWindow {
+  public:
+    PeerWindow() {
+        PollLoopSpec spec;
+        spec.request = [](uint8_t address) { return ReadRequest(address, 0x03, 0, 4); };
+        spec.reply = {{13},
+                      true,
+                      [this] {
+                          registers.clear();
+                          for (int k = 0; k < 4; ++k)
+                              registers.push_back(RegisterOfReply(ReceivedText, k));
+                      },
+                      true};
+        loop = new PollLoop(this, spec);
+        AddLoop(loop);
+        TM_Overtime_C = new VbTimer("TM_Overtime_C", this);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(Panel());
+        Panel()->AddRow(new QLabel("Address", this), CreateAddressList(0, this));
+        layout->addWidget(loop->Button);
+    }
+    void ApplyIntervals(const QList<int>&) override {
+        loop->Acquisition->SetInterval(0);
+        loop->Overtime->SetInterval(0);
+        TM_Overtime_C->SetInterval(0);
+    }
+    // One poll of the loop (started when it is not running); true when the reply was accepted.
+    bool Poll() {
+        if (!loop->Running()) loop->Click();
+        loop->AcquisitionTick();
+        loop->OvertimeTick();
+        return Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal);
+    }
+    // Sends a request body with its CRC; true when a reply of `expectedBytes` came back.
+    bool Exchange(const Frame& body, int expectedBytes) {
+        SendFrame(body);
+        TM_Overtime_C->SetEnabled(true);
+        return FinishExchange(TM_Overtime_C, {{expectedBytes}, true, nullptr, false});
+    }
+
+    PollLoop* loop;
+    VbTimer* TM_Overtime_C;
+    std::vector<int> registers;
+};

@@ -1,0 +1,155 @@
+// The znsim program itself: its command line, its links, its log, and the program's serial layer
+// talking to it through open, close and re-open.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "app/Switches.h"
+#include "app/TextTable.h"
+#include "link/SerialPort.h"
+#include "tests/sim/PeerWindow.h"
+#include "tests/sim/SimProcess.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/TestPlatform.h"
+
+TEST(SimProgram, BadArgumentsExitWithTheReasonAndTheUsage) {
+    const ToolRun unknown = RunTool(ZNSIM_PATH, {"--bus", "x", "--module", "ZN999"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.output.contains("znsim: unknown model 'ZN999'"));
+    EXPECT_TRUE(unknown.output.contains("Usage: znsim"));
+    EXPECT_EQ(RunTool(ZNSIM_PATH, {}).exitCode, 2);
+    const ToolRun help = RunTool(ZNSIM_PATH, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.output.contains("--demo DIR"));
+
+    QTemporaryDir dir;
+    const QString occupied = dir.path() + "/COM1";
+    QFile file(occupied);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("mine");
+    file.close();
+    const ToolRun refused = RunTool(ZNSIM_PATH, {"--bus", occupied, "--module", "ZN210"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.output.contains("exists and is not a link"))
+        << refused.output.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "mine");
+}
+
+TEST(SimProgram, DemoLinksFifteenPortsAndRemovesThemWhenStopped) {
+    for (int signal : {15, 2}) {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/run/sys";  // made when missing
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start({"--demo", folder})) << sim.Output().toStdString();
+        for (int n = 1; n <= 15; ++n) {
+            const QFileInfo link(folder + QString("/COM%1").arg(n));
+            EXPECT_TRUE(link.isSymLink()) << n;
+            EXPECT_TRUE(link.symLinkTarget().startsWith("/dev/pts/")) << n;
+        }
+        EXPECT_TRUE(sim.Output().contains(folder + "/COM15 -> /dev/pts/"));
+        EXPECT_TRUE(sim.Output().contains("ZN430 addr 1 9600,N (code 103)"));
+        EXPECT_EQ(sim.Stop(signal), 0);
+        EXPECT_TRUE(QDir(folder).entryList(QDir::System | QDir::Files).isEmpty()) << signal;
+    }
+}
+
+namespace {
+class SimWithProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TextTable::Fill(true);
+        Switches() = StartupSwitches{};
+        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
+        window.OpenWindow();
+    }
+    void TearDown() override { SerialPort::ClosePort(); }
+    void Start(const QStringList& modules) {
+        QStringList args = {"--verbose", "--bus", sys.Path() + "/sys/COM1"};
+        for (const QString& m : modules) args << "--module" << m;
+        ASSERT_TRUE(sim.Start(args)) << sim.Output().toStdString();
+    }
+    void OpenPort(const QString& baud, const QString& parity = "None") {
+        window.Panel()->Combo2->setEditText(baud);
+        window.Panel()->Combo3->setEditText(parity);
+        if (window.Panel()->Command_Port->text() == "Port Close") window.Command_Port_Click();
+        window.Command_Port_Click();
+        ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
+    }
+
+    ScratchSys sys;
+    RecordingPlatform platform;
+    SimProcess sim;
+    PeerWindow window;
+};
+}  // namespace
+
+TEST_F(SimWithProgram, PollsThroughOpenCloseAndReopenAndTheLogShowsEachExchange) {
+    Start({"ZN210"});
+    for (int round = 0; round < 3; ++round) {
+        OpenPort("9600");
+        ASSERT_TRUE(window.Poll()) << "round " << round;
+        ASSERT_EQ(window.registers.size(), 4u);
+        for (int raw : window.registers) {
+            EXPECT_GT(raw / 10.0 - 55, 10);  // room temperatures
+            EXPECT_LT(raw / 10.0 - 55, 40);
+        }
+        window.ReopenPort();
+        EXPECT_TRUE(window.Poll());
+        window.Command_Port_Click();  // closed: the simulator sees the line hang up
+        QThread::msleep(50);
+    }
+    const QString log = sim.Output();
+    static const QRegularExpression request(
+        "^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\S+/sys/COM1 <- 01 03 00 00 00 04 44 09$",
+        QRegularExpression::MultilineOption);
+    static const QRegularExpression reply(
+        "^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\S+/sys/COM1 -> 01 03 08( [0-9A-F]{2}){10}$",
+        QRegularExpression::MultilineOption);
+    EXPECT_EQ(log.count(request), 6) << log.toStdString();
+    EXPECT_EQ(log.count(reply), 6);
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(SimWithProgram, TheProgramMustMatchTheModulesLineSettings) {
+    Start({"ZN260,baud=19200,parity=O"});
+    OpenPort("9600");
+    EXPECT_FALSE(window.Poll());
+    OpenPort("19200");
+    EXPECT_FALSE(window.Poll());
+    OpenPort("19200", "Odd");
+    EXPECT_TRUE(window.Poll());
+    EXPECT_TRUE(sim.Output().contains("ZN260@1 hears noise: line 9600, module 19200,O"));
+    EXPECT_TRUE(sim.Output().contains("ZN260@1 hears noise: line 19200, module 19200,O"));
+
+    // The parameter window's change: answered at the old line, heard at the new one after.
+    EXPECT_TRUE(window.Exchange(WriteRegisterRequest(1, 101, 2), 8));  // 9600, no parity
+    EXPECT_FALSE(window.Poll());
+    OpenPort("9600");
+    EXPECT_TRUE(window.Poll());
+}
+
+TEST_F(SimWithProgram, FaultsAndCollisionsReachTheProgramAsOnARealLine) {
+    Start({"ZN210,addr=1", "ZN330,addr=2,fault=badcrc:every=2", "ZN220,addr=3,fault=late:ms=400"});
+    OpenPort("9600");
+    // Address 2: every second reply has a broken CRC, which the program rejects.
+    EXPECT_TRUE(window.Exchange(ReadRequest(2, 0x02, 0, 16), 7));
+    EXPECT_FALSE(window.Exchange(ReadRequest(2, 0x02, 0, 16), 7));
+    EXPECT_EQ(window.ReceivedText.size(), 21);
+    EXPECT_TRUE(window.Exchange(ReadRequest(2, 0x02, 0, 16), 7));
+    // Address 3 answers too late for the read; the re-open drops the reply when it comes.
+    EXPECT_FALSE(window.Exchange(ReadRequest(3, 0x03, 0, 8), 21));
+    EXPECT_EQ(window.ReceivedText, "");
+    QThread::msleep(450);
+    window.ReopenPort();
+    EXPECT_TRUE(window.Exchange(ReadRequest(1, 0x03, 100, 3), 11));
+    // A broadcast read with more than one module on the line: the replies on time collide.
+    EXPECT_FALSE(window.Exchange(ReadRequest(0, 0x03, 100, 3), 11));
+    EXPECT_TRUE(sim.Output().contains("2 modules answer at once: collision"));
+    EXPECT_NE(window.ReceivedText, "");
+}
