@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/Switches.h"
 #include "app/TextTable.h"
+#include "link/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 
@@ -107,4 +108,41 @@ TEST(MainWindow, ModelListsCaptionsAndUnknownModels) {
     main.Combo_Model->setEditText("zn220");
     main.Command1_Click(0);
     EXPECT_EQ(platform.messages.last(), "Please select module model！");
+}
+
+TEST(MainWindow, EveryWindowOpensOnceAndHandsBackToTheMainWindow) {
+    ScratchSys sys;
+    RecordingPlatform platform;
+    sys.WriteFile("set2.rc", "4\r\n0\r\n1\r\n");
+    Main main;
+    main.Form_Load();
+    main.show();
+    QStringList keys = ModelNames();
+    keys << "SetFrm"
+         << "SysFrm";
+    for (const QString& key : keys) {
+        WorkWindow* window = main.Window(key);
+        ASSERT_NE(window, nullptr) << key.toStdString();
+        EXPECT_EQ(main.Window(key), window);
+    }
+    // Typed ZN210 (never listed) and the English-unlisted ZN430 open their windows.
+    for (const QString& model : {QString("ZN210"), QString("ZN430"), QString("ZN330")}) {
+        main.Combo_Model->setEditText(model);
+        main.Command1_Click(0);
+        WorkWindow* window = main.Window(model);
+        EXPECT_TRUE(window->isVisible()) << model.toStdString();
+        EXPECT_EQ(window->windowTitle(), model);
+        EXPECT_FALSE(main.isVisible());
+        window->close();
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_TRUE(main.isVisible());
+    }
+    main.Command1_Click(1);
+    EXPECT_EQ(main.Window("SetFrm")->windowTitle(), "Parameter Setting");
+    main.Window("SetFrm")->close();
+    main.Command1_Click(2);
+    EXPECT_EQ(main.Window("SysFrm")->windowTitle(), "Register Reading / Writing");
+    main.Window("SysFrm")->close();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(platform.messages.isEmpty());
 }
