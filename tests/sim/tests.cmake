@@ -11,3 +11,9 @@ target_compile_definitions(test_sim PRIVATE
   ZNSIM_PATH="$<TARGET_FILE:znsim>"
   PYMODBUS_SERVER="${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py")
 add_dependencies(test_sim znsim)
+
+# The real program in a real X server with the demo simulator; screenshots in build/smoke/.
+add_test(NAME sim_smoke_xvfb
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sim/smoke_xvfb.sh $<TARGET_FILE:zntool>
+          $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/sys ${CMAKE_BINARY_DIR}/smoke)
+set_tests_properties(sim_smoke_xvfb PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)

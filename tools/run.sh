@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Starts the tool for trying it out: in a run folder with its own copy of the settings, and with
+# the module simulator playing a module on each of COM1..COM15 (ZN210 on COM1 ... ZN430 on COM15,
+# address 1, 9600 baud, no parity). The simulator stops when the tool is closed.
+set -euo pipefail
+
+usage() {
+  cat <<'TEXT'
+Usage: tools/run.sh [--hardware] [--run-dir DIR] [--build-dir DIR] [--verbose]
+  --hardware     run the tool alone, for modules on real serial ports
+  --run-dir DIR  working folder of the tool (default: run/ in the repository)
+  --build-dir D  build folder (default: build/ in the repository)
+  --verbose      the simulator logs every request and reply to DIR/znsim.log
+TEXT
+}
+
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+run_dir="$repo/run"
+build_dir="$repo/build"
+hardware=0
+sim_options=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --hardware) hardware=1 ;;
+    --run-dir)
+      [ $# -ge 2 ] || { usage >&2; exit 2; }
+      run_dir="$2"
+      shift ;;
+    --build-dir)
+      [ $# -ge 2 ] || { usage >&2; exit 2; }
+      build_dir="$2"
+      shift ;;
+    --verbose) sim_options+=(--verbose) ;;
+    -h|--help) usage; exit 0 ;;
+    *) echo "run.sh: unknown option '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+  shift
+done
+
+# The shipped defaults, copied only where missing, so the user's settings survive.
+mkdir -p "$run_dir/sys"
+for file in "$repo"/sys/*; do
+  target="$run_dir/sys/$(basename "$file")"
+  [ -e "$target" ] || cp "$file" "$target"
+done
+# Port links left by a simulator that was killed would shadow the real ports.
+for link in "$run_dir"/sys/COM*; do
+  if [ -L "$link" ] && [[ "$(readlink "$link")" == /dev/pts/* ]]; then rm -f "$link"; fi
+done
+
+mkdir -p "$run_dir"
+run_dir="$(cd "$run_dir" && pwd)"
+build_dir="$(mkdir -p "$build_dir" && cd "$build_dir" && pwd)"
+if [ ! -f "$build_dir/Makefile" ]; then cmake -S "$repo" -B "$build_dir" >/dev/null; fi
+make -C "$build_dir" -j"$(nproc)" --no-print-directory zntool znsim >/dev/null
+
+if [ "$hardware" -eq 0 ]; then
+  log="$run_dir/znsim.log"
+  "$build_dir/znsim" "${sim_options[@]}" --demo "$run_dir/sys" >"$log" 2>&1 &
+  sim_pid=$!
+  trap 'kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do
+    grep -q "znsim: ready" "$log" 2>/dev/null && break
+    kill -0 "$sim_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
+    sleep 0.1
+  done
+  grep -q "znsim: ready" "$log" || { echo "run.sh: the simulator did not start" >&2; exit 1; }
+fi
+
+cd "$run_dir"
+"$build_dir/zntool"
