@@ -78,6 +78,10 @@ QLineEdit* MakeTextBox(const QString& name, QWidget* parent) {
     box->setReadOnly(true);
     box->setMinimumWidth(360);
     NameControl(box, name);
+    // A long frame shows its start (address and function), not its tail.
+    QObject::connect(box, &QLineEdit::textChanged, box, [box] {
+        if (!box->hasFocus()) box->setCursorPosition(0);
+    });
     return box;
 }
 }  // namespace
@@ -118,23 +122,27 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     Text_Send = MakeTextBox("Text_Send", this);
     Text_Receive = MakeTextBox("Text_Receive", this);
     Text_Message = MakeTextBox("Text_Message", this);
-    auto* texts = new QGridLayout;
+    texts_ = new QGridLayout;
     QLabel* textLabels[] = {Label13, Label14, Label19};
     QLineEdit* boxes[] = {Text_Send, Text_Receive, Text_Message};
     for (int row = 0; row < 3; ++row) {
-        texts->addWidget(textLabels[row], row, 0);
-        texts->addWidget(boxes[row], row, 1);
+        texts_->addWidget(textLabels[row], row, 0);
+        texts_->addWidget(boxes[row], row, 1);
     }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Frame1);
-    layout->addLayout(texts);
+    layout->addLayout(texts_);
 }
 
 void CommPanel::AddRow(QLabel* label, QWidget* field) {
     const int row = grid_->rowCount();
     grid_->addWidget(label, row, 0);
     grid_->addWidget(field, row, 1);
+}
+
+void CommPanel::AddBesideSendBox(QWidget* widget) {
+    texts_->addWidget(widget, 0, 2);
 }
 
 void CommPanel::Load() {

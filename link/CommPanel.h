@@ -55,6 +55,8 @@ class CommPanel : public QWidget {
     void SaveSettings() const;
     // Adds a label and list as one more row of the settings frame (the address list).
     void AddRow(QLabel* label, QWidget* field);
+    // Puts a control at the end of the Text_Send row (the typed-frame button).
+    void AddBesideSendBox(QWidget* widget);
 
     QGroupBox* Frame1;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
@@ -66,4 +68,5 @@ class CommPanel : public QWidget {
 
   private:
     class QGridLayout* grid_;
+    class QGridLayout* texts_;
 };

@@ -18,7 +18,9 @@ bool PollLoop::Running() const {
     return Button->text() == Tt(TextKey::CaptionStop);
 }
 
-void PollLoop::Load() { Stop(); }
+void PollLoop::Load() {
+    Stop();
+}
 
 void PollLoop::Stop() {
     Acquisition->SetEnabled(false);
@@ -42,7 +44,7 @@ void PollLoop::Click() {
     }
     if (stoppedOther) {
         Wait(100);
-        window_->ReopenPort();
+        if (window_->Panel()->PortOpen()) window_->ReopenPort();
     }
     Acquisition->SetEnabled(true);
     Button->setText(Tt(TextKey::CaptionStop));
@@ -62,11 +64,13 @@ void PollLoop::AcquisitionTick() {
     if (!window_->Panel()->PortOpen()) return refuse(TextKey::MsgOpenPortFirst);
     const WorkWindow::AddressCheck check = window_->CheckAddress(spec_.addressIndex);
     if (!check.address) return refuse(check.refusal);
+    if (spec_.refusal)
+        if (const auto message = spec_.refusal()) return refuse(*message);
     Acquisition->SetEnabled(false);
     window_->SendFrame(spec_.request(*check.address));
     Overtime->SetEnabled(true);
 }
 
 void PollLoop::OvertimeTick() {
-    window_->FinishExchange(Overtime, spec_.reply);
+    window_->FinishExchange(Overtime, spec_.replyNow ? spec_.replyNow() : spec_.reply);
 }

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QPushButton>
 #include <functional>
+#include <optional>
+
+#include "app/TextTable.h"
 
 #include "link/Modbus.h"
 #include "link/VbTimer.h"
@@ -18,6 +21,11 @@ struct PollLoopSpec {
     // The request body (without CRC) for a module address.
     std::function<Frame(uint8_t address)> request;
     ReplyRule reply;
+    // Where the request or its reply length depends on what the window shows at that moment:
+    // a last check before sending (a message refuses and stops the loop like a bad address)...
+    std::function<std::optional<TextKey>()> refusal;
+    // ...and the rule for the reply, built when the reply is judged (overrides `reply`).
+    std::function<ReplyRule()> replyNow;
     // Some windows also blank Text_Message, Text_Send and Text_Receive before each poll.
     bool clearsBoxesOnTick = false;
 };

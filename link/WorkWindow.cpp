@@ -160,7 +160,9 @@ void WorkWindow::PauseLoops() {
         loop->Overtime->SetEnabled(false);
     }
     Wait(100);
-    ReopenPort();
+    // A loop started with the port closed has not failed yet; never open a port the panel
+    // shows closed.
+    if (panel_->PortOpen()) ReopenPort();
 }
 
 void WorkWindow::ResumeLoop() {
@@ -171,13 +173,9 @@ void WorkWindow::ResumeLoop() {
 std::optional<uint8_t> WorkWindow::BeginCommand(int addressIndex) {
     if (PollFlag != 0) PauseLoops();
     ClearTexts();
-    if (!panel_->PortOpen()) {
-        ShowMessage(Tt(TextKey::MsgOpenPortFirst));
-        return std::nullopt;
-    }
     const AddressCheck check = CheckAddress(addressIndex);
-    if (!check.address) {
-        ShowMessage(Tt(check.refusal));
+    if (!panel_->PortOpen() || !check.address) {
+        ShowMessage(Tt(panel_->PortOpen() ? check.refusal : TextKey::MsgOpenPortFirst));
         // Nothing is sent, so no reply handler would resume the paused loop: resume it here.
         ResumeLoop();
         return std::nullopt;

@@ -226,6 +226,18 @@ TEST_F(ExchangeTest, RefusalsBeforeSendingShowTheirMessageAndSendNothing) {
     window.Write(0);  // a later write does not start polling
     EXPECT_FALSE(window.loop->Acquisition->Enabled());
 
+    // Write pressed while a loop started on a closed port awaits its first tick: the port stays
+    // closed, and the loop goes on to meet the closed port itself.
+    platform.messages.clear();
+    window.loop->Click();
+    window.Write(0);
+    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_EQ(platform.messages, QStringList{"Please open serial port！"});
+    EXPECT_TRUE(window.loop->Acquisition->Enabled());
+    window.loop->AcquisitionTick();
+    EXPECT_EQ(window.loop->Button->text(), "Read");
+    EXPECT_FALSE(SerialPort::IsOpen());
+
     OpenPort();
     platform.messages.clear();
     for (const QString& text :
