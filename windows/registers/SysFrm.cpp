@@ -28,15 +28,6 @@ W* Named(W* widget, const QString& name) {
     return widget;
 }
 
-// The panel's grid of text rows, so that the typed-frame button can sit beside Text_Send.
-QGridLayout* TextRowsOf(QLayout* layout, QWidget* textSend) {
-    if (auto* grid = qobject_cast<QGridLayout*>(layout); grid && grid->indexOf(textSend) >= 0)
-        return grid;
-    for (int i = 0; i < layout->count(); ++i)
-        if (QLayout* inner = layout->itemAt(i)->layout())
-            if (QGridLayout* found = TextRowsOf(inner, textSend)) return found;
-    return nullptr;
-}
 }  // namespace
 
 SysFrm::SysFrm() {
@@ -45,17 +36,22 @@ SysFrm::SysFrm() {
         return ReadRequest(address, 0x03, GroupStart, GroupCount);
     };
     spec.clearsBoxesOnTick = true;
+    // The group is looked up before each poll and the reply length follows it.
+    spec.refusal = [this]() -> std::optional<TextKey> {
+        LookUpGroup();
+        // A text of the user's own before any group was read: there is no block to ask for.
+        if (GroupCount == 0) return TextKey::MsgSettingError;
+        return std::nullopt;
+    };
+    spec.replyNow = [this] {
+        return ReplyRule{
+            {ReadReplyBytes(GroupCount)}, true, [this] { ShowRegisterValues(); }, true};
+    };
     loopA_ = new PollLoop(this, spec);
     AddLoop(loopA_);
     Command_OK1 = loopA_->Button;
     TM_Acquisition_A = loopA_->Acquisition;
     TM_Overtime_A = loopA_->Overtime;
-    // The group is looked up before each poll and the reply length follows it, so this window
-    // runs both ticks of its loop itself.
-    disconnect(TM_Acquisition_A, &QTimer::timeout, loopA_, &PollLoop::AcquisitionTick);
-    disconnect(TM_Overtime_A, &QTimer::timeout, loopA_, &PollLoop::OvertimeTick);
-    connect(TM_Acquisition_A, &QTimer::timeout, this, &SysFrm::TM_Acquisition_A_Timer);
-    connect(TM_Overtime_A, &QTimer::timeout, this, &SysFrm::TM_Overtime_A_Timer);
 
     Frame7 = Named(new QGroupBox(this), "Frame7");
     Label17 = Named(new QLabel(Frame7), "Label17");
@@ -118,8 +114,7 @@ void SysFrm::BuildLayout() {
     writing->addWidget(Command_OK2, 1, 2);
     writing->setColumnStretch(1, 1);
 
-    if (QGridLayout* rows = TextRowsOf(Panel()->layout(), Panel()->Text_Send))
-        rows->addWidget(Command_OK3, 0, 2);
+    Panel()->AddBesideSendBox(Command_OK3);
 
     auto* left = new QVBoxLayout;
     left->addWidget(Panel());
@@ -165,23 +160,6 @@ void SysFrm::LookUpGroup() {
         GroupStart = group->first;
         GroupCount = group->count;
     }
-}
-
-void SysFrm::TM_Acquisition_A_Timer() {
-    LookUpGroup();
-    if (GroupCount == 0) {
-        // A text of the user's own before any group was read: there is no block to ask for.
-        loopA_->Stop();
-        PollFlag = 0;
-        ShowMessage(Tt(TextKey::MsgSettingError));
-        return;
-    }
-    loopA_->AcquisitionTick();
-}
-
-void SysFrm::TM_Overtime_A_Timer() {
-    FinishExchange(TM_Overtime_A,
-                   {{ReadReplyBytes(GroupCount)}, true, [this] { ShowRegisterValues(); }, true});
 }
 
 void SysFrm::ShowRegisterValues() {

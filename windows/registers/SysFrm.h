@@ -21,8 +21,8 @@ class SysFrm : public WorkWindow {
     int GroupCount = 0;
 
     void Command_OK1_Click() { loopA_->Click(); }
-    void TM_Acquisition_A_Timer();
-    void TM_Overtime_A_Timer();
+    void TM_Acquisition_A_Timer() { loopA_->AcquisitionTick(); }
+    void TM_Overtime_A_Timer() { loopA_->OvertimeTick(); }
     void ShowRegisterValues();
     void Command_OK2_Click();
     void TM_Overtime_C_Timer();
