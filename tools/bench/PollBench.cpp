@@ -1,0 +1,116 @@
+// Benchmark driver. "poll": the real ZN210 window polls the simulator on sys/COM1 of a working
+// folder for a number of cycles and reports the cycle time, CPU time per cycle and peak RSS.
+// "startup": the main window's start-up, from a launch time given by the caller to the window
+// being exposed on screen.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+#include "app/TextTable.h"
+#include "app/WorkWindows.h"
+#include "link/CommPanel.h"
+#include "link/WorkWindow.h"
+
+namespace {
+double CpuMs() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+double PeakRssMb() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+int Poll(const char* folder, int cycles, const QString& model) {
+    if (::chdir(folder) != 0) return std::fprintf(stderr, "no folder %s\n", folder), 2;
+    RunStartUp();
+    const auto& factories = WorkWindowFactories();
+    if (!factories.count(model))
+        return std::fprintf(stderr, "no window %s\n", qPrintable(model)), 2;
+    WorkWindow* window = factories.at(model)();
+    window->OpenWindow();
+    auto* acquisition = window->findChild<QTimer*>("TM_Acquisition_A");
+    auto* overtime = window->findChild<QTimer*>("TM_Overtime_A");
+    auto* read = window->findChild<QPushButton*>("Command_OK1");
+    if (!acquisition || !overtime || !read) return std::fprintf(stderr, "no poll loop\n"), 2;
+
+    std::vector<double> ticks;
+    double cpuStart = 0;
+    double cpuEnd = 0;
+    int accepted = 0;
+    QElapsedTimer clock;
+    clock.start();
+    // Connected after the window's own handlers, so these run after them.
+    QObject::connect(acquisition, &QTimer::timeout, [&] {
+        ticks.push_back(clock.nsecsElapsed() / 1e6);
+        if (ticks.size() == 1) cpuStart = CpuMs();
+        if (static_cast<int>(ticks.size()) == cycles + 1) {
+            cpuEnd = CpuMs();
+            QApplication::quit();
+        }
+    });
+    QObject::connect(overtime, &QTimer::timeout, [&] {
+        if (window->Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++accepted;
+    });
+    QTimer::singleShot(static_cast<int>(cycles) * 2000 + 5000, [] { QApplication::exit(3); });
+    window->Command_Port_Click();
+    read->click();
+    if (QApplication::exec() != 0) return std::fprintf(stderr, "timed out\n"), 3;
+
+    std::vector<double> cycle;
+    for (size_t i = 1; i < ticks.size(); ++i) cycle.push_back(ticks[i] - ticks[i - 1]);
+    std::sort(cycle.begin(), cycle.end());
+    const double total = ticks.back() - ticks.front();
+    std::printf("cycles %d\naccepted %d\n", cycles, accepted);
+    std::printf("cycle_mean_ms %.2f\ncycle_p50_ms %.2f\ncycle_p99_ms %.2f\ncycle_max_ms %.2f\n",
+                total / cycles, cycle[cycle.size() / 2], cycle[cycle.size() * 99 / 100],
+                cycle.back());
+    std::printf("cpu_ms_per_cycle %.3f\ncpu_percent %.2f\npeak_rss_mb %.1f\n",
+                (cpuEnd - cpuStart) / cycles, 100.0 * (cpuEnd - cpuStart) / total, PeakRssMb());
+    window->Command_Port_Click();
+    delete window;
+    return 0;
+}
+
+int StartUp(long long launchNs) {
+    Main main;
+    main.Form_Load();
+    main.show();
+    while (!main.windowHandle() || !main.windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count();
+    std::printf("startup_ms %.1f\npeak_rss_mb %.1f\n", (now - launchNs) / 1e6, PeakRssMb());
+    return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 4 && args[1] == "poll")
+        return Poll(argv[2], args[3].toInt(), args.size() > 4 ? args[4] : "ZN210");
+    if (args.size() == 3 && args[1] == "startup") return StartUp(args[2].toLongLong());
+    std::fprintf(stderr,
+                 "usage: zn_bench poll FOLDER CYCLES [MODEL] | zn_bench startup LAUNCH_NS\n"
+                 "  FOLDER holds sys/ (set.rc, set2.rc, tm.rc) and sys/COM1 to the simulator;\n"
+                 "  LAUNCH_NS is the launch time in ns since the epoch (date +%%s%%N)\n");
+    return 2;
+}
