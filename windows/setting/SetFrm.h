@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <array>
+#include <functional>
 
 #include "link/VbTimer.h"
 #include "link/WorkWindow.h"
