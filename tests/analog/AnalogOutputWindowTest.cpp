@@ -1,9 +1,13 @@
 // The three output windows over a pseudo-terminal: bars and value labels, the single and
-// multiple register writes, and how TM_Overtime_B judges replies.
+// multiple register writes, and how TM_Overtime_B judges replies. Also the main window opening
+// every analog model.
+#include <functional>
 #include <memory>
 
+#include "app/MainWindow.h"
 #include "app/WorkWindows.h"
 #include "tests/analog/AnalogFixture.h"
+#include "windows/analog/AnalogInputWindow.h"
 #include "windows/analog/AnalogOutputWindow.h"
 
 namespace {
@@ -164,4 +168,29 @@ TEST_F(OutputWindowTest, RefusalsSendNothing) {
                            "Setting error！", "Setting error！"}));
     EXPECT_TRUE(Quiet());
     EXPECT_FALSE(window->TM_Overtime_B->Enabled());
+}
+
+TEST_F(OutputWindowTest, MainWindowOpensEachAnalogModelAsItsOwnWindow) {
+    Main main;
+    main.Form_Load();
+    const std::pair<QString, std::function<bool(WorkWindow*)>> models[] = {
+        {"ZN210", [](WorkWindow* w) { return dynamic_cast<ZN210Frm*>(w) != nullptr; }},
+        {"ZN220", [](WorkWindow* w) { return dynamic_cast<ZN220Frm*>(w) != nullptr; }},
+        {"ZN230", [](WorkWindow* w) { return dynamic_cast<ZN230Frm*>(w) != nullptr; }},
+        {"ZN240", [](WorkWindow* w) { return dynamic_cast<ZN240Frm*>(w) != nullptr; }},
+        {"ZN250", [](WorkWindow* w) { return dynamic_cast<ZN250Frm*>(w) != nullptr; }},
+        {"ZN260", [](WorkWindow* w) { return dynamic_cast<ZN260Frm*>(w) != nullptr; }},
+        {"ZN270", [](WorkWindow* w) { return dynamic_cast<ZN270Frm*>(w) != nullptr; }},
+    };
+    for (const auto& [model, isItsClass] : models) {
+        main.Combo_Model->setEditText(model);
+        main.Command1_Click(0);
+        WorkWindow* window = main.Window(model);
+        EXPECT_TRUE(isItsClass(window)) << model.toStdString();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->windowTitle(), model);
+        window->close();
+        EXPECT_TRUE(main.isVisible());
+    }
+    EXPECT_TRUE(platform.messages.isEmpty());
 }
