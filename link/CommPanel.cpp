@@ -115,6 +115,8 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     portRow->addWidget(Command_Port, 1);
     portRow->addWidget(Shape1);
     grid_->addLayout(portRow, 5, 0, 1, 2);
+    // The label column keeps its width; the lists take what is left, right beside their labels.
+    grid_->setColumnStretch(1, 1);
 
     Label13 = MakeLabel("Label13", this);
     Label14 = MakeLabel("Label14", this);
