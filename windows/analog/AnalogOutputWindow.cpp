@@ -84,7 +84,6 @@ void AnalogOutputWindow::LoadWindow() {
     Label16->setText(Tt(TextKey::LabelAddress));
     Output->Load();
     if (Calibration) Calibration->Load();
-    adjustSize();
 }
 
 void AnalogOutputWindow::TM_Overtime_B_Timer() {
