@@ -40,6 +40,10 @@ void WorkWindow::OpenWindow() {
 void WorkWindow::Form_Load() {
     StopAllTimers();
     panel_->Load();
+    // The boxes are controls, made anew at every load; SentText and ReceivedText are kept.
+    panel_->Text_Send->clear();
+    panel_->Text_Receive->clear();
+    panel_->Text_Message->clear();
     setWindowIcon(QIcon(SettingsFiles::IconPath()));
     if (ReadsTmRc()) ApplyIntervals(SettingsFiles::ReadIntervals());
     for (auto& [index, list] : addressLists_) FillAddressList(list);

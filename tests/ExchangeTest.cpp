@@ -283,6 +283,12 @@ TEST_F(ExchangeTest, ClosingThePortStopsTheLoopAndClosingTheWindowSavesSetRc) {
     window.Panel()->Combo1->setEditText("/dev/ttyUSB7");
     window.Form_QueryUnload();
     EXPECT_EQ(sys.ReadFile("set.rc"), "0\r\n19200\r\nEven\r\n");
+    // Opened again: the boxes start empty, the last texts are still known.
+    window.Panel()->Text_Message->setText("Communication data normal！");
+    window.SentText = "01 ";
+    window.OpenWindow();
+    EXPECT_TRUE(window.Panel()->Text_Message->text().isEmpty());
+    EXPECT_EQ(window.SentText, "01 ");
 }
 
 TEST_F(ExchangeTest, VanishedDeviceEndsWithThePanelClosed) {
