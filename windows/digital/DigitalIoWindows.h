@@ -17,7 +17,7 @@ struct DigitalModel {
 //                                   model    inputs outputs names  output frame
 inline constexpr DigitalModel kZN310{"ZN310",  8,     4,     "RY_", TextKey::FrameRelayOutput};
 inline constexpr DigitalModel kZN320{"ZN320",  0,     8,     "RY_", TextKey::FrameRelayOutput};
-inline constexpr DigitalModel kZN330{"ZN330", 16,     0,     "",    TextKey::FrameDigitalInput};
+inline constexpr DigitalModel kZN330{"ZN330", 16,     0,     "",    TextKey::FrameDigitalOutput};  // no outputs
 inline constexpr DigitalModel kZN340{"ZN340",  0,    16,     "DO_", TextKey::FrameDigitalOutput};
 inline constexpr DigitalModel kZN350{"ZN350",  8,     8,     "DO_", TextKey::FrameDigitalOutput};
 // clang-format on
