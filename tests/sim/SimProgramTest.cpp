@@ -145,7 +145,7 @@ TEST_F(SimWithProgram, FaultsAndCollisionsReachTheProgramAsOnARealLine) {
     // Address 3 answers too late for the read; the re-open drops the reply when it comes.
     EXPECT_FALSE(window.Exchange(ReadRequest(3, 0x03, 0, 8), 21));
     EXPECT_EQ(window.ReceivedText, "");
-    QThread::msleep(450);
+    QThread::msleep(700);  // the late reply lands (at about 424 ms) before the re-open
     window.ReopenPort();
     EXPECT_TRUE(window.Exchange(ReadRequest(1, 0x03, 100, 3), 11));
     // A broadcast read with more than one module on the line: the replies on time collide.
