@@ -35,8 +35,8 @@ Module SPEC: MODEL[,addr=N][,baud=B][,parity=P][,code=C][,fault=F]...
           (code X, default 4). Default every=1; several fault= options are tried in order.
 
 Options:
-  --demo DIR   DIR/COM1 .. DIR/COM15 (DIR made if missing), one module each at address 1, 9600 baud, no parity:
-               ZN210 on COM1, ZN220 on COM2, ... ZN430 on COM15
+  --demo DIR   DIR/COM1 .. DIR/COM15 (DIR made if missing), one module each at address 1,
+               9600 baud, no parity: ZN210 on COM1, ZN220 on COM2, ... ZN430 on COM15
   --verbose    print every request and reply as hex with a time stamp
   --freeze S   hold measurements and inputs where they are S seconds after the start
   --seed N     seed of the fault probabilities (default 1)
