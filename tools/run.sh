@@ -37,6 +37,8 @@ while [ $# -gt 0 ]; do
   shift
 done
 
+"$repo/tools/install-deps.sh"
+
 # The shipped defaults, copied only where missing, so the user's settings survive.
 mkdir -p "$run_dir/sys"
 for file in "$repo"/sys/*; do
