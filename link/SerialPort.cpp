@@ -48,6 +48,12 @@ bool IsOpen() {
     return portFd >= 0;
 }
 
+bool WaitForInput(int timeoutMs) {
+    if (portFd < 0) return false;
+    pollfd pfd{portFd, POLLIN, 0};
+    return ::poll(&pfd, 1, timeoutMs) > 0 && (pfd.revents & POLLIN);
+}
+
 QString DevicePath(const QString& name) {
     if (name.contains('/')) return name;
     static const QRegularExpression com("^COM([0-9]+)$", QRegularExpression::CaseInsensitiveOption);

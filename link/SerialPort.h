@@ -20,6 +20,10 @@ int WritePort(int n);
 // Whatever has arrived, as two upper-case hex digits per byte; empty when nothing did.
 QString ReadPortHex();
 bool IsOpen();
+// Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
+bool WaitForInput(int timeoutMs);
+// Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
+bool WaitForInput(int timeoutMs);
 
 // "COMn" is sys/COMn when that exists (a link to the real device), else /dev/ttyS<n-1>; a name
 // holding "/" is used as typed.

@@ -15,4 +15,4 @@ target_link_libraries(zn_sim PUBLIC zn_link)
 add_executable(znsim sim/main.cpp)
 target_link_libraries(znsim PRIVATE zn_sim)
 
-include(tools/bench/bench.cmake OPTIONAL)
+include(tools/bench/bench.cmake)

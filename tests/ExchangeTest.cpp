@@ -10,43 +10,11 @@
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
 #include "link/WorkWindow.h"
+#include "tests/support/ProbeWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 
 namespace {
-// A window with one poll loop reading four registers and one write command.
-class ProbeWindow : public WorkWindow {
-  public:
-    ProbeWindow() {
-        PollLoopSpec spec;
-        spec.request = [](uint8_t address) { return ReadRequest(address, 0x03, 0, 4); };
-        spec.reply = {{13}, true, [this] { decoded = RegisterOfReply(ReceivedText, 0); }, true};
-        loop = new PollLoop(this, spec);
-        AddLoop(loop);
-        TM_Overtime_C = new VbTimer("TM_Overtime_C", this);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(Panel());
-        Panel()->AddRow(new QLabel("Address", this), CreateAddressList(0, this));
-        layout->addWidget(loop->Button);
-    }
-    void ApplyIntervals(const QList<int>& lines) override {
-        loop->Acquisition->SetInterval(lines[0]);
-        loop->Overtime->SetInterval(lines[3]);
-        TM_Overtime_C->SetInterval(100);
-    }
-    void Write(int value) {
-        const auto address = BeginCommand(0);
-        if (!address) return;
-        SendFrame(WriteRegisterRequest(*address, 1100, value));
-        TM_Overtime_C->SetEnabled(true);
-    }
-    void TM_Overtime_C_Timer() { FinishExchange(TM_Overtime_C, {{8}, true, nullptr, true}); }
-
-    PollLoop* loop;
-    VbTimer* TM_Overtime_C;
-    int decoded = -1;
-};
-
 class ExchangeTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -139,7 +107,7 @@ TEST_F(ExchangeTest, PollLoopAcceptsGoodRepliesAndRecoversFromBadOnes) {
     Poll(good);
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
     EXPECT_EQ(window.Panel()->Text_Receive->text(), SpacedHex(good));
-    EXPECT_EQ(window.decoded, 0x026C);
+    EXPECT_EQ(window.FirstRegister(), 0x026C);
     EXPECT_TRUE(window.loop->Acquisition->Enabled());
     EXPECT_FALSE(window.loop->Overtime->Enabled());
 
@@ -156,11 +124,11 @@ TEST_F(ExchangeTest, PollLoopAcceptsGoodRepliesAndRecoversFromBadOnes) {
         QByteArray(300, '\x55'),  // garbage past the buffer
     };
     for (const QByteArray& reply : bad) {
-        window.decoded = -1;
+        window.registers.clear();
         Poll(reply);
         EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data error！")
             << SpacedHex(reply).toStdString();
-        EXPECT_EQ(window.decoded, -1);
+        EXPECT_EQ(window.FirstRegister(), -1);
         EXPECT_EQ(window.Panel()->Text_Receive->text(), SpacedHex(good));
         EXPECT_TRUE(window.loop->Acquisition->Enabled());
         EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Close");
@@ -183,7 +151,7 @@ TEST_F(ExchangeTest, LateBytesAreDroppedByTheReopenNotTakenForTheNextReply) {
     window.ReopenPort();
     Poll(HexBytes("01 03 08 00 01 00 02 00 03 00 04", true));
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
-    EXPECT_EQ(window.decoded, 1);
+    EXPECT_EQ(window.FirstRegister(), 1);
 }
 
 TEST_F(ExchangeTest, StopWhileAwaitingStillShowsTheReplyButSendsNoMore) {
@@ -195,7 +163,7 @@ TEST_F(ExchangeTest, StopWhileAwaitingStillShowsTheReplyButSendsNoMore) {
     EXPECT_EQ(window.PollFlag, 0);
     module.Write(HexBytes("01 03 08 00 07 00 02 00 03 00 04", true));
     window.loop->OvertimeTick();
-    EXPECT_EQ(window.decoded, 7);
+    EXPECT_EQ(window.FirstRegister(), 7);
     EXPECT_FALSE(window.loop->Acquisition->Enabled());
     EXPECT_EQ(window.loop->Button->text(), "Read");
 }

@@ -4,8 +4,12 @@ include(GoogleTest)
 add_library(zn_test_support STATIC
   tests/support/TestMain.cpp
   tests/support/PtyPeer.cpp
+  tests/support/SimProcess.cpp
 )
 target_link_libraries(zn_test_support PUBLIC zn_link GTest::gtest)
+# Tests that run the module simulator find it here; it is built before them.
+target_compile_definitions(zn_test_support PUBLIC ZNSIM_PATH="$<TARGET_FILE:znsim>")
+add_dependencies(zn_test_support znsim)
 
 # zn_add_tests(name sources... LIBS libs...): one test program, its cases listed in CTest.
 function(zn_add_tests name)
@@ -25,8 +29,8 @@ zn_add_tests(test_foundation
   tests/MainWindowTest.cpp
   LIBS zn_app)
 
-include(tests/setting/tests.cmake OPTIONAL)
-include(tests/registers/tests.cmake OPTIONAL)
-include(tests/analog/tests.cmake OPTIONAL)
-include(tests/digital/tests.cmake OPTIONAL)
-include(tests/sim/tests.cmake OPTIONAL)
+include(tests/setting/tests.cmake)
+include(tests/registers/tests.cmake)
+include(tests/analog/tests.cmake)
+include(tests/digital/tests.cmake)
+include(tests/sim/tests.cmake)

@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "tests/digital/QStringPrinter.h"
+#include "tests/support/QStringPrinter.h"
 #include "windows/digital/DigitalCodec.h"
 
 namespace {

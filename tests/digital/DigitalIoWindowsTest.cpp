@@ -10,7 +10,7 @@
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
-#include "tests/digital/QStringPrinter.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 #include "windows/digital/DigitalIoWindows.h"

@@ -2,14 +2,11 @@
 // every group of a module is read, and a written register shows on the next read.
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
-#include <QProcess>
-#include <QThread>
-
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/SysFrm.h"
@@ -23,33 +20,25 @@ class SysFrmSimTest : public ::testing::Test {
         Switches().FeatureMode = 4;
         Switches().EnglishUi = 1;
         sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
-        sim.setWorkingDirectory(sys.Path());
-        sim.start(ZNSIM_PATH, {"--bus", "sys/COM1", "--module", "ZN260,addr=3", "--freeze", "5"});
-        ASSERT_TRUE(sim.waitForStarted());
-        // The simulator makes its link once it is up.
-        for (int i = 0; i < 250 && !QFileInfo::exists("sys/COM1"); ++i) QThread::msleep(20);
-        ASSERT_TRUE(QFileInfo::exists("sys/COM1"));
+        ASSERT_TRUE(sim.Start({"--bus", "sys/COM1", "--module", "ZN260,addr=3", "--freeze", "5"}));
         window.OpenWindow();
         window.Command_Port_Click();
         ASSERT_TRUE(window.Panel()->PortOpen());
         window.AddressList(0)->setEditText("3");
         window.AddressList(1)->setEditText("3");
     }
-    void TearDown() override {
-        SerialPort::ClosePort();
-        sim.terminate();
-        sim.waitForFinished();
-    }
-    // One poll; the read waits for the simulator's reply to arrive.
+    void TearDown() override { SerialPort::ClosePort(); }
+    // One poll, the reply judged once the simulator's reply has arrived.
     QStringList Poll() {
         window.TM_Acquisition_A_Timer();
+        SerialPort::WaitForInput(3000);
         window.TM_Overtime_A_Timer();
         return window.Text_Read->toPlainText().split('\n');
     }
 
     ScratchSys sys;
     RecordingPlatform platform;
-    QProcess sim;
+    SimProcess sim;
     SysFrm window;
 };
 }  // namespace
@@ -75,6 +64,7 @@ TEST_F(SysFrmSimTest, EveryGroupOfASimulatedModuleIsReadAndAWriteShowsOnTheNextR
     window.Text_REGWR->setText("&H541");
     window.Text_WR->setText("4321");
     window.Command_OK2_Click();
+    SerialPort::WaitForInput(3000);
     window.TM_Overtime_C_Timer();
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
     EXPECT_TRUE(window.TM_Acquisition_A->Enabled());
@@ -84,6 +74,7 @@ TEST_F(SysFrmSimTest, EveryGroupOfASimulatedModuleIsReadAndAWriteShowsOnTheNextR
     // A typed frame reads register 100 (address 3) the same way.
     window.Panel()->Text_Send->setText("03 03 00 64 00 01 C4 37");
     window.Command_OK3_Click();
+    SerialPort::WaitForInput(3000);
     window.TM_Overtime_ADJ_Timer();
     EXPECT_EQ(window.Panel()->Text_Receive->text(), "03 03 02 00 03 81 85 ");
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join('\n').toStdString();

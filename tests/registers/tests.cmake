@@ -1,11 +1,5 @@
-set(ZN_REGISTER_TESTS
+zn_add_tests(test_registers
   tests/registers/RegisterLogicTest.cpp
-  tests/registers/SysFrmTest.cpp)
-if(TARGET znsim)
-  list(APPEND ZN_REGISTER_TESTS tests/registers/SysFrmSimTest.cpp)
-endif()
-zn_add_tests(test_registers ${ZN_REGISTER_TESTS} LIBS zn_registers)
-if(TARGET znsim)
-  add_dependencies(test_registers znsim)
-  target_compile_definitions(test_registers PRIVATE ZNSIM_PATH="$<TARGET_FILE:znsim>")
-endif()
+  tests/registers/SysFrmTest.cpp
+  tests/registers/SysFrmSimTest.cpp
+  LIBS zn_registers)

@@ -3,7 +3,7 @@
 
 #include "app/Switches.h"
 #include "app/TextTable.h"
-#include "tests/setting/QStringPrinter.h"
+#include "tests/support/QStringPrinter.h"
 #include "windows/setting/ModuleParameters.h"
 #include "windows/setting/ParameterCodes.h"
 

@@ -8,7 +8,7 @@
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
-#include "tests/setting/QStringPrinter.h"
+#include "tests/support/QStringPrinter.h"
 #include "windows/setting/SetFrm.h"
 
 // The broadcast parameter read, as it must leave the program.

@@ -1,12 +1,7 @@
 // End to end against the module simulator: the window finds a simulated module, moves it to
 // another address and other line settings, and finds it there.
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QThread>
-
 #include "tests/setting/SetFrmFixture.h"
+#include "tests/support/SimProcess.h"
 
 namespace {
 class SetFrmSimulatorTest : public ::testing::Test {
@@ -17,38 +12,34 @@ class SetFrmSimulatorTest : public ::testing::Test {
         Switches().EnglishUi = 1;
         Switches().FullSerialLists = 1;
         sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
-        simulator.setWorkingDirectory(sys.Path());
-        simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        simulator.start(ZNSIM_PATH,
-                        {"--bus", "sys/COM1", "--module", "ZN260,addr=1,baud=19200,parity=O"});
-        ASSERT_TRUE(simulator.waitForStarted());
-        // Ready once its line is linked where the window looks for COM1.
-        QElapsedTimer clock;
-        clock.start();
-        while (!QFile::exists("sys/COM1") && clock.elapsed() < 10000) QThread::msleep(10);
-        ASSERT_TRUE(QFile::exists("sys/COM1"));
+        ASSERT_TRUE(
+            simulator.Start({"--bus", "sys/COM1", "--module", "ZN260,addr=1,baud=19200,parity=O"}));
     }
-    void TearDown() override {
-        SerialPort::ClosePort();
-        simulator.terminate();
-        if (!simulator.waitForFinished(5000)) simulator.kill();
-    }
+    void TearDown() override { SerialPort::ClosePort(); }
 
-    // Runs the search to its end; the candidates tried.
-    int Search() {
+    // Runs the search to its end; the candidates tried. At the candidate the module should
+    // answer, the reply is given time to arrive however busy the machine is.
+    int Search(int answeringStep) {
         window.Command_OK1_Click();
         int steps = 0;
         while (window.Searching() && steps < 40) {
             window.TM_Acquisition_A_Timer();
-            window.TM_Overtime_A_Timer();
             ++steps;
+            if (steps == answeringStep) SerialPort::WaitForInput(3000);
+            window.TM_Overtime_A_Timer();
         }
         return steps;
+    }
+    // A change command and its reply.
+    void Change(void (SetFrm::*click)()) {
+        (window.*click)();
+        SerialPort::WaitForInput(3000);
+        window.TM_Overtime_B_Timer();
     }
 
     ScratchSys sys;
     RecordingPlatform platform;
-    QProcess simulator;
+    SimProcess simulator;
     SetFrm window;
 };
 }  // namespace
@@ -58,26 +49,24 @@ TEST_F(SetFrmSimulatorTest, FindsAModuleMovesItAndFindsItAtItsNewSettings) {
     window.Command_Port_Click();
     ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
 
-    EXPECT_EQ(Search(), 16);  // 19200 odd is the sixteenth candidate
+    EXPECT_EQ(Search(16), 16);  // 19200 odd is the sixteenth candidate
     EXPECT_EQ(window.Text_Parameter->toPlainText(),
               "Address: 1\nParameters: 19200,Odd,8,1\nModel: ZN260");
     EXPECT_EQ(window.Panel()->Combo2->currentText(), "19200");
     EXPECT_EQ(window.Panel()->Combo3->currentText(), "Odd");
 
     window.AddressList(0)->setEditText("5");
-    window.Command_OK2_Click();
-    window.TM_Overtime_B_Timer();
+    Change(&SetFrm::Command_OK2_Click);
     EXPECT_EQ(window.Panel()->Text_Receive->text(), "00 06 00 64 00 05 09 C7 ");
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
 
     window.AddressList(1)->setEditText("5");
     window.Combo_Baud->setCurrentIndex(18);  // 57600,Odd,8,1: code 118
-    window.Command_OK3_Click();
-    window.TM_Overtime_B_Timer();
+    Change(&SetFrm::Command_OK3_Click);
     EXPECT_EQ(window.Panel()->Text_Receive->text(), "05 06 00 65 00 76 19 B7 ");
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
 
-    EXPECT_EQ(Search(), 19);  // 57600 odd
+    EXPECT_EQ(Search(19), 19);  // 57600 odd
     EXPECT_EQ(window.Text_Parameter->toPlainText(),
               "Address: 5\nParameters: 57600,Odd,8,1\nModel: ZN260");
     EXPECT_EQ(window.Panel()->Combo2->currentText(), "57600");

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "sim/SimModule.h"
-#include "tests/sim/SimProcess.h"
+#include "tests/support/SimProcess.h"
 
 namespace {
 class MbpollPeer : public ::testing::Test {

@@ -11,8 +11,8 @@
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
-#include "tests/sim/PeerWindow.h"
-#include "tests/sim/SimProcess.h"
+#include "tests/support/ProbeWindow.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 
@@ -65,7 +65,7 @@ class PymodbusPeer : public ::testing::Test {
     RecordingPlatform platform;
     QProcess socat;
     QProcess server;
-    PeerWindow window;
+    ProbeWindow window;
 };
 }  // namespace
 

@@ -12,8 +12,8 @@
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
-#include "tests/sim/PeerWindow.h"
-#include "tests/sim/SimProcess.h"
+#include "tests/support/ProbeWindow.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 
@@ -85,7 +85,7 @@ class SimWithProgram : public ::testing::Test {
     ScratchSys sys;
     RecordingPlatform platform;
     SimProcess sim;
-    PeerWindow window;
+    ProbeWindow window;
 };
 }  // namespace
 

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "tests/support/QStringPrinter.h"
+
 class PtyPeer {
   public:
     // Opens a pty and links its slave as `linkPath` (relative to the working directory) when

@@ -1,4 +1,4 @@
-#include "tests/sim/SimProcess.h"
+#include "tests/support/SimProcess.h"
 
 #include <signal.h>
 

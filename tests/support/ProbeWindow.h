@@ -1,16 +1,17 @@
 #pragma once
-// A bare work window for talking to a peer through the program's own serial layer and framing:
-// one poll loop reading registers 0..3 of the module in address list 0, and one-shot exchanges of
-// any request judged by their length. The timers never fire on their own; tests call handlers.
+// A bare work window for driving the shared exchange machinery against a module or a peer: one
+// poll loop reading registers 0..3 of the module in address list 0, a one-shot write command, and
+// one-shot exchanges of any request judged by their length. The timers never fire on their own;
+// tests call the handlers.
 #include <QVBoxLayout>
 #include <vector>
 
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
 
-class PeerWindow : public WorkWindow {
+class ProbeWindow : public WorkWindow {
   public:
-    PeerWindow() {
+    ProbeWindow() {
         PollLoopSpec spec;
         spec.request = [](uint8_t address) { return ReadRequest(address, 0x03, 0, 4); };
         spec.reply = {{13},
@@ -47,6 +48,17 @@ class PeerWindow : public WorkWindow {
         TM_Overtime_C->SetEnabled(true);
         return FinishExchange(TM_Overtime_C, {{expectedBytes}, true, nullptr, false});
     }
+
+    // Writes register 1100 the way a window's command button does: pause, send, resume.
+    void Write(int value) {
+        const auto address = BeginCommand(0);
+        if (!address) return;
+        SendFrame(WriteRegisterRequest(*address, 1100, value));
+        TM_Overtime_C->SetEnabled(true);
+    }
+    void TM_Overtime_C_Timer() { FinishExchange(TM_Overtime_C, {{8}, true, nullptr, true}); }
+    // Register 0 of the last accepted poll reply, -1 when none was decoded.
+    int FirstRegister() const { return registers.empty() ? -1 : registers[0]; }
 
     PollLoop* loop;
     VbTimer* TM_Overtime_C;
