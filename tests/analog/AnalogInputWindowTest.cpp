@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/WorkWindows.h"
-#include "tests/analog/AnalogFixture.h"
+#include "tests/support/WindowTest.h"
 #include "windows/analog/AnalogInputWindow.h"
 
 namespace {
@@ -20,7 +20,7 @@ QStringList Readings(const AnalogInputWindow& window) {
 }
 }  // namespace
 
-class InputWindowTest : public AnalogWindowTest {
+class InputWindowTest : public WindowTest {
   protected:
     // One poll: tick, the request on the wire, the module's reply, the reply handler.
     QString Poll(AnalogInputWindow& window, const QByteArray& reply) {

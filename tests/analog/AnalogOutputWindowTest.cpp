@@ -6,7 +6,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WorkWindows.h"
-#include "tests/analog/AnalogFixture.h"
+#include "tests/support/WindowTest.h"
 #include "windows/analog/AnalogInputWindow.h"
 #include "windows/analog/AnalogOutputWindow.h"
 
@@ -23,7 +23,7 @@ QStringList ValueLabels(const AnalogOutputWindow& window) {
 }
 }  // namespace
 
-using OutputWindowTest = AnalogWindowTest;
+using OutputWindowTest = WindowTest;
 
 TEST_F(OutputWindowTest, BarsLabelsAndStepsPerModel) {
     struct Case {

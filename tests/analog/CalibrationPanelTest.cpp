@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/WorkWindows.h"
-#include "tests/analog/AnalogFixture.h"
+#include "tests/support/WindowTest.h"
 #include "windows/analog/AnalogOutputWindow.h"
 
 namespace {
@@ -32,10 +32,10 @@ bool WriteButtonsShown(const CalibrationPanel& panel) {
 }
 }  // namespace
 
-class CalibrationTest : public AnalogWindowTest {
+class CalibrationTest : public WindowTest {
   protected:
     void SetUp() override {
-        AnalogWindowTest::SetUp();
+        WindowTest::SetUp();
         UseLanguage(true, 4);
     }
     // Reads the calibration values and answers with `values`.

@@ -9,9 +9,7 @@
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
-#include "tests/support/QStringPrinter.h"
-#include "tests/support/PtyPeer.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/WindowTest.h"
 #include "windows/digital/CombinationWindows.h"
 
 namespace {
@@ -34,25 +32,9 @@ QString OnIndicators(const std::vector<IndicatorLabel*>& indicators) {
     return on.join(",");
 }
 
-class CombinationTest : public ::testing::Test {
+class CombinationTest : public WindowTest {
   protected:
-    void SetUp() override {
-        TextTable::Fill(true);
-        Switches() = StartupSwitches{};
-        Switches().EnglishUi = 1;
-        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
-    }
-    void TearDown() override { SerialPort::ClosePort(); }
-
-    template <class W>
-    std::unique_ptr<W> OpenWith() {
-        auto window = std::make_unique<W>();
-        window->OpenWindow();
-        window->Command_Port_Click();
-        EXPECT_EQ(window->Panel()->Command_Port->text(), "Port Close");
-        return window;
-    }
-    QString Sent(int timeoutMs = 500) { return SpacedHex(module.ReadRequest(timeoutMs)); }
+    QString Sent(int timeoutMs = 500) { return Request(timeoutMs); }
 
     // The timers of the window with the handler the event loop would run for each.
     static std::vector<std::pair<VbTimer*, std::function<void()>>> Timers(CombinationWindow& w) {
@@ -87,9 +69,6 @@ class CombinationTest : public ::testing::Test {
         }
     }
 
-    ScratchSys sys;
-    RecordingPlatform platform;
-    PtyPeer module{"sys/COM1"};
     QStringList requests;
 };
 }  // namespace

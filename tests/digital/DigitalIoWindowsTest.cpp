@@ -10,9 +10,7 @@
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
-#include "tests/support/QStringPrinter.h"
-#include "tests/support/PtyPeer.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/support/WindowTest.h"
 #include "windows/digital/DigitalIoWindows.h"
 
 namespace {
@@ -32,25 +30,9 @@ QString OnIndicators(const std::vector<IndicatorLabel*>& indicators) {
     return on.join(",");
 }
 
-class DigitalWindowTest : public ::testing::Test {
+class DigitalWindowTest : public WindowTest {
   protected:
-    void SetUp() override {
-        TextTable::Fill(true);
-        Switches() = StartupSwitches{};
-        Switches().EnglishUi = 1;
-        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
-    }
-    void TearDown() override { SerialPort::ClosePort(); }
-
-    template <class W>
-    std::unique_ptr<W> OpenWith() {
-        auto window = std::make_unique<W>();
-        window->OpenWindow();
-        window->Command_Port_Click();
-        EXPECT_EQ(window->Panel()->Command_Port->text(), "Port Close");
-        return window;
-    }
-    QString Sent(int timeoutMs = 500) { return SpacedHex(module.ReadRequest(timeoutMs)); }
+    QString Sent(int timeoutMs = 500) { return Request(timeoutMs); }
     // One poll of the input loop: tick, the request, the reply, the time-out.
     void Poll(DigitalIoWindow& window, const QString& request, const QByteArray& reply) {
         window.TM_Acquisition_A_Timer();
@@ -58,10 +40,6 @@ class DigitalWindowTest : public ::testing::Test {
         module.Write(reply);
         window.TM_Overtime_A_Timer();
     }
-
-    ScratchSys sys;
-    RecordingPlatform platform;
-    PtyPeer module{"sys/COM1"};
 };
 }  // namespace
 

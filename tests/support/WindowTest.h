@@ -1,16 +1,19 @@
 #pragma once
-// Common ground of the analog window tests: a scratch sys/ folder whose tm.rc lines all differ,
-// a recording platform, and a module on a pseudo-terminal at sys/COM1.
+// Common ground of the function-test window tests: a scratch sys/ folder whose tm.rc lines all
+// differ, a recording platform, and a module on a pseudo-terminal at sys/COM1.
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "app/Switches.h"
 #include "app/TextTable.h"
 #include "link/SerialPort.h"
 #include "link/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
+#include "tests/support/QStringPrinter.h"
 #include "tests/support/TestPlatform.h"
 
-class AnalogWindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         // Every line its own value, so each timer shows which line fed it.
@@ -36,8 +39,16 @@ class AnalogWindowTest : public ::testing::Test {
         ASSERT_EQ(window.Panel()->Command_Port->text(), Tt(TextKey::CaptionPortClose));
     }
 
-    // The next request on the wire, as spaced hex.
-    QString Request() { return SpacedHex(module.ReadRequest()); }
+    // A new window of class W, loaded, its port open.
+    template <class W>
+    std::unique_ptr<W> OpenWith() {
+        auto window = std::make_unique<W>();
+        Start(*window);
+        return window;
+    }
+
+    // The next request on the wire, as spaced hex ("" when none came within `timeoutMs`).
+    QString Request(int timeoutMs = 500) { return SpacedHex(module.ReadRequest(timeoutMs)); }
     // Nothing more was sent.
     bool Quiet() { return module.ReadRequest(60).isEmpty(); }
 
