@@ -67,12 +67,6 @@ QComboBox* MakeList(const QString& name, bool editable, QWidget* parent) {
     return list;
 }
 
-QLabel* MakeLabel(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    NameControl(label, name);
-    return label;
-}
-
 QLineEdit* MakeTextBox(const QString& name, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setReadOnly(true);
@@ -90,11 +84,11 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     Frame1 = new QGroupBox(this);
     NameControl(Frame1, "Frame1");
     grid_ = new QGridLayout(Frame1);
-    Label1 = MakeLabel("Label1", Frame1);
-    Label2 = MakeLabel("Label2", Frame1);
-    Label3 = MakeLabel("Label3", Frame1);
-    Label4 = MakeLabel("Label4", Frame1);
-    Label5 = MakeLabel("Label5", Frame1);
+    Label1 = Named(new QLabel(Frame1), "Label1");
+    Label2 = Named(new QLabel(Frame1), "Label2");
+    Label3 = Named(new QLabel(Frame1), "Label3");
+    Label4 = Named(new QLabel(Frame1), "Label4");
+    Label5 = Named(new QLabel(Frame1), "Label5");
     // Every list is editable: a technician may type a port path or a baud rate not listed.
     Combo1 = MakeList("Combo1", true, Frame1);
     Combo2 = MakeList("Combo2", true, Frame1);
@@ -118,9 +112,9 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     // The label column keeps its width; the lists take what is left, right beside their labels.
     grid_->setColumnStretch(1, 1);
 
-    Label13 = MakeLabel("Label13", this);
-    Label14 = MakeLabel("Label14", this);
-    Label19 = MakeLabel("Label19", this);
+    Label13 = Named(new QLabel(this), "Label13");
+    Label14 = Named(new QLabel(this), "Label14");
+    Label19 = Named(new QLabel(this), "Label19");
     Text_Send = MakeTextBox("Text_Send", this);
     Text_Receive = MakeTextBox("Text_Receive", this);
     Text_Message = MakeTextBox("Text_Message", this);

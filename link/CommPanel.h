@@ -31,6 +31,12 @@ QString& ParityLetter();
 
 // Gives a control the name the tests and the accessibility bus know it by.
 void NameControl(QWidget* widget, const QString& name);
+// The same, for a control just made: Named(new QLabel(frame), "Label6").
+template <typename W>
+W* Named(W* widget, const QString& name) {
+    NameControl(widget, name);
+    return widget;
+}
 
 // An editable address list "Combo_Addr(index)" holding 1..254, text "1".
 QComboBox* MakeAddressList(int index, QWidget* parent);

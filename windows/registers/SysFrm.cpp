@@ -22,12 +22,6 @@ constexpr int kTypedReplyMs = 200;
 // The port buffer holds 256 bytes: three characters per typed byte.
 constexpr int kMaxTypedCharacters = 3 * 256;
 
-template <typename W>
-W* Named(W* widget, const QString& name) {
-    NameControl(widget, name);
-    return widget;
-}
-
 }  // namespace
 
 SysFrm::SysFrm() {

@@ -32,12 +32,6 @@ QPushButton* MakeButton(const QString& name, QWidget* parent) {
     return button;
 }
 
-QLabel* MakeLabel(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    NameControl(label, name);
-    return label;
-}
-
 QHBoxLayout* ButtonRow(QPushButton* action, QPushButton* explain) {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
@@ -94,7 +88,7 @@ QGroupBox* SetFrm::BuildReadFrame() {
 QGroupBox* SetFrm::BuildAddressFrame() {
     Frame2 = new QGroupBox(this);
     NameControl(Frame2, "Frame2");
-    Label6 = MakeLabel("Label6", Frame2);
+    Label6 = Named(new QLabel(Frame2), "Label6");
     Command_OK2 = MakeButton("Command_OK2", Frame2);
     Explain[1] = MakeButton("Explain(1)", Frame2);
     connect(Command_OK2, &QPushButton::clicked, this, &SetFrm::Command_OK2_Click);
@@ -111,8 +105,8 @@ QGroupBox* SetFrm::BuildAddressFrame() {
 QGroupBox* SetFrm::BuildParameterFrame() {
     Frame3 = new QGroupBox(this);
     NameControl(Frame3, "Frame3");
-    Label7 = MakeLabel("Label7", Frame3);
-    Label8 = MakeLabel("Label8", Frame3);
+    Label7 = Named(new QLabel(Frame3), "Label7");
+    Label8 = Named(new QLabel(Frame3), "Label8");
     Combo_Baud = new QComboBox(Frame3);
     Combo_Baud->setEditable(true);
     Combo_Baud->setInsertPolicy(QComboBox::NoInsert);
