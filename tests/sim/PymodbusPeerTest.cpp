@@ -36,6 +36,8 @@ class PymodbusPeer : public ::testing::Test {
         server.setProcessChannelMode(QProcess::MergedChannels);
         server.start(kPython, {PYMODBUS_SERVER, sys.Path() + "/sys/peer"});
         ASSERT_TRUE(server.waitForStarted(5000));
+        // A Python server on a busy machine may be slower to answer than a module.
+        window.replyWaitMs = 2000;
         window.OpenWindow();
         window.Command_Port_Click();
         ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");

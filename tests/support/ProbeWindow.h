@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/PollLoop.h"
+#include "link/SerialPort.h"
 #include "link/WorkWindow.h"
 
 class ProbeWindow : public WorkWindow {
@@ -39,12 +40,14 @@ class ProbeWindow : public WorkWindow {
     bool Poll() {
         if (!loop->Running()) loop->Click();
         loop->AcquisitionTick();
+        AwaitReply();
         loop->OvertimeTick();
         return Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal);
     }
     // Sends a request body with its CRC; true when a reply of `expectedBytes` came back.
     bool Exchange(const Frame& body, int expectedBytes) {
         SendFrame(body);
+        AwaitReply();
         TM_Overtime_C->SetEnabled(true);
         return FinishExchange(TM_Overtime_C, {{expectedBytes}, true, nullptr, false});
     }
@@ -59,6 +62,13 @@ class ProbeWindow : public WorkWindow {
     void TM_Overtime_C_Timer() { FinishExchange(TM_Overtime_C, {{8}, true, nullptr, true}); }
     // Register 0 of the last accepted poll reply, -1 when none was decoded.
     int FirstRegister() const { return registers.empty() ? -1 : registers[0]; }
+
+    // How long a peer may take to start its reply before it is judged; 0 leaves it to the read's
+    // own wait, which a late reply misses, as on a real line.
+    int replyWaitMs = 0;
+    void AwaitReply() {
+        if (replyWaitMs > 0) SerialPort::WaitForInput(replyWaitMs);
+    }
 
     PollLoop* loop;
     VbTimer* TM_Overtime_C;
