@@ -15,16 +15,8 @@
 #include "tests/support/TestPlatform.h"
 
 namespace {
-class ExchangeTest : public ::testing::Test {
+class ExchangeTest : public ProbeWindowTest {
   protected:
-    void SetUp() override {
-        TextTable::Fill(true);
-        Switches() = StartupSwitches{};
-        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
-        window.OpenWindow();
-    }
-    void TearDown() override { SerialPort::ClosePort(); }
-
     void OpenPort() {
         window.Command_Port_Click();
         ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
@@ -37,10 +29,7 @@ class ExchangeTest : public ::testing::Test {
         window.loop->OvertimeTick();
     }
 
-    ScratchSys sys;
-    RecordingPlatform platform;
     PtyPeer module{"sys/COM1"};
-    ProbeWindow window;
 };
 }  // namespace
 

@@ -60,15 +60,8 @@ TEST(SimProgram, DemoLinksFifteenPortsAndRemovesThemWhenStopped) {
 }
 
 namespace {
-class SimWithProgram : public ::testing::Test {
+class SimWithProgram : public ProbeWindowTest {
   protected:
-    void SetUp() override {
-        TextTable::Fill(true);
-        Switches() = StartupSwitches{};
-        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
-        window.OpenWindow();
-    }
-    void TearDown() override { SerialPort::ClosePort(); }
     void Start(const QStringList& modules) {
         QStringList args = {"--verbose", "--bus", sys.Path() + "/sys/COM1"};
         for (const QString& m : modules) args << "--module" << m;
@@ -82,10 +75,7 @@ class SimWithProgram : public ::testing::Test {
         ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
     }
 
-    ScratchSys sys;
-    RecordingPlatform platform;
     SimProcess sim;
-    ProbeWindow window;
 };
 }  // namespace
 

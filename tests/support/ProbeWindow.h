@@ -3,12 +3,18 @@
 // poll loop reading registers 0..3 of the module in address list 0, a one-shot write command, and
 // one-shot exchanges of any request judged by their length. The timers never fire on their own;
 // tests call the handlers.
+#include <gtest/gtest.h>
+
 #include <QVBoxLayout>
 #include <vector>
 
+#include "app/Switches.h"
+#include "app/TextTable.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
 #include "link/WorkWindow.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/TestPlatform.h"
 
 class ProbeWindow : public WorkWindow {
   public:
@@ -73,4 +79,20 @@ class ProbeWindow : public WorkWindow {
     PollLoop* loop;
     VbTimer* TM_Overtime_C;
     std::vector<int> registers;
+};
+
+// A loaded probe window in a scratch working folder, English texts, set.rc on COM1 at 9600.
+class ProbeWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TextTable::Fill(true);
+        Switches() = StartupSwitches{};
+        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
+        window.OpenWindow();
+    }
+    void TearDown() override { SerialPort::ClosePort(); }
+
+    ScratchSys sys;
+    RecordingPlatform platform;
+    ProbeWindow window;
 };
