@@ -4,11 +4,11 @@
 #include <QIcon>
 #include <QVBoxLayout>
 
-#include "app/Platform.h"
-#include "app/SettingsFiles.h"
+#include "base/Platform.h"
+#include "base/SettingsFiles.h"
 #include "app/StartUp.h"
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "app/WorkWindows.h"
 #include "link/CommPanel.h"
 #include "link/WorkWindow.h"

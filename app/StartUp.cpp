@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/SettingsFiles.h"
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/SettingsFiles.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 
 QString TranslateParityWord(const QString& word) {
     if (word == "无校验" || word == "None") return Tt(TextKey::ParityNone);

@@ -5,9 +5,9 @@
 #include "windows/registers/RegisterWindows.h"
 #include "windows/setting/SettingWindows.h"
 
-const std::map<QString, WorkWindowFactory>& WorkWindowFactories() {
-    static const std::map<QString, WorkWindowFactory> factories = [] {
-        std::map<QString, WorkWindowFactory> all;
+const WorkWindowFactoryMap& WorkWindowFactories() {
+    static const WorkWindowFactoryMap factories = [] {
+        WorkWindowFactoryMap all;
         AddSettingWindows(all);
         AddRegisterWindows(all);
         AddAnalogWindows(all);

@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "app/SettingsFiles.h"
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/SettingsFiles.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {

@@ -1,7 +1,7 @@
 #include "link/PollLoop.h"
 
-#include "app/Platform.h"
-#include "app/TextTable.h"
+#include "base/Platform.h"
+#include "base/TextTable.h"
 
 PollLoop::PollLoop(WorkWindow* window, PollLoopSpec spec)
     : QObject(window), window_(window), spec_(std::move(spec)) {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 
 #include "link/Modbus.h"
 #include "link/VbTimer.h"

@@ -13,8 +13,8 @@
 #include <QRegularExpression>
 #include <cerrno>
 
-#include "app/Platform.h"
-#include "app/TextTable.h"
+#include "base/Platform.h"
+#include "base/TextTable.h"
 #include "link/SerialLineSettings.h"
 
 namespace SerialPort {

@@ -4,9 +4,9 @@
 #include <QIcon>
 #include <QVBoxLayout>
 
-#include "app/Platform.h"
-#include "app/SettingsFiles.h"
-#include "app/Switches.h"
+#include "base/Platform.h"
+#include "base/SettingsFiles.h"
+#include "base/Switches.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "link/CommPanel.h"
 #include "link/Modbus.h"
 #include "link/VbTimer.h"

@@ -4,9 +4,9 @@
 
 #include <QVBoxLayout>
 
-#include "app/SettingsFiles.h"
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/SettingsFiles.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
 #include "link/WorkWindow.h"

@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "app/MainWindow.h"
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"

@@ -3,7 +3,7 @@
 
 #include <QStringEncoder>
 
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "tests/support/PtyPeer.h"
 
 using SettingsFiles::IntervalOfTmLine;

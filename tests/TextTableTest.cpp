@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 
 TEST(TextTable, EveryKeyHasATextInBothLanguages) {
     for (bool english : {false, true}) {

@@ -2,7 +2,7 @@
 // checked on the wire by the window tests.
 #include <gtest/gtest.h>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "windows/analog/AnalogCodec.h"
 
 using AnalogCodec::ReadingKind;

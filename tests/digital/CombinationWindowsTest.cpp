@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "tests/support/WindowTest.h"
 #include "windows/digital/CombinationWindows.h"

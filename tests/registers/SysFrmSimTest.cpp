@@ -2,8 +2,8 @@
 // every group of a module is read, and a written register shows on the next read.
 #include <gtest/gtest.h>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/SimProcess.h"

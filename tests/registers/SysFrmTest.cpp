@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"

@@ -1,8 +1,8 @@
 // Parameter codes both ways, entry texts, the candidate table and the decoding of the read reply.
 #include <gtest/gtest.h>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "tests/support/QStringPrinter.h"
 #include "windows/setting/ModuleParameters.h"
 #include "windows/setting/ParameterCodes.h"

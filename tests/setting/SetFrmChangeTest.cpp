@@ -51,7 +51,7 @@ TEST_F(SetFrmTest, LoadsItsCaptionsListsAndFixedIntervals) {
 }
 
 TEST_F(SetFrmTest, IsRegisteredAndKeepsItsSearchStepWhenOpenedAgain) {
-    std::map<QString, WorkWindowFactory> factories;
+    WorkWindowFactoryMap factories;
     AddSettingWindows(factories);
     ASSERT_TRUE(factories.count("SetFrm"));
     std::unique_ptr<WorkWindow> made(factories["SetFrm"]());

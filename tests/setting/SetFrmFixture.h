@@ -2,8 +2,8 @@
 // A parameter-setting window on a pseudo-terminal whose far end plays one module.
 #include <gtest/gtest.h>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/CommPanel.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/Switches.h"
+#include "base/Switches.h"
 #include "sim/CommandLine.h"
 
 namespace {

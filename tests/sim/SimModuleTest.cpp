@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstring>
 
-#include "app/Switches.h"
+#include "base/Switches.h"
 #include "sim/LineCode.h"
 #include "sim/SimModule.h"
 

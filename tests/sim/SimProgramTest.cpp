@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "tests/support/ProbeWindow.h"
 #include "tests/support/SimProcess.h"

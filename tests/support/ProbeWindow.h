@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
 #include "link/WorkWindow.h"

@@ -2,7 +2,7 @@
 // Test doubles for the desktop: messages and beeps recorded, waits skipped.
 #include <QStringList>
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 class RecordingPlatform : public Platform {
   public:

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "link/WorkWindow.h"
 #include "tests/support/PtyPeer.h"

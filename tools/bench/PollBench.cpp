@@ -18,7 +18,7 @@
 
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "app/WorkWindows.h"
 #include "link/CommPanel.h"
 #include "link/WorkWindow.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 
 namespace AnalogCodec {
 namespace {

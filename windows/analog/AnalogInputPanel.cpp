@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/Switches.h"
+#include "base/Switches.h"
 #include "link/CommPanel.h"
 #include "windows/analog/Readout.h"
 

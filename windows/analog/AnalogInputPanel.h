@@ -29,7 +29,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
 #include "windows/analog/AnalogCodec.h"

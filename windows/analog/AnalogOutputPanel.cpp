@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "link/CommPanel.h"
 #include "windows/analog/AnalogCodec.h"
 #include "windows/analog/Readout.h"

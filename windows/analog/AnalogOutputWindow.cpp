@@ -2,7 +2,7 @@
 
 #include <QHBoxLayout>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "windows/analog/AnalogCodec.h"
 
 namespace {

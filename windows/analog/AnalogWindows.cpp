@@ -3,7 +3,7 @@
 #include "windows/analog/AnalogInputWindow.h"
 #include "windows/analog/AnalogOutputWindow.h"
 
-void AddAnalogWindows(std::map<QString, WorkWindowFactory>& factories) {
+void AddAnalogWindows(WorkWindowFactoryMap& factories) {
     factories["ZN210"] = [] { return new ZN210Frm; };
     factories["ZN220"] = [] { return new ZN220Frm; };
     factories["ZN230"] = [] { return new ZN230Frm; };

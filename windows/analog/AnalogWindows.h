@@ -1,5 +1,5 @@
 #pragma once
 // The analog family's entries in the main window's registry of work windows.
-#include "app/WorkWindows.h"
+#include "link/WorkWindowFactory.h"
 
-void AddAnalogWindows(std::map<QString, WorkWindowFactory>& factories);
+void AddAnalogWindows(WorkWindowFactoryMap& factories);

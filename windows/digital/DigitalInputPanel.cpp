@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "windows/digital/DigitalCodec.h"
 #include "windows/digital/IndicatorGrid.h"
 

@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/Switches.h"
+#include "base/Switches.h"
 #include "windows/digital/DigitalCodec.h"
 #include "windows/digital/IndicatorGrid.h"
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <vector>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 #include "link/VbTimer.h"
 #include "link/WorkWindow.h"
 #include "windows/digital/IndicatorLabel.h"

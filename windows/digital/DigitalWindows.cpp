@@ -3,7 +3,7 @@
 #include "windows/digital/CombinationWindows.h"
 #include "windows/digital/DigitalIoWindows.h"
 
-void AddDigitalWindows(std::map<QString, WorkWindowFactory>& factories) {
+void AddDigitalWindows(WorkWindowFactoryMap& factories) {
     factories["ZN310"] = [] { return new ZN310Frm; };
     factories["ZN320"] = [] { return new ZN320Frm; };
     factories["ZN330"] = [] { return new ZN330Frm; };

@@ -1,5 +1,5 @@
 #pragma once
 // The digital family's entries in the main window's registry of work windows.
-#include "app/WorkWindows.h"
+#include "link/WorkWindowFactory.h"
 
-void AddDigitalWindows(std::map<QString, WorkWindowFactory>& factories);
+void AddDigitalWindows(WorkWindowFactoryMap& factories);

@@ -2,6 +2,6 @@
 
 #include "windows/registers/SysFrm.h"
 
-void AddRegisterWindows(std::map<QString, WorkWindowFactory>& factories) {
+void AddRegisterWindows(WorkWindowFactoryMap& factories) {
     factories["SysFrm"] = [] { return new SysFrm; };
 }

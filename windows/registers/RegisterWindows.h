@@ -1,5 +1,5 @@
 #pragma once
 // The registers family's entries in the main window's registry of work windows.
-#include "app/WorkWindows.h"
+#include "link/WorkWindowFactory.h"
 
-void AddRegisterWindows(std::map<QString, WorkWindowFactory>& factories);
+void AddRegisterWindows(WorkWindowFactoryMap& factories);

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Platform.h"
-#include "app/Switches.h"
+#include "base/Platform.h"
+#include "base/Switches.h"
 #include "link/SerialPort.h"
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "link/Modbus.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "windows/setting/ModuleParameters.h"
 
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/Modbus.h"
 #include "windows/setting/ParameterCodes.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/TextTable.h"
+#include "base/TextTable.h"
 
 namespace ParameterCodes {
 namespace {

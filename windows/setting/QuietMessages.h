@@ -1,7 +1,7 @@
 #pragma once
 // While one lives, message boxes are dropped and waits and beeps go on as before: for repeating an
 // operation whose failure the user has already been told about.
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 class QuietMessages : public Platform {
   public:

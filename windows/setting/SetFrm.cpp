@@ -5,9 +5,9 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/Platform.h"
-#include "app/Switches.h"
-#include "app/TextTable.h"
+#include "base/Platform.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "windows/setting/ModuleParameters.h"
 #include "windows/setting/ParameterCodes.h"

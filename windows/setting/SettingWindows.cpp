@@ -2,6 +2,6 @@
 
 #include "windows/setting/SetFrm.h"
 
-void AddSettingWindows(std::map<QString, WorkWindowFactory>& factories) {
+void AddSettingWindows(WorkWindowFactoryMap& factories) {
     factories["SetFrm"] = [] { return new SetFrm; };
 }

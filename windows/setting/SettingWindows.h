@@ -1,5 +1,5 @@
 #pragma once
 // The setting family's entries in the main window's registry of work windows.
-#include "app/WorkWindows.h"
+#include "link/WorkWindowFactory.h"
 
-void AddSettingWindows(std::map<QString, WorkWindowFactory>& factories);
+void AddSettingWindows(WorkWindowFactoryMap& factories);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 namespace {
 bool PlayThroughAlsa(int frequencyHz, int milliseconds) {

@@ -1,4 +1,4 @@
-#include "app/Switches.h"
+#include "base/Switches.h"
 
 StartupSwitches& Switches() {
     static StartupSwitches switches;
