@@ -29,9 +29,17 @@ constexpr int kReadIntervalMs = 20;
 // Write time-out: 1 ms per byte plus 10 ms.
 constexpr int kWriteConstantMs = 10;
 
-void Fail(const QString& message) {
-    if (portFd >= 0) ::close(portFd);
+// Exclusive mode outlives the close on a pseudo-terminal whose far end stays open, and would
+// lock out every later open but root's: clear it first.
+void CloseDescriptor() {
+    if (portFd < 0) return;
+    ::ioctl(portFd, TIOCNXCL);
+    ::close(portFd);
     portFd = -1;
+}
+
+void Fail(const QString& message) {
+    CloseDescriptor();
     ShowMessage(message);
 }
 
@@ -96,8 +104,7 @@ bool OpenPort(const QString& name, const QString& settings) {
 }
 
 void ClosePort() {
-    if (portFd >= 0) ::close(portFd);
-    portFd = -1;
+    CloseDescriptor();
 }
 
 void FlushPort() {

@@ -22,8 +22,6 @@ QString ReadPortHex();
 bool IsOpen();
 // Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
 bool WaitForInput(int timeoutMs);
-// Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
-bool WaitForInput(int timeoutMs);
 
 // "COMn" is sys/COMn when that exists (a link to the real device), else /dev/ttyS<n-1>; a name
 // holding "/" is used as typed.
