@@ -20,6 +20,7 @@
 namespace SerialPort {
 namespace {
 int portFd = -1;
+bool holdsExclusive = false;  // cleared only by whoever set it: never another holder's mode
 std::array<uint8_t, 256> buffer{};
 
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
@@ -33,7 +34,8 @@ constexpr int kWriteConstantMs = 10;
 // lock out every later open but root's: clear it first.
 void CloseDescriptor() {
     if (portFd < 0) return;
-    ::ioctl(portFd, TIOCNXCL);
+    if (holdsExclusive) ::ioctl(portFd, TIOCNXCL);
+    holdsExclusive = false;
     ::close(portFd);
     portFd = -1;
 }
@@ -78,11 +80,12 @@ bool OpenPort(const QString& name, const QString& settings) {
     const QByteArray path = DevicePath(name).toLocal8Bit();
     portFd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // Only a terminal device is a port; a directory or a plain file is "no such port".
-    if (portFd < 0 || !::isatty(portFd) || ::ioctl(portFd, TIOCEXCL) != 0 ||
-        ::flock(portFd, LOCK_EX | LOCK_NB) != 0) {
+    if (portFd < 0 || !::isatty(portFd) || ::flock(portFd, LOCK_EX | LOCK_NB) != 0 ||
+        ::ioctl(portFd, TIOCEXCL) != 0) {
         Fail(Tt(TextKey::MsgPortUnavailable));
         return false;
     }
+    holdsExclusive = true;
     // The time-outs live in our reads and writes; they need the descriptor non-blocking.
     const int flags = ::fcntl(portFd, F_GETFL);
     if (flags < 0 || ::fcntl(portFd, F_SETFL, flags | O_NONBLOCK) != 0) {
