@@ -202,6 +202,11 @@ bool CommPanel::OpenFromLists() {
     return SerialPort::OpenPort(Combo1->currentText(), PortSettings());
 }
 
+bool CommPanel::ReopenFromLists() {
+    BuildSettings();
+    return SerialPort::ReopenPort(Combo1->currentText(), PortSettings());
+}
+
 void CommPanel::ShowPortState(bool open) {
     Combo1->setEnabled(!open);
     Combo2->setEnabled(!open);

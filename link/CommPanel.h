@@ -51,8 +51,12 @@ class CommPanel : public QWidget {
     void Load();
     // ParityLetter from the parity list (kept when no word matches), then PortSettings.
     void BuildSettings();
-    // Builds the settings and opens the port named in Combo1. True when open.
+    // Builds the settings and opens the port named in Combo1: the device the user chooses. True
+    // when open.
     bool OpenFromLists();
+    // The same for every later open (re-opens, search steps): only the device chosen by the
+    // last OpenFromLists, never another that the name now leads to.
+    bool ReopenFromLists();
     // The panel's look for an open or closed port: lists, caption, lamp.
     void ShowPortState(bool open);
     // The port is open when its button says so.

@@ -20,7 +20,8 @@
 namespace SerialPort {
 namespace {
 int portFd = -1;
-bool holdsExclusive = false;  // cleared only by whoever set it: never another holder's mode
+bool holdsExclusive = false;
+dev_t chosenDevice = 0;  // the device number of the user's open; re-opens must find it again  // cleared only by whoever set it: never another holder's mode
 std::array<uint8_t, 256> buffer{};
 
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
@@ -75,7 +76,7 @@ QString DevicePath(const QString& name) {
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);
 }
 
-bool OpenPort(const QString& name, const QString& settings) {
+static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
     ClosePort();
     const QByteArray path = DevicePath(name).toLocal8Bit();
     portFd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -86,6 +87,12 @@ bool OpenPort(const QString& name, const QString& settings) {
         return false;
     }
     holdsExclusive = true;
+    struct stat status {};
+    if (::fstat(portFd, &status) != 0 || (mustBeChosen && status.st_rdev != chosenDevice)) {
+        Fail(Tt(TextKey::MsgPortUnavailable));
+        return false;
+    }
+    chosenDevice = status.st_rdev;
     // The time-outs live in our reads and writes; they need the descriptor non-blocking.
     const int flags = ::fcntl(portFd, F_GETFL);
     if (flags < 0 || ::fcntl(portFd, F_SETFL, flags | O_NONBLOCK) != 0) {
@@ -104,6 +111,14 @@ bool OpenPort(const QString& name, const QString& settings) {
     // A reopen must start clean: nothing left over from before.
     ::tcflush(portFd, TCIOFLUSH);
     return true;
+}
+
+bool OpenPort(const QString& name, const QString& settings) {
+    return OpenDevice(name, settings, false);
+}
+
+bool ReopenPort(const QString& name, const QString& settings) {
+    return OpenDevice(name, settings, true);
 }
 
 void ClosePort() {

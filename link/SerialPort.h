@@ -10,8 +10,13 @@ namespace SerialPort {
 std::array<uint8_t, 256>& PortBuffer();
 
 // Opens and configures the port ("COM3", or a device path) with a settings string such as
-// "9600,N,8,1". On failure a message has been shown and no port is held.
+// "9600,N,8,1", and makes that device the chosen one. On failure a message has been shown and no
+// port is held.
 bool OpenPort(const QString& name, const QString& settings);
+// Opens the port again, at `settings`: only the device chosen by the last OpenPort. A name that
+// now leads elsewhere (its link removed or changed) fails like a missing port, so the program
+// never talks to a device the user did not choose.
+bool ReopenPort(const QString& name, const QString& settings);
 void ClosePort();
 // Waits until everything written has left the driver.
 void FlushPort();

@@ -86,7 +86,7 @@ void WorkWindow::Command_Port_Click() {
 
 void WorkWindow::ReopenPort() {
     SerialPort::ClosePort();
-    if (panel_->OpenFromLists()) return;
+    if (panel_->ReopenFromLists()) return;
     for (PollLoop* loop : loops_) loop->Stop();
     PollFlag = 0;
     ClosePanel();

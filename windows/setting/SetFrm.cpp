@@ -186,9 +186,9 @@ bool SetFrm::OpenCandidate(int step) {
     Panel()->Combo3->setEditText(ParameterCodes::ParityWord(candidate.parity));
     if (openFailureReported_) {
         QuietMessages quiet;
-        return Panel()->OpenFromLists();
+        return Panel()->ReopenFromLists();
     }
-    const bool opened = Panel()->OpenFromLists();
+    const bool opened = Panel()->ReopenFromLists();
     if (!opened) openFailureReported_ = true;
     return opened;
 }
@@ -261,7 +261,7 @@ void SetFrm::Explain_Click(int index) {
 void SetFrm::ReopenPort() {
     // Unlike the other windows, a failure leaves the panel as it is and only ends the search.
     SerialPort::ClosePort();
-    if (!Panel()->OpenFromLists()) EndSearch();
+    if (!Panel()->ReopenFromLists()) EndSearch();
 }
 
 void SetFrm::StopPolling() {
