@@ -20,9 +20,8 @@
 namespace SerialPort {
 namespace {
 int portFd = -1;
-bool holdsExclusive = false;
-dev_t chosenDevice = 0;  // the device number of the user's open; re-opens must find it again  //
-                         // cleared only by whoever set it: never another holder's mode
+bool holdsExclusive = false;  // cleared only by whoever set it: never another holder's mode
+dev_t chosenDevice = 0;       // the device number of the user's open; re-opens must find it again
 std::array<uint8_t, 256> buffer{};
 
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
