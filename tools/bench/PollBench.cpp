@@ -2,9 +2,6 @@
 // folder for a number of cycles and reports the cycle time, CPU time per cycle and peak RSS.
 // "startup": the main window's start-up, from a launch time given by the caller to the window
 // being exposed on screen.
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -17,38 +14,21 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "app/StartUp.h"
 #include "base/TextTable.h"
-#include "app/WorkWindows.h"
 #include "link/CommPanel.h"
+#include "link/PollLoop.h"
 #include "link/WorkWindow.h"
+#include "tools/bench/BenchWindow.h"
 
 namespace {
-double CpuMs() {
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-}
-
-double PeakRssMb() {
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
 int Poll(const char* folder, int cycles, const QString& model) {
-    if (::chdir(folder) != 0) return std::fprintf(stderr, "no folder %s\n", folder), 2;
-    RunStartUp();
-    const auto& factories = WorkWindowFactories();
-    if (!factories.count(model))
-        return std::fprintf(stderr, "no window %s\n", qPrintable(model)), 2;
-    WorkWindow* window = factories.at(model)();
-    window->OpenWindow();
-    auto* acquisition = window->findChild<QTimer*>("TM_Acquisition_A");
-    auto* overtime = window->findChild<QTimer*>("TM_Overtime_A");
-    auto* read = window->findChild<QPushButton*>("Command_OK1");
-    if (!acquisition || !overtime || !read) return std::fprintf(stderr, "no poll loop\n"), 2;
+    WorkWindow* window = OpenBenchWindow(folder, model);
+    if (!window) return 2;
+    PollLoop* loop = LoopNamed(*window, "TM_Acquisition_A");
+    if (!loop) return std::fprintf(stderr, "no poll loop\n"), 2;
+    QTimer* acquisition = loop->Acquisition;
+    QTimer* overtime = loop->Overtime;
+    QPushButton* read = loop->Button;
 
     std::vector<double> ticks;
     double cpuStart = 0;

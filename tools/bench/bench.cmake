@@ -1,3 +1,10 @@
-# The exchange benchmark's driver: the real windows and main window, headless or in Xvfb.
-add_executable(zn_bench tools/bench/PollBench.cpp)
+# The benchmark drivers: the real windows and main window, headless or in Xvfb.
+add_executable(zn_bench tools/bench/PollBench.cpp tools/bench/BenchWindow.cpp)
 target_link_libraries(zn_bench PRIVATE zn_app)
+
+add_executable(zn_soak
+  tools/bench/SoakBench.cpp
+  tools/bench/BenchWindow.cpp
+  tools/bench/SimLogReader.cpp
+)
+target_link_libraries(zn_soak PRIVATE zn_app)

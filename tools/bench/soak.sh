@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Soak benchmark: a real work window (ZN210 unless --model says otherwise) polls the simulator
+# for 10,000 cycles while the simulator makes every fault it knows, spread over the run. The
+# window's handlers are called directly and each reply is awaited on the line, so the run takes
+# minutes. Prints memory after 100 cycles and at the end, open descriptors at start and end,
+# replies accepted and rejected per fault, the messages the window raised, and the run time.
+# Not a test: it prints figures.
+# Usage: tools/bench/soak.sh [--model ZN210] [--loop A] [--cycles 10000] [--faults "F ..."]
+#                            [--build-dir DIR]
+#   --faults  znsim fault rules (see znsim --help), tried in order for each reply
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/../.." && pwd)"
+build_dir="$repo/build"
+model=ZN210
+loop=A
+cycles=10000
+faults="short:every=31 lead:every=37 garbage:every=41 badcrc:every=43 exception:every=47"
+faults="$faults silence:every=53 late:every=59"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --model) model="$2"; shift ;;
+    --loop) loop="$2"; shift ;;
+    --cycles) cycles="$2"; shift ;;
+    --faults) faults="$2"; shift ;;
+    --build-dir) build_dir="$2"; shift ;;
+    *) echo "usage: $0 [--model M] [--loop A|B] [--cycles N] [--faults \"F ...\"] [--build-dir DIR]" >&2
+       exit 2 ;;
+  esac
+  shift
+done
+build_dir="$(mkdir -p "$build_dir" && cd "$build_dir" && pwd)"
+[ -f "$build_dir/CMakeCache.txt" ] || cmake -S "$repo" -B "$build_dir" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target zn_soak znsim >/dev/null
+
+work="$(mktemp -d)"
+export XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+sim_pid=""
+stop_sim() {
+  if [ -n "$sim_pid" ]; then kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+  sim_pid=""
+}
+trap 'stop_sim; rm -rf "$work"' EXIT
+mkdir -p "$work/sys"
+cp "$repo"/sys/*.rc "$repo"/sys/*.ic "$work/sys/"
+# The same timings as the exchange benchmark: poll period and reply waits 100 ms.
+printf 'Poll       00100 ms\r\nDigitalIn  00100 ms\r\nOutWrite   00300 ms\r\nMeasure    00100 ms\r\nAnalogOut  00300 ms\r\nMeasure2   00200 ms\r\n' >"$work/sys/tm.rc"
+printf '1\r\n9600\r\n无校验\r\n' >"$work/sys/set.rc"
+
+spec="$model,addr=1,baud=9600,parity=N"
+for fault in $faults; do spec="$spec,fault=$fault"; done
+"$build_dir/znsim" --verbose --bus "$work/sys/COM1" --module "$spec" >"$work/sim.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 50); do grep -q "znsim: ready" "$work/sim.log" && break; sleep 0.1; done
+grep -q "znsim: ready" "$work/sim.log" || { cat "$work/sim.log" >&2; echo "simulator did not start" >&2; exit 1; }
+
+echo "== soak: $model window, loop $loop, $cycles cycles at 9600 baud; faults: $faults"
+started=$(date +%s%N)
+QT_QPA_PLATFORM=offscreen "$build_dir/zn_soak" "$work" "$cycles" "$work/sim.log" "$model" "$loop" \
+  2>"$work/soak.err" || { cat "$work/soak.err" >&2; exit 1; }
+ended=$(date +%s%N)
+echo "simulator rss_mb $(awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$sim_pid/status")" \
+  "open_fds $(ls "/proc/$sim_pid/fd" | wc -l)"
+stop_sim
+echo "wall_s $(( (ended - started) / 1000000000 )) (start-up and shut-down included)"
