@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libasound2-dev libgtest-dev
   fonts-wqy-microhei
   xvfb xauth x11-utils imagemagick dbus-x11 at-spi2-core python3-pyatspi
-  python3-pymodbus python3-serial mbpoll socat
+  python3-pymodbus python3-serial python3-serial-asyncio mbpoll socat
 )
 missing=()
 for p in "${packages[@]}"; do
