@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "sim/SimModule.h"
+#include "tests/support/Peers.h"
 #include "tests/support/SimProcess.h"
 
 namespace {
@@ -14,7 +15,7 @@ class MbpollPeer : public ::testing::Test {
   protected:
     void SetUp() override {
         mbpoll_ = FindTool("mbpoll");
-        if (mbpoll_.isEmpty()) GTEST_SKIP() << "mbpoll is not installed";
+        ZN_NEED_PEER(!mbpoll_.isEmpty(), "mbpoll");
         line_ = dir_.path() + "/COM1";
     }
 

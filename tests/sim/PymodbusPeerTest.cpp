@@ -11,6 +11,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
+#include "tests/support/Peers.h"
 #include "tests/support/ProbeWindow.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/PtyPeer.h"
@@ -22,9 +23,9 @@ const char* kPython = "/usr/bin/python3";
 class PymodbusPeer : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (FindTool("socat").isEmpty()) GTEST_SKIP() << "socat is not installed";
-        if (RunTool(kPython, {"-c", "import pymodbus.server"}).exitCode != 0)
-            GTEST_SKIP() << "python3-pymodbus is not installed";
+        ZN_NEED_PEER(!FindTool("socat").isEmpty(), "socat");
+        ZN_NEED_PEER(RunTool(kPython, {"-c", "import pymodbus.server"}).exitCode == 0,
+                     "python3-pymodbus (with python3-serial-asyncio)");
         TextTable::Fill(true);
         Switches() = StartupSwitches{};
         sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
