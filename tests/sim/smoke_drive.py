@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Drives the running tool through the accessibility bus the way a user would: types ZN210 as
 the model, opens its function-test window, opens the port and starts reading, then checks that
-the status line reports normal communication. Exit 0 on success, 1 with a reason otherwise."""
+the status line reports normal communication. Exit 0 on success, 1 with a reason otherwise.
+Each step waits for what it needs, with a ceiling far above what a loaded machine takes."""
 import sys
 import time
 
@@ -23,7 +24,10 @@ def showing(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
 
 
-def window(title, timeout=10):
+CEILING = 60  # seconds
+
+
+def window(title, timeout=CEILING):
     end = time.time() + timeout
     while time.time() < end:
         for app in pyatspi.Registry.getDesktop(0):
@@ -34,11 +38,15 @@ def window(title, timeout=10):
     sys.exit(f"no showing window titled {title!r}")
 
 
-def control(root, name):
-    for node in walk(root):
-        if node.description == name and showing(node):
-            return node
-    sys.exit(f"no control {name!r} in {root.name!r}")
+def control(root, name, timeout=CEILING):
+    end = time.time() + timeout
+    while True:
+        for node in walk(root):
+            if node.description == name and showing(node):
+                return node
+        if time.time() >= end:
+            sys.exit(f"no control {name!r} in {root.name!r}")
+        time.sleep(0.2)
 
 
 def press(root, name):
@@ -56,10 +64,17 @@ edit = next(n for n in walk(combo) if n.getRole() == pyatspi.ROLE_TEXT)
 edit.queryEditableText().setTextContents("ZN210")
 press(main, "Command1(0)")
 test = window("ZN210")
-press(test, "Command_Port")
-time.sleep(0.3)
+port = control(test, "Command_Port")
+closed_caption = port.name
+port.queryAction().doAction(0)
+# The button's caption turns to "close" once the port is open.
+end = time.time() + CEILING
+while port.name == closed_caption and time.time() < end:
+    time.sleep(0.1)
+if port.name == closed_caption:
+    sys.exit(f"the port did not open: its button still reads {closed_caption!r}")
 press(test, "Command_OK1")
-end = time.time() + 8
+end = time.time() + CEILING
 message = ""
 while time.time() < end:
     message = text_of(test, "Text_Message")
