@@ -25,6 +25,9 @@ namespace {
 struct Judged {
     int cycles = 0;
     int accepted = 0;
+    // Of those, the cycles that another request's late reply reached after the request was sent.
+    int hit = 0;
+    int hitAccepted = 0;
 };
 
 // Fault kinds in the simulator's order, the faultless cycles first.
@@ -54,7 +57,6 @@ int Soak(const char* folder, int cycles, const char* simLog, const QString& mode
     double rss100 = -1;
     qsizetype fd100 = -1;
     std::map<std::string, Judged> byFault;
-    Judged afterStray;  // faultless cycles that another request's late reply reached
     int unmatched = 0;  // cycles whose request the simulator did not log exactly once
     int restarts = 0;   // the loop had stopped (refused tick or port closed) and was started again
     QElapsedTimer clock;
@@ -85,9 +87,9 @@ int Soak(const char* folder, int cycles, const char* simLog, const QString& mode
         Judged& row = byFault[logged.fault];
         ++row.cycles;
         row.accepted += accepted;
-        if (logged.fault == "none" && logged.strayReplies > 0) {
-            ++afterStray.cycles;
-            afterStray.accepted += accepted;
+        if (logged.strayReplies > 0) {
+            ++row.hit;
+            row.hitAccepted += accepted;
         }
         if (cycle == 100) {
             rss100 = StatusMb("VmRSS");
@@ -111,18 +113,19 @@ int Soak(const char* folder, int cycles, const char* simLog, const QString& mode
         if (!fdStart.contains(fd)) std::printf("  opened since start: %s\n", qPrintable(fd));
     for (const QString& fd : fdStart)
         if (!fdEnd.contains(fd)) std::printf("  closed since start: %s\n", qPrintable(fd));
-    std::printf("%-10s %8s %9s %9s\n", "fault", "cycles", "accepted", "rejected");
+    // The last two columns: cycles into which an earlier request's late reply arrived, and how
+    // many of those were accepted (a stale reply taken for this request's answer).
+    std::printf("%-10s %8s %9s %9s %9s %9s\n", "fault", "cycles", "accepted", "rejected",
+                "late_hit", "hit_acc");
+    const auto print = [](const std::string& kind, const Judged& row) {
+        std::printf("%-10s %8d %9d %9d %9d %9d\n", kind.c_str(), row.cycles, row.accepted,
+                    row.cycles - row.accepted, row.hit, row.hitAccepted);
+    };
     for (const std::string& kind : kKinds) {
-        const Judged row = byFault.count(kind) ? byFault[kind] : Judged{};
-        std::printf("%-10s %8d %9d %9d\n", kind.c_str(), row.cycles, row.accepted,
-                    row.cycles - row.accepted);
+        print(kind, byFault.count(kind) ? byFault[kind] : Judged{});
         byFault.erase(kind);
     }
-    for (const auto& [kind, row] : byFault)  // a kind this driver does not know yet
-        std::printf("%-10s %8d %9d %9d\n", kind.c_str(), row.cycles, row.accepted,
-                    row.cycles - row.accepted);
-    std::printf("none_hit_by_late_reply cycles %d accepted %d rejected %d\n", afterStray.cycles,
-                afterStray.accepted, afterStray.cycles - afterStray.accepted);
+    for (const auto& [kind, row] : byFault) print(kind, row);  // a kind not known here yet
     std::printf("unmatched_cycles %d\nloop_restarts %d\n", unmatched, restarts);
     int shown = 0;
     for (const auto& [text, count] : platform.messages) shown += count;
