@@ -209,17 +209,21 @@ TEST_F(DigitalWindowTest, ZN340WritesEachHalfOfItsOutputsInItsOwnByte) {
     EXPECT_EQ(Sent(), SpacedHex(HexBytes("01 0F 00 00 00 10 02 80 00", true)));
 }
 
-TEST_F(DigitalWindowTest, LabelClicksFlipWithColourSendNothingAndPresetsKeepColours) {
+TEST_F(DigitalWindowTest, LabelClicksAndPresetsSetCaptionAndColourTogether) {
     Switches().FeatureMode = 4;
     auto window = OpenWith<ZN320Frm>();
     auto& outputs = window->Outputs->DO_SHOW;
-    window->DO_Set_Command_Click(2);  // ALL ON
-    const QString written = Sent();
-    EXPECT_EQ(window->Panel()->Text_Send->text(), written);
-    for (IndicatorLabel* output : outputs) {
-        EXPECT_EQ(output->text(), "ON");
-        EXPECT_EQ(output->TextColor(), IndicatorLabel::kOffColor);
+    // Each preset after a mixed state: every label green when ON and white when OFF (checked by
+    // OnIndicators), whatever colour it had before.
+    const char* patterns[] = {"1,3,5,7", "2,4,6,8", "1,2,3,4,5,6,7,8", ""};
+    for (int preset : {2, 0, 1, 3, 0}) {
+        window->DO_SHOW_Click(preset);
+        window->DO_Set_Command_Click(preset);
+        EXPECT_EQ(OnIndicators(outputs), patterns[preset]) << preset;
+        EXPECT_EQ(window->Panel()->Text_Send->text(), Sent()) << preset;
     }
+    window->DO_Set_Command_Click(2);  // ALL ON
+    Sent();
     window->DO_SHOW_Click(0);
     EXPECT_EQ(outputs[0]->text(), "OFF");
     EXPECT_EQ(outputs[0]->TextColor(), IndicatorLabel::kOffColor);
@@ -229,10 +233,9 @@ TEST_F(DigitalWindowTest, LabelClicksFlipWithColourSendNothingAndPresetsKeepColo
     QApplication::sendEvent(outputs[0], &press);
     EXPECT_EQ(outputs[0]->text(), "ON");
     EXPECT_EQ(outputs[0]->TextColor(), IndicatorLabel::kOnColor);
-    window->DO_Set_Command_Click(3);  // ALL OFF: the green one stays green
+    window->DO_Set_Command_Click(3);  // ALL OFF
     Sent();
-    EXPECT_EQ(outputs[0]->text(), "OFF");
-    EXPECT_EQ(outputs[0]->TextColor(), IndicatorLabel::kOnColor);
+    EXPECT_EQ(OnIndicators(outputs), "");
     // Clicks alone put nothing on the line.
     window->DO_SHOW_Click(3);
     window->DO_SHOW_Click(5);

@@ -68,7 +68,7 @@ void DigitalOutputPanel::LabelClick(int index) {
 
 void DigitalOutputPanel::PresetClick(int index) {
     for (int i = 0; i < spec_.outputs; ++i)
-        DO_SHOW[i]->SetCaption(DigitalCodec::PresetTurnsOn(index, i));
+        DO_SHOW[i]->ShowState(DigitalCodec::PresetTurnsOn(index, i));
     WriteClick();
 }
 

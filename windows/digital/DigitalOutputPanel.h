@@ -36,7 +36,7 @@ class DigitalOutputPanel : public QGroupBox {
     void Load();
 
     void LabelClick(int index);   // DO_SHOW_Click: flips one label, sends nothing
-    void PresetClick(int index);  // DO_Set_Command_Click: captions only, then Write
+    void PresetClick(int index);  // DO_Set_Command_Click: the pattern, then Write
     void WriteClick();            // Command_OK2_Click / Command_OK3_Click
     void WriteReplyTick();        // TM_Overtime_B_Timer / TM_Overtime_C_Timer
 

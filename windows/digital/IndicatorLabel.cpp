@@ -28,12 +28,8 @@ void IndicatorLabel::SetTextColor(const QColor& color) {
 }
 
 void IndicatorLabel::ShowState(bool on) {
-    SetCaption(on);
-    SetTextColor(on ? kOnColor : kOffColor);
-}
-
-void IndicatorLabel::SetCaption(bool on) {
     setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    SetTextColor(on ? kOnColor : kOffColor);
 }
 
 void IndicatorLabel::mousePressEvent(QMouseEvent* event) {

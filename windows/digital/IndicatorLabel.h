@@ -12,10 +12,8 @@ class IndicatorLabel : public QLabel {
 
     IndicatorLabel(const QString& name, bool clickable, QWidget* parent);
 
-    // Caption and colour together, as inputs are painted and outputs flipped.
+    // Caption and colour always together, so no label ever reads "OFF" in green.
     void ShowState(bool on);
-    // Caption only: the presets leave the colour as it was.
-    void SetCaption(bool on);
     // An output counts as on when its caption reads exactly "ON".
     bool IsOn() const { return text() == QLatin1String("ON"); }
     QColor TextColor() const { return palette().color(QPalette::WindowText); }
