@@ -138,6 +138,46 @@ TEST_F(CalibrationTest, TrimAndWriteOneValue) {
     EXPECT_TRUE(Quiet());
 }
 
+TEST_F(CalibrationTest, AValueOutsideItsBarIsWrittenBackAsShown) {
+    struct Case {
+        const char* model;
+        QList<int> read;  // the six values the module answers with
+        int index;        // the Write button pressed
+        const char* body;
+    };
+    const Case cases[] = {
+        {"ZN250", {60, 0, 0, 10000, 10000, 10000}, 0, "01 06 00 30 00 3C"},
+        {"ZN250", {0, 0, 0, 10000, 11000, 10000}, 4, "01 06 00 34 2A F8"},
+        {"ZN240", {0, 4000, 4000, 20000, 20000, 20000}, 0, "01 06 00 30 00 00"},
+        {"ZN240", {4000, 4000, 4000, 20000, 20000, 65535}, 5, "01 06 00 35 FF FF"},
+        {"ZN240", {4000, 4012, 4000, 20000, 20000, 20000}, 1, "01 06 00 31 0F AC"},  // in range
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto window = MakeOutput(c.model);
+        Start(*window);
+        CalibrationPanel& panel = *window->Calibration;
+        Read(*window, ReadReply(c.read));
+        ASSERT_EQ(Message(*window), Normal());
+        EXPECT_EQ(panel.Label_CAL[c.index]->text(), QString::number(c.read[c.index]));
+        panel.Command_CAL[c.index]->click();
+        EXPECT_EQ(Request(), SpacedHex(HexBytes(c.body, true)));
+        // Once the bar is moved, its value is shown and sent.
+        panel.HScroll2[c.index]->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        const int moved = panel.HScroll2[c.index]->value();
+        EXPECT_EQ(panel.Label_CAL[c.index]->text(), QString::number(moved));
+        panel.Command_CAL_Click(c.index);
+        EXPECT_EQ(Request(), SpacedHex(HexBytes(QStringLiteral("01 06 00 %1 %2 %3")
+                                                    .arg(0x30 + c.index, 2, 16, QChar('0'))
+                                                    .arg(moved >> 8, 2, 16, QChar('0'))
+                                                    .arg(moved & 0xFF, 2, 16, QChar('0'))
+                                                    .toUpper(),
+                                                true)));
+        window->close();
+    }
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
 TEST_F(CalibrationTest, StartValuesAndResetSendNothing) {
     auto window = MakeOutput("ZN240");
     Start(*window);

@@ -125,6 +125,11 @@ void CalibrationPanel::Load() {
 
 void CalibrationPanel::SetTrim(int index, int value) {
     HScroll2[index]->setValue(value);
+    ShowValue(index, value);
+}
+
+void CalibrationPanel::ShowValue(int index, int value) {
+    values_[index] = value;
     Label_CAL[index]->setText(QString::number(value));
 }
 
@@ -151,10 +156,11 @@ void CalibrationPanel::Command_OK4_Click() {
 void CalibrationPanel::ShowCalibration() {
     for (int i = 0; i < 6; ++i) {
         const int value = RegisterOfReply(window_->ReceivedText, i);
-        Label_CAL[i]->setText(QString::number(value));
-        // A value outside the bar's range leaves the bar where it was; the label still tells.
+        // A value outside the bar's range leaves the bar where it was; the label tells it and
+        // Write sends it back unchanged until the bar is moved.
         QScrollBar* bar = HScroll2[i];
         if (value >= bar->minimum() && value <= bar->maximum()) bar->setValue(value);
+        ShowValue(i, value);
     }
 }
 
@@ -163,11 +169,11 @@ void CalibrationPanel::ShowWriteButtons() {
 }
 
 void CalibrationPanel::HScroll2_Change(int index) {
-    Label_CAL[index]->setText(QString::number(HScroll2[index]->value()));
+    ShowValue(index, HScroll2[index]->value());
 }
 
 void CalibrationPanel::Command_CAL_Click(int index) {
-    const int value = HScroll2[index]->value();
+    const int value = values_[index];
     Send([index, value](uint8_t address) {
         return WriteRegisterRequest(address, AnalogCodec::kCalibrationRegister + index, value);
     });

@@ -68,6 +68,8 @@ class CalibrationPanel : public QGroupBox {
   private:
     // Puts bar `index` to `value` and shows it, even when the bar already stood there.
     void SetTrim(int index, int value);
+    // The value Write sends for `index`, shown in its label.
+    void ShowValue(int index, int value);
     void Send(const std::function<Frame(uint8_t)>& request);
 
     WorkWindow* window_;
@@ -75,4 +77,6 @@ class CalibrationPanel : public QGroupBox {
     AnalogOutputPanel* outputs_;
     int addressIndex_;
     VbTimer* replyTimer_;
+    // What each label shows: the bar's value, or a module's value the bar cannot hold.
+    std::vector<int> values_ = std::vector<int>(6, 0);
 };
