@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "app/StartUp.h"
@@ -20,7 +21,10 @@ namespace {
 class Scratch {
   public:
     Scratch() : previous_(QDir::currentPath()) {
-        static QTemporaryDir dir;
+        // In memory where there is such a folder: every rewrite is synced to disk.
+        static QTemporaryDir dir(QFileInfo("/dev/shm").isWritable()
+                                     ? QStringLiteral("/dev/shm/zn-fuzz-XXXXXX")
+                                     : QDir::tempPath() + QStringLiteral("/zn-fuzz-XXXXXX"));
         QDir::setCurrent(dir.path());
         QDir sys("sys");
         sys.removeRecursively();
