@@ -40,42 +40,62 @@ TEST(RegisterGroupsTest, CommandNamesAreTwelveCharacterLabels) {
 
 TEST(WrittenNumberTest, TypedTextsGiveSixteenBitNumbersOrNothing) {
     struct Case {
-        const char* text;
+        const char* text;  // UTF-8
         std::optional<int> number;
     };
     const Case cases[] = {
-        {"", 0},
-        {"abc", 0},
         {"100", 100},
-        {"  42xyz", 42},
+        {" 100\t", 100},
         {"+7", 7},
         {"65535", 65535},
         {"&HFFFF", 65535},
         {"&hff", 255},
-        {"&H", 0},
-        {"&H1g", 1},
-        {"&HZ", 0},
+        {"&H0064", 100},
         {"12.5", 12},
         {"13.5", 14},
         {"0.5", 0},
         {"1.5", 2},
         {"2.4999", 2},
+        {"1.", 1},
         {"-0.4", 0},
         {"-0.5", 0},
         {".5", 0},
         {"65534.5", 65534},
         {"65535.4", 65535},
-        {"1e3", 1},
+        // Full-width forms, as a Chinese input method types them.
+        {"１００", 100},
+        {"　１２．５　", 12},
+        {"＆Ｈ６４", 100},
+        {"&Hｆｆ", 255},
+        // Not numbers: these once wrote 0, or their leading digits.
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"abc", std::nullopt},
+        {"  42xyz", std::nullopt},
+        {"0x64", std::nullopt},
+        {"1e3", std::nullopt},
+        {"1,000", std::nullopt},
+        {"1 000", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {".", std::nullopt},
+        {"+", std::nullopt},
+        {"&H", std::nullopt},
+        {"&H1g", std::nullopt},
+        {"&HZ", std::nullopt},
+        {"-&H1", std::nullopt},
+        {"&H 1", std::nullopt},
+        {"١٠٠", std::nullopt},  // digits of another script
+        // Numbers outside 16 bits.
         {"-1", std::nullopt},
         {"65536", std::nullopt},
         {"65535.5", std::nullopt},
         {"70000", std::nullopt},
         {"&H10000", std::nullopt},
         {"&HFFFFFFFFFFFF", std::nullopt},
-        {"-&H1", 0},
         {"99999999999999999999999", std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(RegisterNumberOfText(c.text), c.number) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(RegisterNumberOfText(QString::fromUtf8(c.text)), c.number) << c.text;
 }
 
 TEST(TypedFrameTest, ByteGroupsOfThreeCharacters) {

@@ -244,9 +244,9 @@ TEST_F(SysFrmTest, WriteFramesFromTheTypedNumbers) {
         const char* body;
     };
     const Case cases[] = {
-        {"", "", "07 06 00 00 00 00"},           {"100", "65535", "07 06 00 64 FF FF"},
-        {"&H64", "&HFFFF", "07 06 00 64 FF FF"}, {"1000", "12.5", "07 06 03 E8 00 0C"},
-        {"1000", "13.5", "07 06 03 E8 00 0E"},   {"65535", "0", "07 06 FF FF 00 00"},
+        {"１００", "１２.５", "07 06 00 64 00 0C"}, {"100", "65535", "07 06 00 64 FF FF"},
+        {"&H64", "&HFFFF", "07 06 00 64 FF FF"},    {"1000", "12.5", "07 06 03 E8 00 0C"},
+        {"1000", "13.5", "07 06 03 E8 00 0E"},      {"65535", "0", "07 06 FF FF 00 00"},
     };
     OpenPort();
     window.AddressList(0)->setEditText("5");  // the read address plays no part
@@ -274,8 +274,11 @@ TEST_F(SysFrmTest, WriteFramesFromTheTypedNumbers) {
 
 TEST_F(SysFrmTest, WritesThatCannotBeEncodedAreRefusedWithoutSending) {
     OpenPort();
-    const QStringList values[] = {{"1", "65536"}, {"1", "-1"},    {"65536", "1"},
-                                  {"-1", "0"},    {"2", "70000"}, {"&H10000", "0"}};
+    // Numbers outside 16 bits, and texts that are no number at all.
+    const QStringList values[] = {{"1", "65536"}, {"1", "-1"},      {"65536", "1"}, {"-1", "0"},
+                                  {"2", "70000"}, {"&H10000", "0"}, {"", ""},       {"abc", "1"},
+                                  {"0x64", "1"},  {"1", "1e3"},     {"1", "1,000"}, {"1", ""},
+                                  {"1", "12abc"}};
     for (const QStringList& pair : values) {
         platform.messages.clear();
         EXPECT_TRUE(Write(pair[0], pair[1]).isEmpty()) << pair.join(' ').toStdString();
