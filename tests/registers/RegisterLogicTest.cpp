@@ -111,9 +111,8 @@ TEST(TypedFrameTest, ByteGroupsOfThreeCharacters) {
         {"01 03", ""},                                              // 5 characters
         {"01", ""},
         {"", ""},
-        {"ab-cd-ef", "AB CD EF "},  // any separator
-        {"0a,0B;ff", "0A 0B FF "},
-        {"01 03 0", "01 03 "},  // 7: third group incomplete
+        {"ab cd EF", "AB CD EF "},  // either case
+        {"01 03 0", "01 03 "},      // 7: third group incomplete
     };
     for (const Case& c : cases) {
         const TypedFrame frame = ParseTypedFrame(c.text);
@@ -122,23 +121,31 @@ TEST(TypedFrameTest, ByteGroupsOfThreeCharacters) {
     }
 }
 
-TEST(TypedFrameTest, ANonHexDigitRefusesTheWholeFrame) {
+TEST(TypedFrameTest, ACharacterOutOfPlaceRefusesTheWholeFrame) {
     struct Case {
         const char* text;
         int position;
         char character;
+        bool separator;  // found where a blank belongs
     };
     const Case cases[] = {
-        {"01 0G 00 64 00 01 C5 D5", 5, 'G'},
-        {"x1 03 ", 1, 'x'},
-        {"01 03 00 64 00 01 C5 D ", 23, ' '},  // the low digit of the last byte missing
-        {"0103 00", 5, ' '},                   // groups are counted by position, not by blanks
-        {"01 03 zz", 7, 'z'},
+        {"01 0G 00 64 00 01 C5 D5", 5, 'G', false},
+        {"x1 03 ", 1, 'x', false},
+        {"01 03 00 64 00 01 C5 D ", 23, ' ', false},  // the low digit of the last byte missing
+        {"01 03 zz", 7, 'z', false},
+        {"010300640001C5D5", 3, '0', true},  // groups are counted by position, not by blanks
+        {"0103 00", 3, '0', true},
+        {"01 03 00 64 00 01 C5 D57", 24, '7', true},
+        {"ab-cd-ef", 3, '-', true},
+        {"01 03,00", 6, ',', true},
+        {"01\t03 00", 3, '\t', true},
+        {"0x-03 ", 2, 'x', false},  // the first fault in reading order
     };
     for (const Case& c : cases) {
         const TypedFrame frame = ParseTypedFrame(c.text);
         EXPECT_EQ(frame.badPosition, c.position) << c.text;
         EXPECT_EQ(frame.badCharacter, QChar(c.character)) << c.text;
+        EXPECT_EQ(frame.badSeparator, c.separator) << c.text;
         EXPECT_TRUE(frame.bytes.empty()) << c.text;
     }
     // Too short to hold a frame: nothing is judged.

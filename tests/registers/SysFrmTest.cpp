@@ -366,11 +366,18 @@ TEST_F(SysFrmTest, TypedFramesAreSentAsTheyStandAndTheirRepliesShownUnjudged) {
     EXPECT_FALSE(window.TM_Overtime_ADJ->Enabled());
     EXPECT_EQ(Message(), "");
 
-    // A character that is not a hex digit: refused, and the status line says which.
-    send->setText("01 0G 00 64 00 01 C5 D5");
-    window.Command_OK3_Click();
-    EXPECT_TRUE(module.ReadRequest(50).isEmpty());
-    EXPECT_EQ(Message(), "Not a hex digit: \"G\" at character 5");
+    // A character out of place: refused, and the status line says which and where.
+    const std::pair<QString, QString> refused[] = {
+        {"01 0G 00 64 00 01 C5 D5", "Not a hex digit: \"G\" at character 5"},
+        {"010300640001C5D5", "Not a blank between bytes: \"0\" at character 3"},
+        {"01-03-00-64-00-01-C5-D5", "Not a blank between bytes: \"-\" at character 3"},
+    };
+    for (const auto& [text, message] : refused) {
+        send->setText(text);
+        window.Command_OK3_Click();
+        EXPECT_TRUE(module.ReadRequest(50).isEmpty()) << text.toStdString();
+        EXPECT_EQ(Message(), message);
+    }
     EXPECT_TRUE(platform.messages.isEmpty());
 
     window.Command_Port_Click();
@@ -403,4 +410,7 @@ TEST_F(SysFrmTest, ATypedFrameWhileReadingResumesTheReading) {
     window.Panel()->Text_Send->setText("01 03 00 6x");
     window.Command_OK3_Click();
     EXPECT_EQ(Message(), "第 11 个字符 \"x\" 不是十六进制数字！");
+    window.Panel()->Text_Send->setText("01 03,00");
+    window.Command_OK3_Click();
+    EXPECT_EQ(Message(), "第 6 个字符 \",\" 应为字节间的空格！");
 }

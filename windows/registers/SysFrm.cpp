@@ -186,11 +186,15 @@ void SysFrm::TM_Overtime_C_Timer() {
     FinishExchange(TM_Overtime_C, {{8}, true, nullptr, true});
 }
 
-QString SysFrm::BadDigitMessage(QChar character, int position) const {
-    return Switches().EnglishUi == 1 ? QStringLiteral("Not a hex digit: \"%1\" at character %2")
-                                           .arg(QString(character), QString::number(position))
-                                     : QStringLiteral("第 %2 个字符 \"%1\" 不是十六进制数字！")
-                                           .arg(QString(character), QString::number(position));
+QString SysFrm::BadCharacterMessage(const TypedFrame& frame) const {
+    const bool english = Switches().EnglishUi == 1;
+    const QString text =
+        frame.badSeparator
+            ? (english ? QStringLiteral("Not a blank between bytes: \"%1\" at character %2")
+                       : QStringLiteral("第 %2 个字符 \"%1\" 应为字节间的空格！"))
+            : (english ? QStringLiteral("Not a hex digit: \"%1\" at character %2")
+                       : QStringLiteral("第 %2 个字符 \"%1\" 不是十六进制数字！"));
+    return text.arg(QString(frame.badCharacter), QString::number(frame.badPosition));
 }
 
 void SysFrm::Command_OK3_Click() {
@@ -201,7 +205,7 @@ void SysFrm::Command_OK3_Click() {
     Panel()->Text_Receive->clear();
     const TypedFrame frame = ParseTypedFrame(SentText);
     if (frame.badPosition > 0) {
-        Panel()->Text_Message->setText(BadDigitMessage(frame.badCharacter, frame.badPosition));
+        Panel()->Text_Message->setText(BadCharacterMessage(frame));
         ResumeLoop();
         return;
     }

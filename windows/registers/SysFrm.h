@@ -10,6 +10,7 @@
 
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
+#include "windows/registers/TypedFrame.h"
 
 class SysFrm : public WorkWindow {
     Q_OBJECT
@@ -53,7 +54,8 @@ class SysFrm : public WorkWindow {
     void BuildLayout();
     // GroupStart and GroupCount from the entry Combo_Sel shows.
     void LookUpGroup();
-    QString BadDigitMessage(QChar character, int position) const;
+    // Names the character of a typed frame that is out of place and where it stands.
+    QString BadCharacterMessage(const TypedFrame& frame) const;
 
     PollLoop* loopA_;
 };
