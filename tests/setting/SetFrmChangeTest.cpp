@@ -112,14 +112,19 @@ TEST_F(SetFrmTest, ParameterChangeWritesTheCodeOfTheChosenOrTypedEntry) {
         QString address;
         int listIndex;  // -1: the text is typed by hand
         QString typed;
-        QString wire;
+        QString wire;  // empty: refused with the setting error, nothing sent
     };
     const Case cases[] = {
         {true, false, "3", 0, "", "03 06 00 65 00 01 59 F7 "},  // 4800,None: short code 1
         {true, true, "3", 2, "", "03 06 00 65 00 66 18 1D "},   // 4800,None: full code 102
         {true, false, "3", -1, "1200,None,8,1", "03 06 00 65 00 64 99 DC "},
         {true, false, "3", -1, "4800,None,8,1", "03 06 00 65 00 01 59 F7 "},
-        {true, false, "3", -1, "9600 None", "03 06 00 65 00 00 98 37 "},
+        // Texts that name no entry of the list in use have no code.
+        {true, false, "3", -1, "9600,N,8,1", ""},
+        {true, false, "3", -1, "", ""},
+        {true, true, "3", -1, "9600 None", ""},
+        {true, true, "3", -1, "9600,none,8,1", ""},
+        {false, false, "3", -1, "9600,None,8,1", ""},
         {true, true, "5", 15, "", "05 06 00 65 00 73 D9 B4 "},  // 19200,Odd: 115
         {false, false, "5", -1, "115200,E(偶校验),8,1", "05 06 00 65 00 81 58 31 "},
         {false, false, "254", 7, "", "FE 06 00 65 00 08 8C 1C "},  // 38400,E(偶校验): 8
@@ -132,9 +137,17 @@ TEST_F(SetFrmTest, ParameterChangeWritesTheCodeOfTheChosenOrTypedEntry) {
             window.Combo_Baud->setCurrentIndex(c.listIndex);
         else
             window.Combo_Baud->setEditText(c.typed);
+        platform.messages.clear();
         window.Command_OK3_Click();
-        EXPECT_EQ(SpacedHex(peer.ReadRequest()), c.wire);
+        EXPECT_EQ(SpacedHex(peer.ReadRequest(c.wire.isEmpty() ? 60 : 500)), c.wire);
         EXPECT_EQ(window.Panel()->Text_Send->text(), c.wire);
+        if (c.wire.isEmpty()) {
+            EXPECT_EQ(platform.messages, QStringList{Tt(TextKey::MsgSettingError)});
+            EXPECT_FALSE(window.TM_Overtime_B->Enabled());
+            window.Form_QueryUnload();
+            continue;
+        }
+        EXPECT_TRUE(platform.messages.isEmpty());
         peer.WriteHex(c.wire);
         window.TM_Overtime_B_Timer();
         EXPECT_EQ(window.Panel()->Text_Message->text(), Tt(TextKey::MsgCommNormal));

@@ -222,28 +222,37 @@ void SetFrm::ShowModuleParameters() {
         ModuleParametersText::Lines(ModuleParametersText::Decode(ReceivedText)));
 }
 
-void SetFrm::SendChange(int addressIndex, const std::function<Frame(uint8_t)>& request) {
+void SetFrm::SendChange(int addressIndex,
+                        const std::function<std::optional<Frame>(uint8_t)>& request) {
     const auto address = BeginCommand(addressIndex);
     if (!address) return;
+    const std::optional<Frame> frame = request(*address);
+    if (!frame) {
+        ShowMessage(Tt(TextKey::MsgSettingError));
+        ResumeLoop();  // as for the other refusals: nothing was sent
+        return;
+    }
     // A running search would close the port under the change's reply: the change ends it.
     EndSearch();
     TM_Overtime_A->SetEnabled(false);
     ReopenPort();
     if (!SerialPort::IsOpen()) return;  // the serial layer has said why
-    SendFrame(request(*address));
+    SendFrame(*frame);
     TM_Overtime_B->SetEnabled(true);
 }
 
 void SetFrm::Command_OK2_Click() {
     // Broadcast: the one module on the line takes the new address whatever its current one.
-    SendChange(0, [](uint8_t newAddress) {
+    SendChange(0, [](uint8_t newAddress) -> std::optional<Frame> {
         return WriteRegisterRequest(kBroadcast, kRegisterAddress, newAddress);
     });
 }
 
 void SetFrm::Command_OK3_Click() {
     const int code = ParameterCodes::CodeOfEntry(Combo_Baud->currentText(), FullLists());
-    SendChange(1, [code](uint8_t address) {
+    // A text that names no entry has no code; writing 0 would leave the module unreachable.
+    SendChange(1, [code](uint8_t address) -> std::optional<Frame> {
+        if (code == 0) return std::nullopt;
         return WriteRegisterRequest(address, kRegisterParameterCode, code);
     });
 }

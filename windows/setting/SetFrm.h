@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "link/VbTimer.h"
 #include "link/WorkWindow.h"
@@ -55,8 +56,10 @@ class SetFrm : public WorkWindow {
     void EndSearch();
     // Opens the port named in the panel with a candidate's settings, showing them in the lists.
     bool OpenCandidate(int step);
-    // Sends a change request after the checks every change makes.
-    void SendChange(int addressIndex, const std::function<Frame(uint8_t address)>& request);
+    // Sends a change request after the checks every change makes; `request` gives nothing for a
+    // change it refuses.
+    void SendChange(int addressIndex,
+                    const std::function<std::optional<Frame>(uint8_t address)>& request);
 
     // The open failure of a candidate is reported once per search, not at every step.
     bool openFailureReported_ = false;
