@@ -157,7 +157,7 @@ TEST_F(SetFrmTest, ParameterChangeWritesTheCodeOfTheChosenOrTypedEntry) {
     }
 }
 
-TEST_F(SetFrmTest, ChangesAreRefusedWithoutAnOpenPortOrAWholeAddress) {
+TEST_F(SetFrmTest, ChangesAreRefusedWithoutAnOpenPortOrAnAddressTheyCanUse) {
     TextTable::Fill(true);
     Switches() = StartupSwitches{};
     sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
@@ -170,31 +170,50 @@ TEST_F(SetFrmTest, ChangesAreRefusedWithoutAnOpenPortOrAWholeAddress) {
     EXPECT_FALSE(window.TM_Acquisition_A->Enabled());
 
     window.Command_Port_Click();
-    platform.messages.clear();
-    for (int index : {0, 1}) {
-        for (const char* text : {"", "abc", "256", "-1", "1.5", "0x10"}) {
-            window.AddressList(index)->setEditText(text);
-            index == 0 ? window.Command_OK2_Click() : window.Command_OK3_Click();
+    struct Case {
+        int list;  // 0: new address (Command_OK2), 1: address to change (Command_OK3)
+        QString address;
+        QString result;  // the first six bytes sent, or the message that refuses the change
+    };
+    const QString noAddress = "Moudle address not selected！";
+    const QString settingError = "Setting error！";
+    const Case cases[] = {
+        {0, "", noAddress},
+        {1, "", noAddress},
+        {0, "abc", settingError},
+        {1, "abc", settingError},
+        {0, "256", settingError},
+        {1, "256", settingError},
+        {0, "-1", settingError},
+        {0, "1.5", settingError},
+        {1, "0x10", settingError},
+        // A module must stay reachable at its new address: not broadcast, not past 254.
+        {0, "0", settingError},
+        {0, "255", settingError},
+        {0, " 255 ", settingError},
+        {0, "1", "00 06 00 64 00 01 "},
+        {0, "254", "00 06 00 64 00 FE "},
+        // The module being changed may be addressed by any byte.
+        {1, "0", "00 06 00 65 00 02 "},
+        {1, " 255 ", "FF 06 00 65 00 02 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString("%1 \"%2\"").arg(c.list).arg(c.address).toStdString());
+        window.AddressList(0)->setEditText("1");
+        window.AddressList(1)->setEditText("1");
+        window.AddressList(c.list)->setEditText(c.address);
+        platform.messages.clear();
+        c.list == 0 ? window.Command_OK2_Click() : window.Command_OK3_Click();
+        if (c.result.contains("！")) {
+            EXPECT_EQ(platform.messages, QStringList{c.result});
             EXPECT_FALSE(window.TM_Overtime_B->Enabled());
+            EXPECT_TRUE(peer.ReadRequest(60).isEmpty());
+        } else {
+            EXPECT_TRUE(platform.messages.isEmpty());
+            EXPECT_EQ(SpacedHex(peer.ReadRequest()).left(18), c.result);
+            window.TM_Overtime_B_Timer();
         }
-        window.AddressList(index)->setEditText("1");
     }
-    const QStringList refusals = {"Moudle address not selected！",
-                                  "Setting error！",
-                                  "Setting error！",
-                                  "Setting error！",
-                                  "Setting error！",
-                                  "Setting error！"};
-    EXPECT_EQ(platform.messages, refusals + refusals);
-    EXPECT_TRUE(peer.ReadRequest(50).isEmpty());
-
-    // 0 and 255 are whole numbers of a byte and are sent.
-    window.AddressList(0)->setEditText("0");
-    window.Command_OK2_Click();
-    EXPECT_EQ(SpacedHex(peer.ReadRequest()).left(18), "00 06 00 64 00 00 ");
-    window.AddressList(1)->setEditText(" 255 ");
-    window.Command_OK3_Click();
-    EXPECT_EQ(SpacedHex(peer.ReadRequest()).left(18), "FF 06 00 65 00 02 ");
 }
 
 TEST_F(SetFrmTest, AChangeEndsARunningSearchAndAFailedReopenKeepsThePanel) {

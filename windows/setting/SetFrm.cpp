@@ -242,8 +242,10 @@ void SetFrm::SendChange(int addressIndex,
 }
 
 void SetFrm::Command_OK2_Click() {
-    // Broadcast: the one module on the line takes the new address whatever its current one.
+    // Broadcast: the one module on the line takes the new address whatever its current one. It
+    // must stay reachable on its own: 0 is the broadcast address, and a module takes 1 to 254.
     SendChange(0, [](uint8_t newAddress) -> std::optional<Frame> {
+        if (newAddress == kBroadcast || newAddress == 255) return std::nullopt;
         return WriteRegisterRequest(kBroadcast, kRegisterAddress, newAddress);
     });
 }
