@@ -216,7 +216,7 @@ TEST_F(SetFrmTest, ChangesAreRefusedWithoutAnOpenPortOrAnAddressTheyCanUse) {
     }
 }
 
-TEST_F(SetFrmTest, AChangeEndsARunningSearchAndAFailedReopenKeepsThePanel) {
+TEST_F(SetFrmTest, AChangeEndsARunningSearch) {
     Start(true, true);
     window.Command_OK1_Click();
     for (int step = 0; step < 2; ++step) Step({});
@@ -233,22 +233,50 @@ TEST_F(SetFrmTest, AChangeEndsARunningSearchAndAFailedReopenKeepsThePanel) {
     peer.WriteHex("00 06 00 64 00 01 08 04");
     window.TM_Overtime_B_Timer();
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
+}
 
-    // Another program takes the port: the change cannot reopen it and sends nothing, the
-    // panel still shows the port open, and a running search ends with its step kept.
-    window.Command_OK1_Click();
-    SerialPort::ClosePort();
-    const int holder = ::open(peer.SlavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    window.Command_OK3_Click();
-    EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！"});
-    EXPECT_EQ(window.Command_OK1->text(), "Read");
-    EXPECT_FALSE(window.TM_Acquisition_A->Enabled());
-    EXPECT_FALSE(window.TM_Overtime_B->Enabled());
-    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Close");
-    EXPECT_EQ(window.SearchStep, 3);
-    ::close(holder);
-    EXPECT_TRUE(peer.ReadRequest(50).isEmpty());
+TEST_F(SetFrmTest, AChangeThatCannotReopenThePortLeavesThePanelClosed) {
+    Start(true, true);
+    struct Case {
+        const char* how;
+        bool vanish;  // the adapter is pulled; otherwise another program holds the port
+        void (SetFrm::*command)();
+    };
+    const Case cases[] = {
+        {"held, address change", false, &SetFrm::Command_OK2_Click},
+        {"held, parameter change", false, &SetFrm::Command_OK3_Click},
+        {"pulled, parameter change", true, &SetFrm::Command_OK3_Click},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        if (!window.Panel()->PortOpen()) window.Command_Port_Click();
+        ASSERT_TRUE(window.Panel()->PortOpen());
+        window.Command_OK1_Click();
+        Step({});
+        const int step = window.SearchStep;
+        int holder = -1;
+        if (c.vanish) {
+            peer.Vanish();
+        } else {
+            SerialPort::ClosePort();
+            holder = ::open(peer.SlavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+            ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        }
+        platform.messages.clear();
+        (window.*c.command)();
+        EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！"});
+        EXPECT_FALSE(SerialPort::IsOpen());
+        EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+        EXPECT_EQ(window.Panel()->Shape1->Color(), QColor(Qt::black));
+        EXPECT_TRUE(window.Panel()->Combo1->isEnabled());
+        EXPECT_EQ(window.Command_OK1->text(), "Read");
+        EXPECT_FALSE(window.TM_Acquisition_A->Enabled());
+        EXPECT_FALSE(window.TM_Overtime_A->Enabled());
+        EXPECT_FALSE(window.TM_Overtime_B->Enabled());
+        EXPECT_EQ(window.SearchStep, step);
+        if (holder >= 0) ::close(holder);
+        if (!c.vanish) EXPECT_TRUE(peer.ReadRequest(60).isEmpty());
+    }
 }
 
 TEST_F(SetFrmTest, ExplanationsInBothLanguages) {

@@ -270,9 +270,9 @@ void SetFrm::Explain_Click(int index) {
 }
 
 void SetFrm::ReopenPort() {
-    // Unlike the other windows, a failure leaves the panel as it is and only ends the search.
-    SerialPort::ClosePort();
-    if (!Panel()->ReopenFromLists()) EndSearch();
+    // A failure closes the panel as in every window; the search ends with it.
+    WorkWindow::ReopenPort();
+    if (!SerialPort::IsOpen()) EndSearch();
 }
 
 void SetFrm::StopPolling() {
