@@ -20,6 +20,12 @@
 namespace {
 const char* kPython = "/usr/bin/python3";
 
+// The server script in the source tree, or ZN_PYMODBUS_SERVER for a run from a copy.
+QString ServerScript() {
+    const QString chosen = qEnvironmentVariable("ZN_PYMODBUS_SERVER");
+    return chosen.isEmpty() ? QStringLiteral(PYMODBUS_SERVER) : chosen;
+}
+
 class PymodbusPeer : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -35,7 +41,7 @@ class PymodbusPeer : public ::testing::Test {
         ASSERT_TRUE(socat.waitForStarted(5000));
         WaitFor(sys.Path() + "/sys/peer");
         server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start(kPython, {PYMODBUS_SERVER, sys.Path() + "/sys/peer"});
+        server.start(kPython, {ServerScript(), sys.Path() + "/sys/peer"});
         ASSERT_TRUE(server.waitForStarted(5000));
         // A Python server on a busy machine may be slower to answer than a module.
         window.replyWaitMs = 2000;

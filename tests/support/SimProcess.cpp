@@ -5,6 +5,11 @@
 #include <QElapsedTimer>
 #include <QStandardPaths>
 
+QString ZnsimPath() {
+    const QString chosen = qEnvironmentVariable("ZN_ZNSIM_PATH");
+    return chosen.isEmpty() ? QStringLiteral(ZNSIM_BUILT) : chosen;
+}
+
 QString FindTool(const QString& name) {
     return QStandardPaths::findExecutable(name);
 }
@@ -32,7 +37,7 @@ SimProcess::~SimProcess() {
 
 bool SimProcess::Start(const QStringList& args) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(QStringLiteral(ZNSIM_PATH), args);
+    process_.start(ZnsimPath(), args);
     if (!process_.waitForStarted(5000)) return false;
     QElapsedTimer clock;
     clock.start();

@@ -4,6 +4,11 @@
 #include <QString>
 #include <QStringList>
 
+// Where the tests find znsim: the one built beside them (ZNSIM_BUILT), or ZN_ZNSIM_PATH from the
+// environment when set, for a run from a copy of the test programs (the unprivileged run, whose
+// user may not reach the build tree). ZNSIM_PATH names this function.
+QString ZnsimPath();
+
 // Path of a tool on PATH, empty when it is not installed.
 QString FindTool(const QString& name);
 
