@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "base/SettingsFiles.h"
@@ -174,7 +175,7 @@ void CommPanel::Load() {
     Combo5->setEnabled(false);
 
     const QString portLine = saved[0].trimmed();
-    const int port = static_cast<int>(SettingsFiles::LeadingNumber(portLine));
+    const int port = SettingsFiles::LeadingInt(portLine, -99999, 99999);
     Combo1->setCurrentIndex(port >= 1 && port <= 20 ? port - 1 : -1);
     Combo1->setEditText(QStringLiteral("COM") +
                         (portLine.isEmpty() ? QString() : QString::number(port)));
@@ -221,9 +222,11 @@ bool CommPanel::PortOpen() const {
 }
 
 void CommPanel::SaveSettings() const {
-    // The position counts only when the text is still that item: a typed port name saves 0.
-    int position = Combo1->currentIndex() + 1;
-    if (position > 0 && Combo1->itemText(position - 1) != Combo1->currentText()) position = 0;
+    // A "COMn" port, picked or typed, is kept as n; a device path as 0.
+    static const QRegularExpression com("^COM([0-9]{1,5})$",
+                                        QRegularExpression::CaseInsensitiveOption);
+    const auto match = com.match(Combo1->currentText());
+    const int position = match.hasMatch() ? match.captured(1).toInt() : 0;
     SettingsFiles::RewriteLines(
         SettingsFiles::SetRcPath(),
         {QString::number(position), Combo2->currentText(), Combo3->currentText()});

@@ -68,7 +68,8 @@ void PollLoop::AcquisitionTick() {
         if (const auto message = spec_.refusal()) return refuse(*message);
     Acquisition->SetEnabled(false);
     window_->SendFrame(spec_.request(*check.address));
-    Overtime->SetEnabled(true);
+    // A device gone at the write has closed the panel: no reply to wait for.
+    if (window_->Panel()->PortOpen()) Overtime->SetEnabled(true);
 }
 
 void PollLoop::OvertimeTick() {

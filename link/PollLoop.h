@@ -40,6 +40,7 @@ class PollLoop : public QObject {
     VbTimer* Overtime;
 
     int FlagValue() const { return spec_.flagValue; }
+    int AddressIndex() const { return spec_.addressIndex; }
     // A loop runs while its button shows Stop.
     bool Running() const;
     // Load step: caption Read, both timers off.

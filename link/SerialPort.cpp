@@ -22,6 +22,8 @@ namespace {
 int portFd = -1;
 bool holdsExclusive = false;  // cleared only by whoever set it: never another holder's mode
 dev_t chosenDevice = 0;       // the device number of the user's open; re-opens must find it again
+bool vanished = false;        // the open device has hung up or refused a write
+int discarded = 0;            // stale bytes thrown away before the last write
 std::array<uint8_t, 256> buffer{};
 
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
@@ -44,6 +46,30 @@ void CloseDescriptor() {
 void Fail(const QString& message) {
     CloseDescriptor();
     ShowMessage(message);
+}
+
+// The device is gone (adapter pulled, far end closed): said once, until the next open.
+void MarkVanished() {
+    if (vanished) return;
+    vanished = true;
+    ShowMessage(Tt(TextKey::MsgPortUnavailable));
+}
+
+// Whatever arrived since the last reply was judged belongs to no request of ours: a late reply
+// kept would be shown as the answer to the next request.
+void DiscardInput() {
+    discarded = 0;
+    std::array<uint8_t, 256> scratch;
+    for (;;) {
+        const ssize_t got = ::read(portFd, scratch.data(), scratch.size());
+        if (got > 0) {
+            discarded += static_cast<int>(got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        break;
+    }
+    ::tcflush(portFd, TCIFLUSH);
 }
 
 int RemainingMs(const QElapsedTimer& clock, int limitMs) {
@@ -93,6 +119,7 @@ static bool OpenDevice(const QString& name, const QString& settings, bool mustBe
         return false;
     }
     chosenDevice = status.st_rdev;
+    vanished = false;
     // The time-outs live in our reads and writes; they need the descriptor non-blocking.
     const int flags = ::fcntl(portFd, F_GETFL);
     if (flags < 0 || ::fcntl(portFd, F_SETFL, flags | O_NONBLOCK) != 0) {
@@ -129,9 +156,18 @@ void FlushPort() {
     if (portFd >= 0) ::tcdrain(portFd);
 }
 
+bool Vanished() {
+    return vanished;
+}
+
+int DiscardedBeforeWrite() {
+    return discarded;
+}
+
 int WritePort(int n) {
     if (portFd < 0 || n <= 0) return 0;
     n = qMin(n, static_cast<int>(buffer.size()));
+    DiscardInput();
     const int limitMs = n + kWriteConstantMs;
     QElapsedTimer clock;
     clock.start();
@@ -143,7 +179,7 @@ int WritePort(int n) {
             continue;
         }
         if (got < 0 && errno != EAGAIN && errno != EINTR) {
-            ShowMessage(Tt(TextKey::MsgPortUnavailable));
+            MarkVanished();
             return 0;
         }
         const int left = RemainingMs(clock, limitMs);
@@ -165,10 +201,15 @@ QString ReadPortHex() {
         pollfd pfd{portFd, POLLIN, 0};
         const int ready = ::poll(&pfd, 1, count > 0 ? qMin(kReadIntervalMs, totalLeft) : totalLeft);
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0 || !(pfd.revents & POLLIN)) break;  // silence, or the device is gone
+        if (ready <= 0) break;  // silence
+        if (!(pfd.revents & POLLIN)) {
+            if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) MarkVanished();
+            break;
+        }
         ssize_t got = ::read(portFd, buffer.data() + count, kReadCount - count);
         if (got <= 0) {
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            MarkVanished();  // readable yet nothing to read: the line has hung up
             break;
         }
         count += static_cast<int>(got);

@@ -20,8 +20,14 @@ bool ReopenPort(const QString& name, const QString& settings);
 void ClosePort();
 // Waits until everything written has left the driver.
 void FlushPort();
-// Writes PortBuffer bytes 0..n-1; returns the count written.
+// Writes PortBuffer bytes 0..n-1, after throwing away whatever had arrived unasked; returns the
+// count written.
 int WritePort(int n);
+// How many stale bytes the last WritePort threw away.
+int DiscardedBeforeWrite();
+// True once the open device has gone (hung up, or refused a write): the user has been told once
+// and the port is of no further use until opened again.
+bool Vanished();
 // Whatever has arrived, as two upper-case hex digits per byte; empty when nothing did.
 QString ReadPortHex();
 bool IsOpen();

@@ -85,6 +85,8 @@ void WorkWindow::Command_Port_Click() {
 }
 
 void WorkWindow::ReopenPort() {
+    // Never open a port the panel shows closed (the user closed it, or the device went).
+    if (!panel_->PortOpen()) return;
     SerialPort::ClosePort();
     if (panel_->ReopenFromLists()) return;
     for (PollLoop* loop : loops_) loop->Stop();
@@ -121,13 +123,24 @@ void WorkWindow::SendFrame(const Frame& body) {
     std::copy(frame.begin(), frame.end(), buffer.begin());
     SentText = SentTextOf(frame);
     panel_->Text_Send->setText(SentText);
-    SerialPort::WritePort(static_cast<int>(frame.size()));
+    WriteBuffer(static_cast<int>(frame.size()));
+}
+
+void WorkWindow::WriteBuffer(int count) {
+    SerialPort::WritePort(count);
+    CloseIfVanished();
 }
 
 void WorkWindow::CollectReply() {
     ReceivedText.clear();
     ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
     SerialPort::FlushPort();
+    CloseIfVanished();
+}
+
+void WorkWindow::CloseIfVanished() {
+    // The serial layer has told the user once; polling a device that is gone would only repeat it.
+    if (SerialPort::Vanished() && panel_->PortOpen()) ClosePanel();
 }
 
 bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
@@ -142,7 +155,7 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
         if (rule.decode) rule.decode();
         panel_->Text_Message->setText(Tt(TextKey::MsgCommNormal));
     } else {
-        if (rule.reopensOnReject) ReopenPort();
+        if (rule.reopensOnReject && panel_->PortOpen()) ReopenPort();
         panel_->Text_Message->setText(Tt(TextKey::MsgCommError));
     }
     if (rule.resumesLoop) ResumeLoop();
@@ -180,9 +193,18 @@ std::optional<uint8_t> WorkWindow::BeginCommand(int addressIndex) {
     const AddressCheck check = CheckAddress(addressIndex);
     if (!panel_->PortOpen() || !check.address) {
         ShowMessage(Tt(panel_->PortOpen() ? check.refusal : TextKey::MsgOpenPortFirst));
-        // Nothing is sent, so no reply handler would resume the paused loop: resume it here.
+        // Nothing is sent, so no reply handler would resume the paused loop: resume it here,
+        // unless it would meet the same refusal at its next tick. One click, one message.
+        if (PausedLoopWouldBeRefused()) StopPolling();
         ResumeLoop();
         return std::nullopt;
     }
     return check.address;
+}
+
+bool WorkWindow::PausedLoopWouldBeRefused() const {
+    for (PollLoop* loop : loops_)
+        if (loop->FlagValue() == PollFlag && PollFlag != 0)
+            return !panel_->PortOpen() || !CheckAddress(loop->AddressIndex()).address;
+    return false;
 }

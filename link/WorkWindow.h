@@ -52,8 +52,12 @@ class WorkWindow : public QWidget {
 
     // Sends a request body with its CRC: PortBuffer, SentText, Text_Send, WritePort.
     void SendFrame(const Frame& body);
+    // Writes PortBuffer bytes 0..count-1 (a request already in place, such as a typed frame).
+    void WriteBuffer(int count);
     // Reads whatever arrived into ReceivedText and drains the port.
     void CollectReply();
+    // A device that has gone ends with the panel closed, whatever the window was doing.
+    void CloseIfVanished();
     // The time-out handler of every window: collect, judge, show, decode, disable `timer`, resume.
     // Returns true when the reply was accepted.
     bool FinishExchange(VbTimer* timer, const ReplyRule& rule);
@@ -102,6 +106,9 @@ class WorkWindow : public QWidget {
     void ClosePanel();
 
   private:
+    // The loop PollFlag names would stop at its next tick with a message of its own.
+    bool PausedLoopWouldBeRefused() const;
+
     CommPanel* panel_;
     std::map<int, QComboBox*> addressLists_;
     std::vector<PollLoop*> loops_;

@@ -64,6 +64,10 @@ TEST_F(ExchangeTest, PanelTakesSetRcAsItStandsAndParityFallsBackToTheLastLetter)
     window.Panel()->BuildSettings();
     EXPECT_EQ(PortSettings(), "57600,E,8,1");
 
+    sys.WriteFile("set.rc", "99999999999\r\n9600\r\nNone\r\n");  // no number out of range
+    window.Form_Load();
+    EXPECT_EQ(window.Panel()->Combo1->currentText(), "COM99999");
+
     sys.WriteFile("set.rc", "");
     window.Form_Load();
     EXPECT_EQ(window.Panel()->Combo1->currentText(), "COM");
@@ -128,19 +132,32 @@ TEST_F(ExchangeTest, PollLoopAcceptsGoodRepliesAndRecoversFromBadOnes) {
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 
-TEST_F(ExchangeTest, LateBytesAreDroppedByTheReopenNotTakenForTheNextReply) {
-    OpenPort();
-    window.loop->Click();
-    window.loop->AcquisitionTick();
-    module.ReadRequest();
-    window.loop->OvertimeTick();  // the module is late: nothing yet
-    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data error！");
-    // Its late reply lands in the driver; the recovery re-open must throw it away.
-    module.Write(HexBytes("01 03 08 00 09 00 09 00 09 00 09", true));
-    window.ReopenPort();
-    Poll(HexBytes("01 03 08 00 01 00 02 00 03 00 04", true));
-    EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
-    EXPECT_EQ(window.FirstRegister(), 1);
+TEST_F(ExchangeTest, AModuleLateOnEveryRequestIsNeverShownOnePollBehind) {
+    // Each reply lands after its request was judged (and the port re-opened, where the window
+    // does that): it must be thrown away, not shown as the answer to the next request.
+    for (const bool reopens : {true, false}) {
+        SCOPED_TRACE(reopens ? "re-opening window" : "window that keeps the port");
+        window.reopensOnReject = reopens;
+        OpenPort();
+        window.loop->Click();
+        for (int poll = 1; poll <= 3; ++poll) {
+            window.loop->AcquisitionTick();
+            ASSERT_FALSE(module.ReadRequest().isEmpty());
+            window.loop->OvertimeTick();  // judged before the module answers
+            EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data error！");
+            EXPECT_EQ(window.FirstRegister(), -1);
+            module.Write(HexBytes(QString("01 03 08 00 0%1 00 00 00 00 00 00").arg(poll), true));
+            ASSERT_TRUE(SerialPort::WaitForInput(5000));  // the late reply is in the driver
+        }
+        // A reply in time is taken, and only it.
+        Poll(HexBytes("01 03 08 00 07 00 02 00 03 00 04", true));
+        EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
+        EXPECT_EQ(window.FirstRegister(), 7);
+        EXPECT_EQ(SerialPort::DiscardedBeforeWrite(), 13);
+        window.Command_Port_Click();
+        window.registers.clear();
+    }
+    EXPECT_TRUE(platform.messages.isEmpty());
 }
 
 TEST_F(ExchangeTest, StopWhileAwaitingStillShowsTheReplyButSendsNoMore) {
@@ -184,16 +201,15 @@ TEST_F(ExchangeTest, RefusalsBeforeSendingShowTheirMessageAndSendNothing) {
     EXPECT_FALSE(window.loop->Acquisition->Enabled());
 
     // Write pressed while a loop started on a closed port awaits its first tick: the port stays
-    // closed, and the loop goes on to meet the closed port itself.
+    // closed, and the loop, which would meet the closed port itself, stops with the one message.
     platform.messages.clear();
     window.loop->Click();
     window.Write(0);
     EXPECT_FALSE(SerialPort::IsOpen());
     EXPECT_EQ(platform.messages, QStringList{"Please open serial port！"});
-    EXPECT_TRUE(window.loop->Acquisition->Enabled());
-    window.loop->AcquisitionTick();
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
     EXPECT_EQ(window.loop->Button->text(), "Read");
-    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_EQ(window.PollFlag, 0);
 
     OpenPort();
     platform.messages.clear();
@@ -211,12 +227,16 @@ TEST_F(ExchangeTest, RefusalsBeforeSendingShowTheirMessageAndSendNothing) {
                      "Setting error！", "Setting error！", "Setting error！", "Setting error！",
                      "Setting error！", "Setting error！", "Setting error！", "Setting error！"}));
     EXPECT_TRUE(module.ReadRequest(50).isEmpty());
-    // A refused command during polling leaves the loop running.
+    // One click, one message: a command refused during polling for an address the loop shares
+    // stops the loop rather than letting its next tick say the same again.
     window.AddressList(0)->setEditText("1");
     window.loop->Click();
     window.AddressList(0)->setEditText("x");
+    platform.messages.clear();
     window.Write(0);
-    EXPECT_TRUE(window.loop->Acquisition->Enabled());
+    EXPECT_EQ(platform.messages, QStringList{"Setting error！"});
+    EXPECT_FALSE(window.loop->Acquisition->Enabled());
+    EXPECT_EQ(window.loop->Button->text(), "Read");
 }
 
 TEST_F(ExchangeTest, ClosingThePortStopsTheLoopAndClosingTheWindowSavesSetRc) {
@@ -248,16 +268,73 @@ TEST_F(ExchangeTest, ClosingThePortStopsTheLoopAndClosingTheWindowSavesSetRc) {
     EXPECT_EQ(window.SentText, "01 ");
 }
 
-TEST_F(ExchangeTest, VanishedDeviceEndsWithThePanelClosed) {
-    OpenPort();
-    window.loop->Click();
-    module.Vanish();
-    window.loop->AcquisitionTick();
-    window.loop->OvertimeTick();
-    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
-    EXPECT_EQ(window.loop->Button->text(), "Read");
-    EXPECT_EQ(window.PollFlag, 0);
-    EXPECT_TRUE(platform.messages.contains("Serial port does not exist or already opened！"));
+TEST_F(ExchangeTest, AVanishedDeviceEndsWithOneMessageAndThePanelClosed) {
+    // Gone before the request is written, or while its reply is awaited; in a window that
+    // re-opens on a rejected reply and in one that keeps the port (ZN270).
+    for (const bool reopens : {true, false}) {
+        for (const bool goneBeforeWrite : {true, false}) {
+            SCOPED_TRACE(QString("reopens %1, gone before write %2")
+                             .arg(reopens)
+                             .arg(goneBeforeWrite)
+                             .toStdString());
+            PtyPeer adapter("sys/COM1");
+            window.reopensOnReject = reopens;
+            platform.messages.clear();
+            OpenPort();
+            window.loop->Click();
+            if (goneBeforeWrite) adapter.Vanish();
+            window.loop->AcquisitionTick();
+            if (!goneBeforeWrite) {
+                ASSERT_FALSE(adapter.ReadRequest().isEmpty());
+                adapter.Vanish();
+            }
+            window.loop->OvertimeTick();
+            EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+            EXPECT_EQ(window.Panel()->Shape1->Color(), QColor(0, 0, 0));
+            EXPECT_EQ(window.loop->Button->text(), "Read");
+            EXPECT_FALSE(window.loop->Acquisition->Enabled());
+            EXPECT_EQ(window.PollFlag, 0);
+            EXPECT_FALSE(SerialPort::IsOpen());
+            EXPECT_EQ(platform.messages,
+                      QStringList{"Serial port does not exist or already opened！"});
+        }
+    }
+}
+
+TEST_F(ExchangeTest, AReopenFindsTheDeviceTheUserOpenedOrClosesThePanel) {
+    // The port's link is moved to another device (or removed) while polling: the re-open after
+    // a rejected reply must not go on with whatever the name now leads to.
+    for (const bool relinked : {true, false}) {
+        SCOPED_TRACE(relinked ? "link moved" : "link removed");
+        PtyPeer chosen("sys/COM1");
+        platform.messages.clear();
+        OpenPort();
+        window.loop->Click();
+        window.loop->AcquisitionTick();
+        ASSERT_FALSE(chosen.ReadRequest().isEmpty());
+        window.loop->OvertimeTick();  // silence, and the port is re-opened: still the chosen one
+        EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Close");
+        PtyPeer other;
+        QFile::remove("sys/COM1");
+        if (relinked) QFile::link(other.SlavePath(), "sys/COM1");
+        window.loop->AcquisitionTick();
+        ASSERT_FALSE(chosen.ReadRequest().isEmpty());
+        window.loop->OvertimeTick();  // no reply: the re-open fails
+        EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+        EXPECT_EQ(window.loop->Button->text(), "Read");
+        EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！"});
+        EXPECT_FALSE(SerialPort::IsOpen());
+        EXPECT_TRUE(other.ReadRequest(50).isEmpty());
+        // The user may choose the new device by opening the port again.
+        if (relinked) {
+            OpenPort();
+            window.loop->Click();
+            window.loop->AcquisitionTick();
+            EXPECT_EQ(SpacedHex(other.ReadRequest()), "01 03 00 00 00 04 44 09 ");
+            window.Command_Port_Click();
+        }
+        QFile::remove("sys/COM1");
+    }
 }
 
 TEST_F(ExchangeTest, BeepSoundsOnlyInTheBeepingModes) {

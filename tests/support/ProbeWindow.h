@@ -29,6 +29,11 @@ class ProbeWindow : public WorkWindow {
                               registers.push_back(RegisterOfReply(ReceivedText, k));
                       },
                       true};
+        spec.replyNow = [this, rule = spec.reply] {
+            ReplyRule now = rule;
+            now.reopensOnReject = reopensOnReject;
+            return now;
+        };
         loop = new PollLoop(this, spec);
         AddLoop(loop);
         TM_Overtime_C = new VbTimer("TM_Overtime_C", this);
@@ -76,6 +81,8 @@ class ProbeWindow : public WorkWindow {
         if (replyWaitMs > 0) SerialPort::WaitForInput(replyWaitMs);
     }
 
+    // Whether a rejected poll re-opens the port, as most windows do (ZN270 does not).
+    bool reopensOnReject = true;
     PollLoop* loop;
     VbTimer* TM_Overtime_C;
     std::vector<int> registers;
