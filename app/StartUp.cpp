@@ -19,9 +19,9 @@ void RunStartUp() {
     QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 3);
     const QStringList startup = SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3);
 
-    const double mode = SettingsFiles::LeadingNumber(startup[0]);
-    // Below 5 counts, rounded half to even; anything else is mode 0.
-    if (mode < 5) switches.FeatureMode = static_cast<int>(std::nearbyint(mode));
+    // Rounded half to even; a level that rounds outside 0..4 is level 0.
+    const double mode = std::nearbyint(SettingsFiles::LeadingNumber(startup[0]));
+    if (mode >= 0 && mode <= 4) switches.FeatureMode = static_cast<int>(mode);
     switches.FullSerialLists = SettingsFiles::LeadingNumber(startup[1]) == 1 ? 1 : 0;
     switches.EnglishUi = SettingsFiles::LeadingNumber(startup[2]) == 1 ? 1 : 0;
     switches.ComboLeft = switches.EnglishUi ? 1320 : 960;

@@ -1,11 +1,16 @@
 #include "base/SettingsFiles.h"
 
-#include <QDir>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
 namespace SettingsFiles {
 namespace {
@@ -39,32 +44,76 @@ QString IconPath() {
 QStringList ReadLines(const QString& path, int count) {
     QStringList lines;
     QFile file(path);
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
-        while (lines.size() < count && !file.atEnd()) {
-            QByteArray raw;
-            // Read up to the line feed; a line past the limit is cut and the rest skipped.
-            while (!file.atEnd()) {
-                char c;
-                if (!file.getChar(&c)) break;
-                if (c == '\n') break;
-                if (raw.size() < kMaxLineBytes) raw.append(c);
-            }
-            lines << DecodeLine(raw);
+    if (count > 0 && QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
+        // Never more than the lines can keep: a huge file costs no more than a small one.
+        const QByteArray head = file.read(count * (kMaxLineBytes + 2));
+        qsizetype start = 0;
+        while (lines.size() < count && start < head.size()) {
+            qsizetype end = head.indexOf('\n', start);
+            if (end < 0) end = head.size();
+            // A line past the limit is cut; its rest is skipped.
+            lines << DecodeLine(head.mid(start, qMin<qsizetype>(end - start, kMaxLineBytes)));
+            start = end + 1;
         }
     }
     while (lines.size() < count) lines << QString();
     return lines;
 }
 
+namespace {
+bool WriteAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::write(fd, bytes.constData() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += got;
+    }
+    return true;
+}
+
+// A new file beside the old one, renamed over it only once every byte is on the disk.
+enum class Outcome { Written, Failed, NoTemporary };
+Outcome ReplaceThroughTemporary(const QByteArray& path, const QByteArray& content, mode_t mode) {
+    QByteArray temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return Outcome::NoTemporary;
+    const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    if (::close(fd) == 0 && written && ::rename(temporary.constData(), path.constData()) == 0)
+        return Outcome::Written;
+    ::unlink(temporary.constData());
+    return Outcome::Failed;
+}
+
+// Where the folder refuses a new file but the file itself may be written: its blocks are claimed
+// first, so a full disk fails before a single old byte is overwritten.
+bool RewriteInPlace(const QByteArray& path, const QByteArray& content, off_t oldSize) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok =
+        content.size() <= oldSize || ::posix_fallocate(fd, oldSize, content.size() - oldSize) == 0;
+    ok = ok && WriteAll(fd, content) && ::ftruncate(fd, content.size()) == 0 && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+}  // namespace
+
 bool RewriteLines(const QString& path, const QStringList& lines) {
     if (!QFileInfo(path).isFile()) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    for (const QString& line : lines) {
-        file.write(line.toUtf8());
-        file.write("\r\n");
+    QByteArray content;
+    for (const QString& line : lines) content += line.toUtf8() + "\r\n";
+    // A link is followed: its target is the settings file.
+    const QByteArray native = QFile::encodeName(QFileInfo(path).canonicalFilePath());
+    struct stat old {};
+    if (::stat(native.constData(), &old) != 0) return false;
+    switch (ReplaceThroughTemporary(native, content, old.st_mode & 07777)) {
+        case Outcome::Written:
+            return true;
+        case Outcome::Failed:
+            return false;
+        case Outcome::NoTemporary:
+            return RewriteInPlace(native, content, old.st_size);
     }
-    return file.commit();
+    return false;
 }
 
 double LeadingNumber(const QString& text) {
@@ -83,6 +132,10 @@ double LeadingNumber(const QString& text) {
     bool ok = false;
     double value = text.mid(start, i - start).toDouble(&ok);
     return ok && std::isfinite(value) ? value : 0;
+}
+
+int LeadingInt(const QString& text, int low, int high) {
+    return static_cast<int>(std::clamp(LeadingNumber(text), double(low), double(high)));
 }
 
 int IntervalOfTmLine(const QString& line) {

@@ -14,12 +14,16 @@ QString IconPath();    // sys/kv.ic   window icon
 QStringList ReadLines(const QString& path, int count);
 
 // Replaces the whole content of an existing file with `lines`, UTF-8 and CR LF, through a
-// temporary file and a rename. Does nothing (returns false) when the file does not exist.
+// temporary file and a rename (in place where the folder takes no new file). Does nothing
+// (returns false) when the file does not exist; on any failure (a full disk) the old file stays
+// byte for byte.
 bool RewriteLines(const QString& path, const QStringList& lines);
 
 // The leading number of a text: blanks skipped, optional sign, digits, optional fraction.
 // 0 when the text does not start with a number.
 double LeadingNumber(const QString& text);
+// The same, within low..high and cut to a whole number.
+int LeadingInt(const QString& text, int low, int high);
 
 // Interval of a tm.rc line: the leading number of columns 12 to 16 (counting from 1).
 int IntervalOfTmLine(const QString& line);

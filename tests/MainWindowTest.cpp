@@ -31,6 +31,12 @@ TEST(StartUp, SwitchesComeFromSet2RcAndAreWrittenBackAsUsed) {
         {"1", 1, 0, 0, "1\r\n0\r\n0\r\n"},
         {"", 0, 0, 0, "0\r\n0\r\n0\r\n"},
         {"\xff\xfe\x00garbage", 0, 0, 0, "0\r\n0\r\n0\r\n"},
+        // Rounded half to even; a level rounding outside 0..4 is 0, however far outside.
+        {"4.5\r\n0\r\n0\r\n", 4, 0, 0, "4\r\n0\r\n0\r\n"},
+        {"4.6\r\n0\r\n0\r\n", 0, 0, 0, "0\r\n0\r\n0\r\n"},
+        {"-0.4\r\n0\r\n0\r\n", 0, 0, 0, "0\r\n0\r\n0\r\n"},
+        {"-1\r\n0\r\n0\r\n", 0, 0, 0, "0\r\n0\r\n0\r\n"},
+        {"-99999999999\r\n1\r\n0\r\n", 0, 1, 0, "0\r\n1\r\n0\r\n"},
     };
     for (const Case& c : cases) {
         ScratchSys sys;

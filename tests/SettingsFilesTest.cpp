@@ -1,7 +1,12 @@
 // Settings files: whatever is on disk, reading never fails and rewriting never truncates.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QStringEncoder>
+#include <csignal>
 
 #include "base/SettingsFiles.h"
 #include "tests/support/PtyPeer.h"
@@ -37,15 +42,19 @@ TEST(SettingsFiles, ReadsTheFirstLinesOfAnyFile) {
     sys.WriteFile("x.rc", QString("3\r\n19200\r\n偶校验\r\n").toUtf8());
     EXPECT_EQ(ReadLines(path, 3)[2], "偶校验");
 
-    // Binary garbage and a 1 MB line: some text comes back, nothing breaks.
+    // Binary garbage and long lines: some text comes back, nothing breaks, and reading costs no
+    // more than the lines can keep (4096 bytes each): it stops at the first line past that.
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i) garbage.append(static_cast<char>((i * 37) & 0xFF));
     sys.WriteFile("x.rc", garbage);
     EXPECT_EQ(ReadLines(path, 3).size(), 3);
+    const QByteArray longest = QByteArray(4096, '7') + "\r\n";
+    sys.WriteFile("x.rc", longest + longest + "2\r\n");
+    EXPECT_EQ(ReadLines(path, 3), QStringList({QString(4096, '7'), QString(4096, '7'), "2"}));
+    sys.WriteFile("x.rc", QByteArray(4097, '7') + "\r\n2\r\n");
+    EXPECT_EQ(ReadLines(path, 2), QStringList({QString(4096, '7'), "2"}));
     sys.WriteFile("x.rc", QByteArray(1 << 20, '7') + "\r\n2\r\n");
-    const QStringList huge = ReadLines(path, 2);
-    EXPECT_LE(huge[0].size(), 4096);
-    EXPECT_EQ(huge[1], "2");
+    EXPECT_EQ(ReadLines(path, 2), QStringList({QString(4096, '7'), ""}));
 }
 
 TEST(SettingsFiles, RewriteReplacesExistingFilesOnlyAndWholly) {
@@ -59,6 +68,54 @@ TEST(SettingsFiles, RewriteReplacesExistingFilesOnlyAndWholly) {
     EXPECT_EQ(QDir("sys").entryList(QDir::Files).filter("x.rc").size(), 1);
 }
 
+// Makes every write past `bytes` fail with EFBIG, as a full disk fails it, until it goes.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST(SettingsFiles, AFailedRewriteLeavesTheOldFileByteForByte) {
+    ScratchSys sys;
+    const QByteArray old = "1\r\n9600\r\nNone\r\n";
+    const QStringList longer = {"12", "115200", QString(200, 'x')};
+    for (const bool folderWritable : {true, false}) {
+        SCOPED_TRACE(folderWritable ? "through a temporary file" : "in place");
+        sys.WriteFile("set.rc", old);
+        // Where the folder takes no new file, the file itself is rewritten in place.
+        QFile::setPermissions("sys", folderWritable ? QFile::Permissions(0x7700)
+                                                    : QFile::ReadOwner | QFile::ExeOwner);
+        if (!folderWritable && ::geteuid() == 0) {
+            QFile::setPermissions("sys", QFile::Permissions(0x7700));
+            continue;  // root writes into any folder; the suite's unprivileged run covers this
+        }
+        {
+            FileSizeLimit full(old.size());
+            EXPECT_FALSE(SettingsFiles::RewriteLines("sys/set.rc", longer));
+        }
+        EXPECT_EQ(sys.ReadFile("set.rc"), old);
+        EXPECT_EQ(QDir("sys").entryList(QDir::Files | QDir::Hidden).filter("set.rc").size(), 1);
+        // With room again, the same rewrite goes through, shorter or longer than before.
+        EXPECT_TRUE(SettingsFiles::RewriteLines("sys/set.rc", longer));
+        EXPECT_EQ(sys.ReadFile("set.rc"), "12\r\n115200\r\n" + QByteArray(200, 'x') + "\r\n");
+        EXPECT_TRUE(SettingsFiles::RewriteLines("sys/set.rc", {"3"}));
+        EXPECT_EQ(sys.ReadFile("set.rc"), "3\r\n");
+        QFile::setPermissions("sys", QFile::Permissions(0x7700));
+    }
+}
+
 TEST(SettingsFiles, NumbersAndTimerColumns) {
     EXPECT_EQ(LeadingNumber("4"), 4);
     EXPECT_EQ(LeadingNumber("  12abc"), 12);
@@ -68,6 +125,11 @@ TEST(SettingsFiles, NumbersAndTimerColumns) {
     EXPECT_EQ(LeadingNumber(""), 0);
     EXPECT_EQ(LeadingNumber("."), 0);
     EXPECT_EQ(LeadingNumber("１"), 0);  // a full-width digit is no number
+    // Whole numbers are clamped before they are cut, so no text converts out of range.
+    EXPECT_EQ(SettingsFiles::LeadingInt("99999999999", -99999, 99999), 99999);
+    EXPECT_EQ(SettingsFiles::LeadingInt("-99999999999", 0, 4), 0);
+    EXPECT_EQ(SettingsFiles::LeadingInt("1e400", 0, 4), 1);  // no exponent: the digits only
+    EXPECT_EQ(SettingsFiles::LeadingInt(" 7.9", 0, 20), 7);
 
     EXPECT_EQ(IntervalOfTmLine("Poll time: 00200"), 200);
     EXPECT_EQ(IntervalOfTmLine("Poll time: 00200 ms, anything"), 200);
