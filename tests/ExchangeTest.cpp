@@ -257,9 +257,14 @@ TEST_F(ExchangeTest, ClosingThePortStopsTheLoopAndClosingTheWindowSavesSetRc) {
     window.close();
     EXPECT_TRUE(closed);
     EXPECT_EQ(sys.ReadFile("set.rc"), "7\r\n19200\r\nEven\r\n");
-    window.Panel()->Combo1->setEditText("/dev/ttyUSB7");
-    window.Form_QueryUnload();
-    EXPECT_EQ(sys.ReadFile("set.rc"), "0\r\n19200\r\nEven\r\n");
+    // A port typed rather than picked is remembered all the same; a device path as 0.
+    for (const auto& [typed, kept] : {std::pair{"COM7", "7"}, std::pair{"com25", "25"},
+                                      std::pair{"/dev/ttyUSB7", "0"}, std::pair{"COM", "0"}}) {
+        window.Panel()->Combo1->setCurrentIndex(2);
+        window.Panel()->Combo1->setEditText(typed);
+        window.Form_QueryUnload();
+        EXPECT_EQ(sys.ReadFile("set.rc"), QByteArray(kept) + "\r\n19200\r\nEven\r\n") << typed;
+    }
     // Opened again: the boxes start empty, the last texts are still known.
     window.Panel()->Text_Message->setText("Communication data normal！");
     window.SentText = "01 ";
