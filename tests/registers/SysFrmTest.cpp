@@ -385,6 +385,18 @@ TEST_F(SysFrmTest, TypedFramesAreSentAsTheyStandAndTheirRepliesShownUnjudged) {
     window.Command_OK3_Click();
     EXPECT_EQ(platform.messages, QStringList{"Please open serial port！"});
     EXPECT_FALSE(window.TM_Overtime_ADJ->Enabled());
+
+    // The adapter is pulled while the reply is awaited: one message, and the panel ends closed
+    // rather than re-opening a device that is gone.
+    OpenPort();
+    platform.messages.clear();
+    window.Command_OK3_Click();
+    ASSERT_FALSE(module.ReadRequest().isEmpty());
+    module.Vanish();
+    window.TM_Overtime_ADJ_Timer();
+    EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！"});
+    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
+    EXPECT_FALSE(SerialPort::IsOpen());
 }
 
 TEST_F(SysFrmTest, ATypedFrameWhileReadingResumesTheReading) {
