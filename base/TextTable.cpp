@@ -185,6 +185,9 @@ const Entry kEntries[] = {
     {TextKey::NoSensor, "NoSensor",
      "未连接",
      "No Sensor"},
+    {TextKey::CaptionTraffic, "CaptionTraffic",
+     "报文监视",
+     "Traffic"},
 };
 // clang-format on
 

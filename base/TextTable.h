@@ -57,6 +57,7 @@ enum class TextKey {
     TitleParameterSetting,
     TitleRegisterWindow,
     NoSensor,
+    CaptionTraffic,
     Count
 };
 

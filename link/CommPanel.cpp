@@ -126,6 +126,8 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
         texts_->addWidget(textLabels[row], row, 0);
         texts_->addWidget(boxes[row], row, 1);
     }
+    Command_Traffic = Named(new QPushButton(this), "Command_Traffic");
+    texts_->addWidget(Command_Traffic, 2, 2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Frame1);
@@ -153,6 +155,7 @@ void CommPanel::Load() {
     Label13->setText(Tt(TextKey::LabelSendData));
     Label14->setText(Tt(TextKey::LabelReceiveData));
     Label19->setText(Tt(TextKey::LabelCommStatus));
+    Command_Traffic->setText(Tt(TextKey::CaptionTraffic));
     Command_Port->setText(Tt(TextKey::CaptionPortOpen));
     Shape1->SetColor(Qt::black);
 

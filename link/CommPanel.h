@@ -75,6 +75,7 @@ class CommPanel : public QWidget {
     Lamp* Shape1;
     QLabel *Label13, *Label14, *Label19;
     QLineEdit *Text_Send, *Text_Receive, *Text_Message;
+    QPushButton* Command_Traffic;  // opens the traffic monitor, beside the status box
 
   private:
     class QGridLayout* grid_;
