@@ -1,5 +1,7 @@
 #include "link/Modbus.h"
 
+#include <cstdlib>
+
 Frame AppendCrc16(const uint8_t* body, int n) {
     Frame out;
     out.reserve(n + 3);
@@ -80,13 +82,46 @@ Frame BytesOfText(const QString& text) {
     return bytes;
 }
 
-bool ReplyAccepted(const QString& receivedText, const QString& sentText, int expectedBytes) {
-    if (receivedText.size() != 3 * expectedBytes) return false;
-    if (receivedText.left(6) != sentText.left(6) || sentText.size() < 6) return false;
-    const Frame bytes = BytesOfText(receivedText);
-    if (static_cast<int>(bytes.size()) != expectedBytes || expectedBytes < 3) return false;
+namespace {
+bool CrcMatches(const Frame& bytes) {
+    if (bytes.size() < 3) return false;
     const uint16_t crc = Crc16(bytes.data(), bytes.size() - 2);
     return bytes[bytes.size() - 2] == (crc & 0xFF) && bytes[bytes.size() - 1] == (crc >> 8);
+}
+
+bool IsExceptionReply(const Frame& reply, const Frame& request) {
+    return reply.size() == 5 && request.size() >= 2 && request[1] < 0x80 &&
+           reply[0] == request[0] && reply[1] == (request[1] | 0x80) && CrcMatches(reply);
+}
+}  // namespace
+
+ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, int expectedBytes) {
+    if (receivedText.isEmpty()) return ReplyVerdict::NoReply;
+    const Frame bytes = BytesOfText(receivedText);
+    const Frame request = BytesOfText(sentText.left(6));
+    if (IsExceptionReply(bytes, request)) return ReplyVerdict::Exception;
+    if (receivedText.size() < 3 * expectedBytes) return ReplyVerdict::TooShort;
+    if (receivedText.size() > 3 * expectedBytes) return ReplyVerdict::TooLong;
+    if (sentText.size() < 6 || receivedText.left(2) != sentText.left(2))
+        return ReplyVerdict::WrongAddress;
+    if (receivedText.mid(2, 4) != sentText.mid(2, 4)) return ReplyVerdict::WrongFunction;
+    if (static_cast<int>(bytes.size()) != expectedBytes || !CrcMatches(bytes))
+        return ReplyVerdict::BadCrc;
+    return ReplyVerdict::Accepted;
+}
+
+ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText,
+                        const std::vector<int>& expectedBytes) {
+    if (expectedBytes.empty()) return JudgeReply(receivedText, sentText, 0);
+    // Against the expected length nearest to what came: a 9-byte reply to "8 or 17" is too long.
+    int nearest = expectedBytes.front();
+    const int got = static_cast<int>(receivedText.size()) / 3;
+    for (int bytes : expectedBytes) {
+        if (JudgeReply(receivedText, sentText, bytes) == ReplyVerdict::Accepted)
+            return ReplyVerdict::Accepted;
+        if (std::abs(bytes - got) < std::abs(nearest - got)) nearest = bytes;
+    }
+    return JudgeReply(receivedText, sentText, nearest);
 }
 
 int RegisterOfReply(const QString& receivedText, int k) {

@@ -28,9 +28,29 @@ QString FormatReceivedHex(const QString& hex);
 // The bytes of a spaced hex text ("01 03 ..."); characters that are not hex digits are skipped.
 Frame BytesOfText(const QString& text);
 
+// How a reply was judged: accepted, or the first reason it was refused.
+enum class ReplyVerdict {
+    Accepted,
+    NoReply,        // nothing arrived within the wait
+    TooShort,       // fewer bytes than the handler expects
+    TooLong,        // more bytes than the handler expects
+    WrongAddress,   // does not repeat the request's address
+    WrongFunction,  // does not repeat the request's function code
+    Exception,      // the module refused the request (function code with the top bit set)
+    BadCrc,         // the CRC does not match the bytes
+};
+
 // A reply is accepted when it holds exactly `expectedBytes` bytes, repeats the request's address
-// and function code, and its CRC matches its bytes.
-bool ReplyAccepted(const QString& receivedText, const QString& sentText, int expectedBytes);
+// and function code, and its CRC matches its bytes. An exception reply (5 bytes, address and
+// function | 0x80 of the request, good CRC) is named as such whatever length was expected.
+ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, int expectedBytes);
+// The same for a handler that takes any of several lengths: accepted when one of them accepts;
+// otherwise the reason given against the length that fits best.
+ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText,
+                        const std::vector<int>& expectedBytes);
+inline bool ReplyAccepted(const QString& receivedText, const QString& sentText, int expectedBytes) {
+    return JudgeReply(receivedText, sentText, expectedBytes) == ReplyVerdict::Accepted;
+}
 
 // Register k (from 0) of a function 3 reply in received-text form: the four hex digits at
 // character positions 10+6k, 11+6k, 13+6k, 14+6k (counting from 1).

@@ -36,13 +36,15 @@ include(tests/registers/tests.cmake)
 include(tests/analog/tests.cmake)
 include(tests/digital/tests.cmake)
 include(tests/sim/tests.cmake)
+include(tests/traffic/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI
 # runs it) each test program that opens pseudo-terminals runs once more, whole, as the user nobody.
 # An ordinary user's run is that check already, and cannot switch users: nothing is added then.
 execute_process(COMMAND id -u OUTPUT_VARIABLE zn_configuring_uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(zn_configuring_uid STREQUAL "0")
-  foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim)
+  foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim
+               test_traffic)
     add_test(NAME nobody:${name}
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/run_as_nobody.sh $<TARGET_FILE:${name}>
               $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)

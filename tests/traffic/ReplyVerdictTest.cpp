@@ -1,0 +1,61 @@
+// The reason a reply is refused comes from the judging itself: each verdict, and the wrapper that
+// only says yes or no agreeing with it.
+#include <gtest/gtest.h>
+
+#include "link/Modbus.h"
+
+namespace {
+QString Framed(const char* body) {
+    return SentTextOf(AppendCrc16(BytesOfText(QString::fromLatin1(body))));
+}
+}  // namespace
+
+TEST(ReplyVerdict, EachReasonFromTheJudge) {
+    const QString poll = "01 03 00 00 00 04 44 09 ";
+    const QString good = Framed("01 03 08 02 6C 02 6D 02 6E 02 6F");
+    QString badCrc = good;
+    badCrc[good.size() - 2] = good[good.size() - 2] == '0' ? '1' : '0';
+    struct {
+        QString received;
+        QString sent;
+        std::vector<int> expected;
+        ReplyVerdict verdict;
+    } cases[] = {
+        {good, poll, {13}, ReplyVerdict::Accepted},
+        {"", poll, {13}, ReplyVerdict::NoReply},
+        {good.left(good.size() - 3), poll, {13}, ReplyVerdict::TooShort},
+        {"00 " + good, poll, {13}, ReplyVerdict::TooLong},
+        {Framed("02 03 08 02 6C 02 6D 02 6E 02 6F"), poll, {13}, ReplyVerdict::WrongAddress},
+        {Framed("01 04 08 02 6C 02 6D 02 6E 02 6F"), poll, {13}, ReplyVerdict::WrongFunction},
+        {"01 83 02 C0 F1 ", poll, {13}, ReplyVerdict::Exception},
+        {"01 83 02 C0 F1 ", poll, {5}, ReplyVerdict::Exception},
+        // An exception with a broken CRC is not trusted as one: too short.
+        {"01 83 02 C0 F2 ", poll, {13}, ReplyVerdict::TooShort},
+        // An exception from another address is another module's business.
+        {Framed("02 83 02"), poll, {13}, ReplyVerdict::TooShort},
+        {badCrc, poll, {13}, ReplyVerdict::BadCrc},
+        {good, "", {13}, ReplyVerdict::WrongAddress},
+        // Either of two lengths; a miss is judged against the nearer.
+        {Framed("01 06 00 30 00 01"), "01 06 00 30 00 01 48 05 ", {8, 17}, ReplyVerdict::Accepted},
+        {Framed("01 06 00 30 00 01 00"),
+         "01 06 00 30 00 01 48 05 ",
+         {8, 17},
+         ReplyVerdict::TooLong},
+        {Framed("01 06 00 30 00 01 00 00 00 00 00 00 00"),
+         "01 06 00 30 00 01 48 05 ",
+         {8, 17},
+         ReplyVerdict::TooShort},
+        {Framed("01 07 00 30 00 01"),
+         "01 06 00 30 00 01 48 05 ",
+         {8, 17},
+         ReplyVerdict::WrongFunction},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JudgeReply(c.received, c.sent, c.expected), c.verdict)
+            << c.received.toStdString() << " to " << c.sent.toStdString();
+        if (c.expected.size() == 1)
+            EXPECT_EQ(ReplyAccepted(c.received, c.sent, c.expected[0]),
+                      c.verdict == ReplyVerdict::Accepted)
+                << c.received.toStdString();
+    }
+}

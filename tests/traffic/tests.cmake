@@ -1,0 +1,4 @@
+zn_add_tests(test_traffic
+  tests/traffic/FrameDecoderTest.cpp
+  tests/traffic/ReplyVerdictTest.cpp
+)
