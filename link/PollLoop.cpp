@@ -67,6 +67,7 @@ void PollLoop::AcquisitionTick() {
     if (spec_.refusal)
         if (const auto message = spec_.refusal()) return refuse(*message);
     Acquisition->SetEnabled(false);
+    window_->SetCause(spec_.flagValue == 2 ? TrafficCause::PollB : TrafficCause::PollA);
     window_->SendFrame(spec_.request(*check.address));
     // A device gone at the write has closed the panel: no reply to wait for.
     if (window_->Panel()->PortOpen()) Overtime->SetEnabled(true);

@@ -2,13 +2,16 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/Platform.h"
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "link/PollLoop.h"
 #include "link/SerialPort.h"
+#include "link/TrafficMonitor.h"
 
 void BeepIfEnabled() {
     if (BeepModeOn()) CurrentPlatform().Beep(4000, 300);
@@ -17,6 +20,14 @@ void BeepIfEnabled() {
 WorkWindow::WorkWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     panel_ = new CommPanel(this);
     connect(panel_->Command_Port, &QPushButton::clicked, this, &WorkWindow::Command_Port_Click);
+    connect(panel_->Command_Traffic, &QPushButton::clicked, this, &WorkWindow::ShowTraffic);
+    auto* traffic = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
+    connect(traffic, &QShortcut::activated, this, &WorkWindow::ShowTraffic);
+}
+
+void WorkWindow::ShowTraffic() {
+    TrafficLog::Instance().Follow(windowTitle());
+    TrafficMonitor::Open();
 }
 
 QComboBox* WorkWindow::CreateAddressList(int index, QWidget* parent) {
@@ -32,6 +43,7 @@ QComboBox* WorkWindow::AddressList(int index) const {
 
 void WorkWindow::OpenWindow() {
     Form_Load();
+    TrafficLog::Instance().Follow(windowTitle());
     show();
     raise();
     activateWindow();
@@ -127,15 +139,27 @@ void WorkWindow::SendFrame(const Frame& body) {
 }
 
 void WorkWindow::WriteBuffer(int count) {
-    SerialPort::WritePort(count);
+    const bool open = SerialPort::IsOpen();
+    const int written = SerialPort::WritePort(count);
+    const auto& buffer = SerialPort::PortBuffer();
+    const int framed = std::clamp(count, 0, static_cast<int>(buffer.size()));
+    TrafficLog::Instance().NoteRequest(Frame(buffer.begin(), buffer.begin() + framed), written,
+                                       open ? SerialPort::DiscardedBeforeWrite() : 0, cause_);
+    cause_ = {};
+    CloseIfVanished();
+}
+
+void WorkWindow::ReadReply() {
+    ReceivedText.clear();
+    ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
+    collectedAt_ = TrafficLog::Instance().Now();
+    SerialPort::FlushPort();
     CloseIfVanished();
 }
 
 void WorkWindow::CollectReply() {
-    ReceivedText.clear();
-    ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
-    SerialPort::FlushPort();
-    CloseIfVanished();
+    ReadReply();
+    TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, std::nullopt);
 }
 
 void WorkWindow::CloseIfVanished() {
@@ -146,10 +170,12 @@ void WorkWindow::CloseIfVanished() {
 bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
     // Off first: a message box raised while re-opening must not let this handler run again.
     timer->SetEnabled(false);
-    CollectReply();
-    bool accepted = false;
-    for (int bytes : rule.expectedBytes)
-        accepted = accepted || ReplyAccepted(ReceivedText, SentText, bytes);
+    ReadReply();
+    // One judgement decides and is logged: the monitor's reason is the reason.
+    const ReplyVerdict verdict = JudgeReply(ReceivedText, SentText, rule.expectedBytes);
+    TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, verdict,
+                                     rule.expectedBytes);
+    const bool accepted = verdict == ReplyVerdict::Accepted;
     if (accepted) {
         panel_->Text_Receive->setText(ReceivedText);
         if (rule.decode) rule.decode();
@@ -199,6 +225,7 @@ std::optional<uint8_t> WorkWindow::BeginCommand(int addressIndex) {
         ResumeLoop();
         return std::nullopt;
     }
+    SetCause(TrafficCause::Write);
     return check.address;
 }
 

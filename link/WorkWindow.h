@@ -12,6 +12,7 @@
 #include "base/TextTable.h"
 #include "link/CommPanel.h"
 #include "link/Modbus.h"
+#include "link/TrafficLog.h"
 #include "link/VbTimer.h"
 
 class PollLoop;
@@ -54,7 +55,7 @@ class WorkWindow : public QWidget {
     void SendFrame(const Frame& body);
     // Writes PortBuffer bytes 0..count-1 (a request already in place, such as a typed frame).
     void WriteBuffer(int count);
-    // Reads whatever arrived into ReceivedText and drains the port.
+    // Reads whatever arrived into ReceivedText and drains the port; the reply is left unjudged.
     void CollectReply();
     // A device that has gone ends with the panel closed, whatever the window was doing.
     void CloseIfVanished();
@@ -83,6 +84,16 @@ class WorkWindow : public QWidget {
     // Clears Text_Message, Text_Send, Text_Receive, SentText and ReceivedText.
     void ClearTexts();
 
+    // What makes the next frame go out, for the traffic log (poll loop, write, search step...).
+    // A command begun with BeginCommand is a write unless its panel says otherwise.
+    void SetCause(const TrafficCause& cause) { cause_ = cause; }
+    void SetCause(TrafficCause::Kind kind) {
+        cause_ = TrafficCause();
+        cause_.kind = kind;
+    }
+    // Shows the traffic monitor (Command_Traffic, Ctrl+M).
+    void ShowTraffic();
+
   signals:
     void Closed();
 
@@ -106,10 +117,14 @@ class WorkWindow : public QWidget {
     void ClosePanel();
 
   private:
+    // CollectReply without a verdict: ReceivedText, the time of collection, the drain.
+    void ReadReply();
     // The loop PollFlag names would stop at its next tick with a message of its own.
     bool PausedLoopWouldBeRefused() const;
 
     CommPanel* panel_;
     std::map<int, QComboBox*> addressLists_;
     std::vector<PollLoop*> loops_;
+    TrafficCause cause_;
+    TrafficTime collectedAt_;
 };

@@ -1,4 +1,5 @@
 zn_add_tests(test_traffic
   tests/traffic/FrameDecoderTest.cpp
   tests/traffic/ReplyVerdictTest.cpp
+  tests/traffic/TrafficExchangeTest.cpp
 )

@@ -114,6 +114,7 @@ void AnalogInputPanel::SendCommand(const std::function<Frame(uint8_t)>& request)
     // A clean line for the write: whatever the paused poll left in transit is dropped.
     window_->ReopenPort();
     if (!window_->Panel()->PortOpen()) return;
+    window_->SetCause(TrafficCause::Adjust);
     window_->SendFrame(request(*address));
     writeTimer_->SetEnabled(true);
 }

@@ -145,6 +145,7 @@ void CalibrationPanel::Command_OK3_Click(int index) {
 void CalibrationPanel::Send(const std::function<Frame(uint8_t)>& request) {
     const auto address = window_->BeginCommand(addressIndex_);
     if (!address) return;
+    window_->SetCause(TrafficCause::Calibration);
     window_->SendFrame(request(*address));
     replyTimer_->SetEnabled(true);
 }

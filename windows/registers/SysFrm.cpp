@@ -222,6 +222,7 @@ void SysFrm::Command_OK3_Click() {
     auto& buffer = SerialPort::PortBuffer();
     const size_t count = std::min(frame.bytes.size(), buffer.size());
     std::copy_n(frame.bytes.begin(), count, buffer.begin());
+    SetCause(TrafficCause::TypedFrame);
     WriteBuffer(static_cast<int>(count));
     if (Panel()->PortOpen()) TM_Overtime_ADJ->SetEnabled(true);  // not when the device has gone
 }

@@ -174,6 +174,8 @@ void SetFrm::TM_Acquisition_A_Timer() {
     TM_Acquisition_A->SetEnabled(false);
     if (OpenCandidate(SearchStep)) {
         ++SearchStep;
+        SetCause(TrafficCause::SearchStep(SearchStep, ParameterCodes::CandidateCount(FullLists()),
+                                          PortSettings()));
         SendParameterRead();
     }
     TM_Acquisition_A->SetEnabled(Searching());

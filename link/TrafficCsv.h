@@ -1,0 +1,28 @@
+#pragma once
+// Traffic rows as CSV: UTF-8 with a byte-order mark (so spreadsheets read the Chinese texts),
+// one line per frame, CR LF, the monitor's columns in the language in use.
+#include <QFile>
+#include <QString>
+#include <functional>
+
+#include "link/TrafficRow.h"
+
+namespace TrafficCsv {
+QByteArray Header(bool english);  // the BOM and the column names
+QByteArray Line(const TrafficRow& row, bool english);
+// Writes the header and `count` rows got from `row` to `path`; false with the reason.
+bool Save(const QString& path, int count, const std::function<const TrafficRow&(int)>& row,
+          bool english, QString* error);
+}  // namespace TrafficCsv
+
+// A file that gets every row as it comes; a failed write is told once and ends the recording.
+class TrafficRecorder {
+  public:
+    bool Open(const QString& path, bool english, QString* error);
+    // False (with the reason) when the row could not be written.
+    bool Write(const TrafficRow& row, bool english, QString* error);
+    QString Path() const { return file_.fileName(); }
+
+  private:
+    QFile file_;
+};

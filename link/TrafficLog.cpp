@@ -1,0 +1,187 @@
+#include "link/TrafficLog.h"
+
+#include <QElapsedTimer>
+#include <QTime>
+#include <algorithm>
+
+#include "base/Switches.h"
+#include "link/FrameDecoder.h"
+#include "link/TrafficCsv.h"
+#include "link/TrafficTexts.h"
+
+namespace {
+bool English() {
+    return Switches().EnglishUi == 1;
+}
+
+TrafficRow::Crc CrcOf(const Frame& bytes) {
+    if (bytes.size() < 3) return TrafficRow::CrcNone;
+    const uint16_t crc = Crc16(bytes.data(), bytes.size() - 2);
+    const bool good =
+        bytes[bytes.size() - 2] == (crc & 0xFF) && bytes[bytes.size() - 1] == (crc >> 8);
+    return good ? TrafficRow::CrcGood : TrafficRow::CrcBad;
+}
+
+QString LengthsText(const std::vector<int>& lengths) {
+    QStringList texts;
+    for (int bytes : lengths) texts << QString::number(bytes);
+    return texts.join('/');
+}
+}  // namespace
+
+TrafficVerdict VerdictOf(ReplyVerdict verdict) {
+    switch (verdict) {
+        case ReplyVerdict::Accepted:
+            return TrafficVerdict::Accepted;
+        case ReplyVerdict::NoReply:
+            return TrafficVerdict::NoReply;
+        case ReplyVerdict::TooShort:
+            return TrafficVerdict::TooShort;
+        case ReplyVerdict::TooLong:
+            return TrafficVerdict::TooLong;
+        case ReplyVerdict::WrongAddress:
+            return TrafficVerdict::WrongAddress;
+        case ReplyVerdict::WrongFunction:
+            return TrafficVerdict::WrongFunction;
+        case ReplyVerdict::Exception:
+            return TrafficVerdict::Exception;
+        case ReplyVerdict::BadCrc:
+            return TrafficVerdict::BadCrc;
+    }
+    return TrafficVerdict::NotJudged;
+}
+
+TrafficLog& TrafficLog::Instance() {
+    static TrafficLog log;
+    return log;
+}
+
+TrafficLog::TrafficLog() : ring_(kCapacity), clock_(&TrafficLog::SystemTime) {}
+
+TrafficLog::~TrafficLog() = default;
+
+TrafficTime TrafficLog::SystemTime() {
+    static QElapsedTimer steady = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return {QTime::currentTime().msecsSinceStartOfDay(), steady.elapsed()};
+}
+
+void TrafficLog::SetClock(std::function<TrafficTime()> clock) {
+    clock_ = clock ? std::move(clock) : &TrafficLog::SystemTime;
+}
+
+void TrafficLog::NoteRequest(const Frame& bytes, int written, int staleBytes,
+                             const TrafficCause& cause) {
+    const TrafficTime now = clock_();
+    const bool english = English();
+    TrafficRow row;
+    row.exchange = ++exchange_;
+    row.msOfDay = now.msOfDay;
+    row.direction = TrafficRow::Sent;
+    row.bytes = bytes;
+    row.meaning = FrameDecoder::Request(bytes, english);
+    row.crc = CrcOf(bytes);
+    row.staleBytes = std::max(staleBytes, 0);
+    row.unwritten = std::max(static_cast<int>(bytes.size()) - written, 0);
+    row.cause = TrafficTexts::CauseText(cause, english);
+    lastRequest_ = bytes;
+    lastRequestSteady_ = now.steadyMs;
+    ++summary_.requests;
+    if (row.staleBytes > 0) ++summary_.staleRequests;
+    Add(std::move(row));
+}
+
+void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
+                           std::optional<ReplyVerdict> verdict, const std::vector<int>& expected) {
+    const bool english = English();
+    TrafficRow row;
+    row.exchange = exchange_;
+    row.msOfDay = collectedAt.msOfDay;
+    row.direction = TrafficRow::Received;
+    row.bytes = bytes;
+    row.meaning = bytes.empty() ? QString() : FrameDecoder::Reply(bytes, lastRequest_, english);
+    row.responseMs =
+        static_cast<int>(std::max<int64_t>(collectedAt.steadyMs - lastRequestSteady_, 0));
+    row.crc = CrcOf(bytes);
+    row.verdict = verdict ? VerdictOf(*verdict) : TrafficVerdict::NotJudged;
+    row.expected = LengthsText(expected);
+    // The reply belongs to the request's cause.
+    for (int i = count_ - 1; i >= 0; --i) {
+        const TrafficRow& earlier = Row(i);
+        if (earlier.exchange != row.exchange) break;
+        if (earlier.direction == TrafficRow::Sent) row.cause = earlier.cause;
+    }
+    if (row.verdict == TrafficVerdict::Accepted) ++summary_.accepted;
+    if (row.Rejected()) ++summary_.rejected;
+    ++summary_.byVerdict[static_cast<int>(row.verdict)];
+    if (!bytes.empty()) {
+        summary_.minMs =
+            summary_.responses == 0 ? row.responseMs : std::min(summary_.minMs, row.responseMs);
+        summary_.maxMs = std::max(summary_.maxMs, row.responseMs);
+        summary_.totalMs += row.responseMs;
+        ++summary_.responses;
+    }
+    Add(std::move(row));
+}
+
+void TrafficLog::Add(TrafficRow row) {
+    const int at = (first_ + count_) % kCapacity;
+    if (count_ == kCapacity)
+        first_ = (first_ + 1) % kCapacity;
+    else
+        ++count_;
+    ring_[at] = std::move(row);
+    const TrafficRow& added = ring_[at];
+    if (recorder_) {
+        QString error;
+        if (!recorder_->Write(added, English(), &error)) {
+            recorder_.reset();
+            emit RecordingChanged(false);
+            emit RecordingFailed(error);
+        }
+    }
+    emit RowAdded(added);
+}
+
+const TrafficRow& TrafficLog::Row(int index) const {
+    return ring_[(first_ + index) % kCapacity];
+}
+
+void TrafficLog::Clear() {
+    for (int i = 0; i < count_; ++i) ring_[(first_ + i) % kCapacity] = TrafficRow{};
+    first_ = 0;
+    count_ = 0;
+    summary_ = TrafficSummary{};
+    emit Cleared();
+}
+
+void TrafficLog::Follow(const QString& window) {
+    if (window == followed_) return;
+    followed_ = window;
+    emit FollowedChanged(window);
+}
+
+bool TrafficLog::StartRecording(const QString& path, QString* error) {
+    auto recorder = std::make_unique<TrafficRecorder>();
+    if (!recorder->Open(path, English(), error)) return false;
+    recorder_ = std::move(recorder);
+    emit RecordingChanged(true);
+    return true;
+}
+
+void TrafficLog::StopRecording() {
+    if (!recorder_) return;
+    recorder_.reset();
+    emit RecordingChanged(false);
+}
+
+bool TrafficLog::Recording() const {
+    return recorder_ != nullptr;
+}
+
+QString TrafficLog::RecordingPath() const {
+    return recorder_ ? recorder_->Path() : QString();
+}

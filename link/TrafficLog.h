@@ -1,0 +1,95 @@
+#pragma once
+// The traffic log: every frame the work window in use writes and every reply it collects, with
+// the verdict of the judge that decided on it. It watches the one exchange path (WorkWindow's
+// write, collect and judge steps); no window knows of it. It keeps the last kCapacity rows, a
+// summary since the last clear, and can record every row to a CSV file as it comes.
+#include <QObject>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "link/TrafficRow.h"
+
+class TrafficRecorder;
+
+struct TrafficSummary {
+    int requests = 0;
+    int accepted = 0;
+    int rejected = 0;
+    std::array<int, static_cast<int>(TrafficVerdict::Count)> byVerdict{};
+    int staleRequests = 0;  // requests before which stale bytes were thrown away
+    int responses = 0;      // replies with bytes, timed
+    int minMs = 0;
+    int maxMs = 0;
+    int64_t totalMs = 0;
+};
+
+// When something happened: the time of day shown, and a steady clock for durations.
+struct TrafficTime {
+    int msOfDay = 0;
+    int64_t steadyMs = 0;
+};
+
+class TrafficLog : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kCapacity = 10000;
+    // The process's one log: there is one port and one work window in use at a time.
+    static TrafficLog& Instance();
+    ~TrafficLog() override;
+
+    // A request has been written: `bytes` as given to the line, `written` of them taken.
+    void NoteRequest(const Frame& bytes, int written, int staleBytes, const TrafficCause& cause);
+    // A reply has been collected at `collectedAt` (empty bytes: nothing arrived). `verdict` is the
+    // judge's, none for a reply shown unjudged; `expected` the lengths the judge took.
+    void NoteReply(const Frame& bytes, TrafficTime collectedAt, std::optional<ReplyVerdict> verdict,
+                   const std::vector<int>& expected = {});
+    TrafficTime Now() const { return clock_(); }
+
+    // Rows oldest first.
+    int Count() const { return count_; }
+    const TrafficRow& Row(int index) const;
+    const TrafficSummary& Summary() const { return summary_; }
+    // Empties the rows and the summary; a recording goes on.
+    void Clear();
+
+    // The work window whose traffic this is (its title).
+    void Follow(const QString& window);
+    const QString& Followed() const { return followed_; }
+
+    // Continuous recording. Start gives false with the reason when the file cannot be opened; a
+    // later write failure stops the recording and is told once through RecordingFailed.
+    bool StartRecording(const QString& path, QString* error = nullptr);
+    void StopRecording();
+    bool Recording() const;
+    QString RecordingPath() const;
+
+    // Tests make time stand still or step.
+    void SetClock(std::function<TrafficTime()> clock);
+    static TrafficTime SystemTime();
+
+  signals:
+    void RowAdded(const TrafficRow& row);
+    void Cleared();
+    void FollowedChanged(const QString& window);
+    void RecordingChanged(bool recording);
+    void RecordingFailed(const QString& message);
+
+  private:
+    TrafficLog();
+    void Add(TrafficRow row);
+
+    std::vector<TrafficRow> ring_;
+    int first_ = 0;
+    int count_ = 0;
+    TrafficSummary summary_;
+    uint64_t exchange_ = 0;
+    Frame lastRequest_;
+    int64_t lastRequestSteady_ = 0;
+    QString followed_;
+    std::function<TrafficTime()> clock_;
+    std::unique_ptr<TrafficRecorder> recorder_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The traffic log as a table for a view: all rows, or only the exchanges that went wrong (the
+// refused reply with its request, a request after stale bytes), frozen while paused.
+#include <QAbstractTableModel>
+#include <deque>
+
+#include "link/TrafficLog.h"
+
+class TrafficModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit TrafficModel(TrafficLog& log, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Faults only: refused replies with their requests, and requests after stale bytes.
+    void SetFaultsOnly(bool on);
+    bool FaultsOnly() const { return faultsOnly_; }
+    // A paused view keeps what it shows; the log (and a recording) go on. Resuming catches up.
+    void SetPaused(bool on);
+    bool Paused() const { return paused_; }
+    const TrafficRow& RowAt(int row) const { return rows_[row]; }
+
+  private:
+    void Reload();
+    void Append(const TrafficRow& row);
+    void OnRowAdded(const TrafficRow& row);
+
+    TrafficLog& log_;
+    std::deque<TrafficRow> rows_;
+    bool faultsOnly_ = false;
+    bool paused_ = false;
+};

@@ -1,0 +1,209 @@
+#include "link/TrafficMonitor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <set>
+
+#include "base/Switches.h"
+#include "base/TextTable.h"
+#include "link/CommPanel.h"
+#include "link/TrafficCsv.h"
+#include "link/TrafficModel.h"
+#include "link/TrafficTexts.h"
+
+namespace {
+bool English() {
+    return Switches().EnglishUi == 1;
+}
+
+QString Ui(TrafficTexts::Ui key) {
+    return TrafficTexts::UiText(key, English());
+}
+
+QPointer<TrafficMonitor>& TheMonitor() {
+    static QPointer<TrafficMonitor> monitor;
+    return monitor;
+}
+}  // namespace
+
+TrafficMonitor* TrafficMonitor::Existing() {
+    return TheMonitor();
+}
+
+TrafficMonitor* TrafficMonitor::Open() {
+    if (!TheMonitor()) {
+        TheMonitor() = new TrafficMonitor;
+        // The main window alone decides when the program ends.
+        TheMonitor()->setAttribute(Qt::WA_QuitOnClose, false);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, TheMonitor(), &QObject::deleteLater);
+    }
+    TrafficMonitor* monitor = TheMonitor();
+    monitor->show();
+    monitor->raise();
+    monitor->activateWindow();
+    return monitor;
+}
+
+TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
+    NameControl(this, "TrafficMonitor");
+    TrafficLog& log = TrafficLog::Instance();
+    model_ = new TrafficModel(log, this);
+
+    FaultsOnly = Named(new QCheckBox(Ui(TrafficTexts::RejectedOnly), this), "Check_Rejected");
+    PauseButton = Named(new QPushButton(Ui(TrafficTexts::Pause), this), "Command_Pause");
+    PauseButton->setCheckable(true);
+    ClearButton = Named(new QPushButton(Ui(TrafficTexts::Clear), this), "Command_Clear");
+    CopyButton = Named(new QPushButton(Ui(TrafficTexts::Copy), this), "Command_Copy");
+    SaveButton = Named(new QPushButton(Ui(TrafficTexts::SaveCsv), this), "Command_Save");
+    RecordButton = Named(new QPushButton(Ui(TrafficTexts::Record), this), "Command_Record");
+    RecordButton->setCheckable(true);
+
+    table_ = Named(new QTableView(this), "Table_Traffic");
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    table_->setAlternatingRowColors(true);
+    // Fixed row heights: 10,000 rows scroll without measuring each one.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {96, 70, 300, 420, 90, 56, 300};
+    for (int column = 0; column < 7; ++column) table_->setColumnWidth(column, widths[column]);
+
+    SummaryLabel = Named(new QLabel(this), "Label_Summary");
+    SummaryLabel->setWordWrap(true);
+    NoteLabel = Named(new QLabel(this), "Label_Note");
+    NoteLabel->setWordWrap(true);
+
+    auto* buttons = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{FaultsOnly, PauseButton, ClearButton,
+                                                      CopyButton, SaveButton, RecordButton})
+        buttons->addWidget(w);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(table_, 1);
+    layout->addWidget(SummaryLabel);
+    layout->addWidget(NoteLabel);
+    resize(1200, 520);
+
+    connect(FaultsOnly, &QCheckBox::toggled, model_, &TrafficModel::SetFaultsOnly);
+    connect(PauseButton, &QPushButton::toggled, model_, &TrafficModel::SetPaused);
+    connect(ClearButton, &QPushButton::clicked, &log, &TrafficLog::Clear);
+    connect(CopyButton, &QPushButton::clicked, this, &TrafficMonitor::CopySelection);
+    connect(SaveButton, &QPushButton::clicked, this, &TrafficMonitor::SaveClicked);
+    connect(RecordButton, &QPushButton::clicked, this, &TrafficMonitor::RecordClicked);
+    auto* copy = new QShortcut(QKeySequence::Copy, table_);
+    connect(copy, &QShortcut::activated, this, &TrafficMonitor::CopySelection);
+
+    connect(&log, &TrafficLog::RowAdded, this, &TrafficMonitor::ShowSummary);
+    connect(&log, &TrafficLog::Cleared, this, &TrafficMonitor::ShowSummary);
+    connect(&log, &TrafficLog::FollowedChanged, this, &TrafficMonitor::Retitle);
+    connect(&log, &TrafficLog::RecordingChanged, this, &TrafficMonitor::ShowRecording);
+    connect(&log, &TrafficLog::RecordingFailed, this, &TrafficMonitor::ShowRecordingFailure);
+    // New rows keep the view at the bottom only when it was there: reading older rows is not
+    // interrupted.
+    connect(table_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { atBottom_ = value >= table_->verticalScrollBar()->maximum(); });
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &TrafficMonitor::FollowBottom);
+
+    Retitle();
+    ShowSummary();
+    ShowRecording(log.Recording());
+}
+
+void TrafficMonitor::Retitle() {
+    setWindowTitle(Ui(TrafficTexts::Title).arg(TrafficLog::Instance().Followed()));
+}
+
+void TrafficMonitor::ShowSummary() {
+    if (!isVisible()) return;  // caught up when shown
+    SummaryLabel->setText(TrafficTexts::SummaryText(TrafficLog::Instance().Summary(), English()));
+}
+
+void TrafficMonitor::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ShowSummary();
+    table_->scrollToBottom();
+}
+
+void TrafficMonitor::FollowBottom() {
+    if (atBottom_ && isVisible()) table_->scrollToBottom();
+}
+
+QString TrafficMonitor::CopySelection() {
+    std::set<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedIndexes())
+        rows.insert(index.row());
+    QStringList lines;
+    for (int row : rows) {
+        QStringList cells;
+        for (int column = 0; column < TrafficTexts::ColumnCount; ++column)
+            cells << TrafficTexts::Cell(model_->RowAt(row), column, English());
+        lines << cells.join('\t');
+    }
+    const QString text = lines.isEmpty() ? QString() : lines.join('\n') + '\n';
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+    return text;
+}
+
+bool TrafficMonitor::SaveTo(const QString& path) {
+    QString error;
+    const bool saved = TrafficCsv::Save(
+        path, model_->rowCount(),
+        [this](int row) -> const TrafficRow& { return model_->RowAt(row); }, English(), &error);
+    NoteLabel->setStyleSheet(saved ? QString() : QStringLiteral("color: rgb(190, 0, 0);"));
+    NoteLabel->setText(saved ? Ui(TrafficTexts::Saved).arg(model_->rowCount()).arg(path)
+                             : Ui(TrafficTexts::SaveFailed).arg(path, error));
+    return saved;
+}
+
+void TrafficMonitor::SaveClicked() {
+    const QString path = QFileDialog::getSaveFileName(this, Ui(TrafficTexts::SaveCsv), QString(),
+                                                      Ui(TrafficTexts::CsvFiles));
+    if (!path.isEmpty()) SaveTo(path);
+}
+
+void TrafficMonitor::RecordTo(const QString& path) {
+    TrafficLog& log = TrafficLog::Instance();
+    if (path.isEmpty()) return log.StopRecording();
+    lastRecordPath_ = path;
+    QString error;
+    if (!log.StartRecording(path, &error)) ShowRecordingFailure(error);
+}
+
+void TrafficMonitor::RecordClicked() {
+    if (TrafficLog::Instance().Recording()) return RecordTo(QString());
+    const QString path = QFileDialog::getSaveFileName(this, Ui(TrafficTexts::Record), QString(),
+                                                      Ui(TrafficTexts::CsvFiles));
+    RecordTo(path);
+    ShowRecording(TrafficLog::Instance().Recording());
+}
+
+void TrafficMonitor::ShowRecording(bool recording) {
+    RecordButton->setChecked(recording);
+    if (!recording) return;
+    NoteLabel->setStyleSheet(QString());
+    NoteLabel->setText(Ui(TrafficTexts::RecordingTo).arg(TrafficLog::Instance().RecordingPath()));
+}
+
+void TrafficMonitor::ShowRecordingFailure(const QString& message) {
+    RecordButton->setChecked(false);
+    NoteLabel->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
+    NoteLabel->setText(Ui(TrafficTexts::RecordingFailed).arg(lastRecordPath_, message));
+}

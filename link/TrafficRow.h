@@ -1,0 +1,65 @@
+#pragma once
+// One frame of the traffic log: a request the program wrote, or what it collected as the reply.
+#include <QString>
+#include <cstdint>
+
+#include "link/Modbus.h"
+
+// What made the program send a frame.
+struct TrafficCause {
+    enum Kind { Unknown, PollA, PollB, Write, Adjust, Calibration, Search, TypedFrame };
+    Kind kind = Unknown;
+    int step = 0;      // search: step n ...
+    int steps = 0;     // ... of m
+    QString settings;  // search: the candidate settings ("9600,N,8,1")
+
+    static TrafficCause SearchStep(int step, int steps, const QString& settings) {
+        TrafficCause cause;
+        cause.kind = Search;
+        cause.step = step;
+        cause.steps = steps;
+        cause.settings = settings;
+        return cause;
+    }
+};
+
+// How a row was judged. Requests are not; a typed frame's reply is shown unjudged.
+enum class TrafficVerdict {
+    Request,
+    NotJudged,
+    Accepted,
+    NoReply,
+    TooShort,
+    TooLong,
+    WrongAddress,
+    WrongFunction,
+    Exception,
+    BadCrc,
+    Count
+};
+TrafficVerdict VerdictOf(ReplyVerdict verdict);
+
+struct TrafficRow {
+    enum Direction { Sent, Received };
+    enum Crc { CrcNone, CrcGood, CrcBad };
+
+    uint64_t exchange = 0;  // number of the request the row belongs to (its reply shares it)
+    int msOfDay = 0;        // time of day the request was written or the reply collected
+    Direction direction = Sent;
+    Frame bytes;
+    QString meaning;
+    int responseMs = -1;  // replies: from the request's last byte to the collection
+    Crc crc = CrcNone;
+    TrafficVerdict verdict = TrafficVerdict::Request;
+    QString expected;    // replies: the lengths the handler takes ("13", "8/17")
+    int staleBytes = 0;  // requests: bytes thrown away unasked just before it was written
+    int unwritten = 0;   // requests: bytes the line did not take
+    QString cause;
+
+    bool Rejected() const {
+        return verdict != TrafficVerdict::Request && verdict != TrafficVerdict::NotJudged &&
+               verdict != TrafficVerdict::Accepted;
+    }
+    // A row worth a look: a refused reply, or a request preceded by stale bytes or cut short.
+    bool Fault() const { return Rejected() || staleBytes > 0 || unwritten > 0; }
+};
