@@ -1,13 +1,17 @@
 #include "tests/support/PtyPeer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "link/Modbus.h"
@@ -53,10 +57,54 @@ QByteArray PtyPeer::ReadRequest(int timeoutMs) {
     return bytes;
 }
 
+namespace {
+// The program's own descriptor on `slavePath` in this process (the tests and the program share
+// it), -1 when the program does not hold that device open in raw mode.
+int ProgramEndOf(const QString& slavePath) {
+    const QByteArray wanted = slavePath.toLocal8Bit();
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds) return -1;
+    int found = -1;
+    while (const dirent* entry = ::readdir(fds)) {
+        char target[256];
+        const QByteArray link = QByteArray("/proc/self/fd/") + entry->d_name;
+        const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
+        if (n <= 0 || QByteArray(target, static_cast<int>(n)) != wanted) continue;
+        const int fd = std::atoi(entry->d_name);
+        termios line{};
+        // A canonical line counts only whole lines as waiting; such an end is not waited on.
+        if (::tcgetattr(fd, &line) == 0 && !(line.c_lflag & ICANON)) {
+            found = fd;
+            break;
+        }
+    }
+    ::closedir(fds);
+    return found;
+}
+
+int Waiting(int fd) {
+    int count = 0;
+    return ::ioctl(fd, FIONREAD, &count) == 0 ? count : -1;
+}
+}  // namespace
+
 void PtyPeer::Write(const QByteArray& bytes) {
+    const int programEnd = master_ >= 0 ? ProgramEndOf(slavePath_) : -1;
+    const int before = programEnd >= 0 ? Waiting(programEnd) : -1;
     if (master_ >= 0 && !bytes.isEmpty()) (void)!::write(master_, bytes.constData(), bytes.size());
-    // Let the bytes reach the slave's queue before the test reads there.
-    ::usleep(2000);
+    if (before < 0) {
+        // Nobody here reads the slave yet: only give the bytes a moment to cross.
+        ::usleep(2000);
+        return;
+    }
+    // The kernel moves the bytes to the slave's queue in its own time, which on a busy machine is
+    // more than a moment: wait until the program's end holds them all, so what the program reads
+    // next is the whole reply.
+    QElapsedTimer clock;
+    clock.start();
+    while (Waiting(programEnd) >= 0 && Waiting(programEnd) < before + bytes.size() &&
+           clock.elapsed() < 10000)
+        ::usleep(500);
 }
 
 void PtyPeer::WriteHex(const QString& spacedHex) {

@@ -20,8 +20,11 @@ class PtyPeer {
     int MasterFd() const { return master_; }
 
     // Bytes the program wrote, waiting up to `timeoutMs` for the first and 30 ms after the last.
-    QByteArray ReadRequest(int timeoutMs = 500);
-    // Bytes as the module's reply.
+    // The default ceiling is for a request that is due: it returns as soon as that arrives, and
+    // leaves a loaded machine time to deliver it.
+    QByteArray ReadRequest(int timeoutMs = 5000);
+    // Bytes as the module's reply; when the program holds the slave open, returns once they are
+    // all waiting at its end.
     void Write(const QByteArray& bytes);
     void WriteHex(const QString& spacedHex);
     // The baud rate and odd-parity flag the program set on its end.

@@ -47,8 +47,9 @@ class WindowTest : public ::testing::Test {
         return window;
     }
 
-    // The next request on the wire, as spaced hex ("" when none came within `timeoutMs`).
-    QString Request(int timeoutMs = 500) { return SpacedHex(module.ReadRequest(timeoutMs)); }
+    // The next request on the wire, as spaced hex ("" when none came within `timeoutMs`, a
+    // ceiling for a request that is due; Quiet() checks that none is).
+    QString Request(int timeoutMs = 5000) { return SpacedHex(module.ReadRequest(timeoutMs)); }
     // Nothing more was sent.
     bool Quiet() { return module.ReadRequest(60).isEmpty(); }
 
