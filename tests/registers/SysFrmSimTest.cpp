@@ -28,10 +28,11 @@ class SysFrmSimTest : public ::testing::Test {
         window.AddressList(1)->setEditText("3");
     }
     void TearDown() override { SerialPort::ClosePort(); }
-    // One poll, the reply judged once the simulator's reply has arrived.
+    // One poll, the reply judged once the simulator's reply has arrived (the ceilings leave a
+    // loaded machine room; the waits end when the first byte is there).
     QStringList Poll() {
         window.TM_Acquisition_A_Timer();
-        SerialPort::WaitForInput(3000);
+        SerialPort::WaitForInput(10000);
         window.TM_Overtime_A_Timer();
         return window.Text_Read->toPlainText().split('\n');
     }
@@ -64,7 +65,7 @@ TEST_F(SysFrmSimTest, EveryGroupOfASimulatedModuleIsReadAndAWriteShowsOnTheNextR
     window.Text_REGWR->setText("&H541");
     window.Text_WR->setText("4321");
     window.Command_OK2_Click();
-    SerialPort::WaitForInput(3000);
+    SerialPort::WaitForInput(10000);
     window.TM_Overtime_C_Timer();
     EXPECT_EQ(window.Panel()->Text_Message->text(), "Communication data normal！");
     EXPECT_TRUE(window.TM_Acquisition_A->Enabled());
@@ -74,7 +75,7 @@ TEST_F(SysFrmSimTest, EveryGroupOfASimulatedModuleIsReadAndAWriteShowsOnTheNextR
     // A typed frame reads register 100 (address 3) the same way.
     window.Panel()->Text_Send->setText("03 03 00 64 00 01 C4 37");
     window.Command_OK3_Click();
-    SerialPort::WaitForInput(3000);
+    SerialPort::WaitForInput(10000);
     window.TM_Overtime_ADJ_Timer();
     EXPECT_EQ(window.Panel()->Text_Receive->text(), "03 03 02 00 03 81 85 ");
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join('\n').toStdString();

@@ -56,7 +56,9 @@ class SysFrmTest : public ::testing::Test {
         window.Text_REGWR->setText(reg);
         window.Text_WR->setText(value);
         window.Command_OK2_Click();
-        return SpacedHex(module.ReadRequest(100));
+        // A frame that went out armed the confirmation wait: give it all the time a loaded
+        // machine needs to arrive; a refused one only has to stay away for a moment.
+        return SpacedHex(module.ReadRequest(window.TM_Overtime_C->Enabled() ? 5000 : 100));
     }
     QString Message() const { return window.Panel()->Text_Message->text(); }
     QStringList ReadLines() const { return window.Text_Read->toPlainText().split('\n'); }
@@ -265,6 +267,7 @@ TEST_F(SysFrmTest, WriteFramesFromTheTypedNumbers) {
     // A confirmation with a broken CRC or from another address is an error.
     const QString sent = Write("1", "2");
     QByteArray bad = HexBytes(sent);
+    ASSERT_EQ(bad.size(), 8) << "no write frame went out: \"" << sent.toStdString() << '"';
     bad[7] = static_cast<char>(bad[7] ^ 1);
     module.Write(bad);
     window.TM_Overtime_C_Timer();
