@@ -45,9 +45,8 @@ TrafficMonitor* TrafficMonitor::Existing() {
 TrafficMonitor* TrafficMonitor::Open() {
     if (!TheMonitor()) {
         TheMonitor() = new TrafficMonitor;
-        // The main window alone decides when the program ends.
+        // The main window alone decides when the program ends; the monitor lives as long.
         TheMonitor()->setAttribute(Qt::WA_QuitOnClose, false);
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, TheMonitor(), &QObject::deleteLater);
     }
     TrafficMonitor* monitor = TheMonitor();
     monitor->show();
@@ -82,7 +81,7 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {96, 70, 300, 420, 90, 56, 300};
+    const int widths[] = {88, 64, 250, 380, 84, 46, 290};
     for (int column = 0; column < 7; ++column) table_->setColumnWidth(column, widths[column]);
 
     SummaryLabel = Named(new QLabel(this), "Label_Summary");
@@ -100,7 +99,7 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(table_, 1);
     layout->addWidget(SummaryLabel);
     layout->addWidget(NoteLabel);
-    resize(1200, 520);
+    resize(1320, 560);
 
     connect(FaultsOnly, &QCheckBox::toggled, model_, &TrafficModel::SetFaultsOnly);
     connect(PauseButton, &QPushButton::toggled, model_, &TrafficModel::SetPaused);
@@ -118,8 +117,11 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(&log, &TrafficLog::RecordingFailed, this, &TrafficMonitor::ShowRecordingFailure);
     // New rows keep the view at the bottom only when it was there: reading older rows is not
     // interrupted.
-    connect(table_->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int value) { atBottom_ = value >= table_->verticalScrollBar()->maximum(); });
+    // Only the user's own scrolling decides; a range that grows under the bar does not.
+    connect(table_->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] {
+        const QScrollBar* bar = table_->verticalScrollBar();
+        atBottom_ = bar->sliderPosition() >= bar->maximum();
+    });
     connect(model_, &QAbstractItemModel::rowsInserted, this, &TrafficMonitor::FollowBottom);
 
     Retitle();

@@ -150,7 +150,9 @@ QString SummaryText(const TrafficSummary& s, bool english) {
             reasons << QStringLiteral("%1 %2")
                            .arg(Reason(static_cast<TrafficVerdict>(v), english))
                            .arg(s.byVerdict[v]);
-    if (!reasons.isEmpty()) text += QStringLiteral(" (") + reasons.join(", ") + ")";
+    if (!reasons.isEmpty())
+        text += Pick(english, " (", "（") + reasons.join(Pick(english, ", ", "，")) +
+                Pick(english, ")", "）");
     if (s.staleRequests > 0)
         text += Pick(english, "; stale bytes before %1 requests", "；%1 次请求前有残留字节")
                     .arg(s.staleRequests);
