@@ -61,7 +61,8 @@ if [ "$hardware" -eq 0 ]; then
   "$build_dir/znsim" "${sim_options[@]}" --demo "$run_dir/sys" >"$log" 2>&1 &
   sim_pid=$!
   trap 'kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
-  for _ in $(seq 50); do
+  # Up to 30 s: a loaded machine may take a while to start it; the wait ends once it is ready.
+  for _ in $(seq 300); do
     grep -q "znsim: ready" "$log" 2>/dev/null && break
     kill -0 "$sim_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
     sleep 0.1
