@@ -2,4 +2,6 @@ zn_add_tests(test_traffic
   tests/traffic/FrameDecoderTest.cpp
   tests/traffic/ReplyVerdictTest.cpp
   tests/traffic/TrafficExchangeTest.cpp
+  tests/traffic/TrafficCauseTest.cpp
+  LIBS zn_app
 )
