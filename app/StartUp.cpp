@@ -16,7 +16,9 @@ QString TranslateParityWord(const QString& word) {
 void RunStartUp() {
     StartupSwitches& switches = Switches();
     switches = StartupSwitches{};
-    QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 3);
+    // Line 4, a device path newer versions keep, survives; what follows it does not.
+    QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
+    if (serial[3].isEmpty()) serial.removeLast();
     const QStringList startup = SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3);
 
     // Rounded half to even; a level that rounds outside 0..4 is level 0.

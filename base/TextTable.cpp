@@ -188,6 +188,40 @@ const Entry kEntries[] = {
     {TextKey::CaptionTraffic, "CaptionTraffic",
      "报文监视",
      "Traffic"},
+    {TextKey::MsgPortNoAccessGroup, "MsgPortNoAccessGroup",
+     "当前用户无权访问 %1（属于用户组 %2）。请执行 sudo usermod -aG %2 $USER，"
+     "然后注销并重新登录。",
+     "You have no access to %1 (it belongs to the group %2). Run sudo usermod -aG %2 $USER, "
+     "then log out and in again."},
+    {TextKey::MsgPortNoAccess, "MsgPortNoAccess",
+     "当前用户无权访问 %1，也没有用户组可以访问它。请管理员开放该设备的权限。",
+     "You have no access to %1, and no group has. Ask the administrator to grant access to "
+     "it."},
+    {TextKey::MsgPortBusyBy, "MsgPortBusyBy",
+     "%1 正被其他程序占用：%2。请先关闭该程序。",
+     "Another program holds %1: %2. Close it first."},
+    {TextKey::MsgPortBusy, "MsgPortBusy",
+     "%1 正被其他程序占用。请先关闭该程序。",
+     "Another program holds %1. Close it first."},
+    {TextKey::MsgPortMissing, "MsgPortMissing",
+     "%1 不存在：适配器未插入，或端口名称有误。",
+     "There is no serial port %1: the adapter is not plugged in, or the name is "
+     "wrong."},
+    {TextKey::MsgPortOtherError, "MsgPortOtherError",
+     "打开 %1 时系统报告：%2",
+     "Opening %1, the system reported: %2"},
+    {TextKey::PortUsbAdapter, "PortUsbAdapter",
+     "USB 串口适配器",
+     "USB serial adapter"},
+    {TextKey::PortBuiltIn, "PortBuiltIn",
+     "板载串口",
+     "built-in serial port"},
+    {TextKey::PortSerialNumber, "PortSerialNumber",
+     "序列号 %1",
+     "serial number %1"},
+    {TextKey::PortNow, "PortNow",
+     "当前为 %1",
+     "now %1"},
 };
 // clang-format on
 

@@ -58,6 +58,18 @@ enum class TextKey {
     TitleRegisterWindow,
     NoSensor,
     CaptionTraffic,
+    // Second line of a failed open: what the system reported, and what to do about it.
+    MsgPortNoAccessGroup,
+    MsgPortNoAccess,
+    MsgPortBusyBy,
+    MsgPortBusy,
+    MsgPortMissing,
+    MsgPortOtherError,
+    // What the port list says of a device the system knows.
+    PortUsbAdapter,
+    PortBuiltIn,
+    PortSerialNumber,
+    PortNow,
     Count
 };
 

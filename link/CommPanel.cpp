@@ -1,5 +1,6 @@
 #include "link/CommPanel.h"
 
+#include <QAbstractItemView>
 #include <QGridLayout>
 #include <QPainter>
 #include <QRegularExpression>
@@ -8,6 +9,7 @@
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
+#include "link/PortDiscovery.h"
 #include "link/SerialPort.h"
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {
@@ -58,9 +60,43 @@ QComboBox* MakeAddressList(int index, QWidget* parent) {
     return list;
 }
 
+PortList::PortList(QWidget* parent) : QComboBox(parent) {
+    // A device's entry is long; the list keeps its width and the popup widens instead.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(12);
+}
+
+void PortList::Fill() {
+    const QString text = currentText();
+    clear();
+    for (int port = 1; port <= kComCount; ++port) addItem(QStringLiteral("COM%1").arg(port));
+    Refresh();
+    setCurrentIndex(-1);
+    setEditText(text);
+}
+
+void PortList::Refresh() {
+    const int index = currentIndex();
+    const QString text = currentText();
+    while (count() > kComCount) removeItem(count() - 1);
+    for (const PortEntry& entry : PortDiscovery::Entries(PortDiscovery::Discover()))
+        addItem(entry.text, entry.device);
+    if (index >= 0 && index < kComCount) return;  // a COM entry is never moved
+    // The same text: the same entry when it is still there, else the text as it was typed.
+    const int again = findText(text);
+    setCurrentIndex(again);
+    if (again < 0) setEditText(text);
+}
+
+void PortList::showPopup() {
+    Refresh();
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    QComboBox::showPopup();
+}
+
 namespace {
 QComboBox* MakeList(const QString& name, bool editable, QWidget* parent) {
-    auto* list = new QComboBox(parent);
+    auto* list = name == "Combo1" ? new PortList(parent) : new QComboBox(parent);
     list->setEditable(editable);
     list->setInsertPolicy(QComboBox::NoInsert);
     list->setMinimumWidth(110);
@@ -91,7 +127,7 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     Label4 = Named(new QLabel(Frame1), "Label4");
     Label5 = Named(new QLabel(Frame1), "Label5");
     // Every list is editable: a technician may type a port path or a baud rate not listed.
-    Combo1 = MakeList("Combo1", true, Frame1);
+    Combo1 = static_cast<PortList*>(MakeList("Combo1", true, Frame1));
     Combo2 = MakeList("Combo2", true, Frame1);
     Combo3 = MakeList("Combo3", true, Frame1);
     Combo4 = MakeList("Combo4", true, Frame1);
@@ -159,9 +195,8 @@ void CommPanel::Load() {
     Command_Port->setText(Tt(TextKey::CaptionPortOpen));
     Shape1->SetColor(Qt::black);
 
-    const QStringList saved = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 3);
-    Combo1->clear();
-    for (int port = 1; port <= 20; ++port) Combo1->addItem(QStringLiteral("COM%1").arg(port));
+    const QStringList saved = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
+    Combo1->Fill();
     Combo2->clear();
     if (Switches().FullSerialLists == 1)
         Combo2->addItems({"1200", "2400", "4800", "9600", "14400", "19200", "28800", "38400",
@@ -180,8 +215,12 @@ void CommPanel::Load() {
     const QString portLine = saved[0].trimmed();
     const int port = SettingsFiles::LeadingInt(portLine, -99999, 99999);
     Combo1->setCurrentIndex(port >= 1 && port <= 20 ? port - 1 : -1);
-    Combo1->setEditText(QStringLiteral("COM") +
-                        (portLine.isEmpty() ? QString() : QString::number(port)));
+    const QString device = saved[3].trimmed();
+    if (port == 0 && !portLine.isEmpty() && !device.isEmpty())
+        Combo1->setEditText(device);
+    else
+        Combo1->setEditText(QStringLiteral("COM") +
+                            (portLine.isEmpty() ? QString() : QString::number(port)));
     Combo2->setEditText(saved[1]);
     Combo3->setEditText(saved[2]);
     Combo4->setEditText(QStringLiteral("8"));
@@ -203,12 +242,12 @@ void CommPanel::BuildSettings() {
 
 bool CommPanel::OpenFromLists() {
     BuildSettings();
-    return SerialPort::OpenPort(Combo1->currentText(), PortSettings());
+    return SerialPort::OpenPort(PortName(), PortSettings());
 }
 
 bool CommPanel::ReopenFromLists() {
     BuildSettings();
-    return SerialPort::ReopenPort(Combo1->currentText(), PortSettings());
+    return SerialPort::ReopenPort(PortName(), PortSettings());
 }
 
 void CommPanel::ShowPortState(bool open) {
@@ -220,17 +259,22 @@ void CommPanel::ShowPortState(bool open) {
     Shape1->repaint();
 }
 
+QString CommPanel::PortName() const {
+    return PortDiscovery::DeviceOfText(Combo1->currentText());
+}
+
 bool CommPanel::PortOpen() const {
     return Command_Port->text() == Tt(TextKey::CaptionPortClose);
 }
 
 void CommPanel::SaveSettings() const {
-    // A "COMn" port, picked or typed, is kept as n; a device path as 0.
+    // A "COMn" port, picked or typed, is kept as n; a device path as 0, and itself on line 4.
     static const QRegularExpression com("^COM([0-9]{1,5})$",
                                         QRegularExpression::CaseInsensitiveOption);
-    const auto match = com.match(Combo1->currentText());
+    const QString name = PortName();
+    const auto match = com.match(name);
     const int position = match.hasMatch() ? match.captured(1).toInt() : 0;
-    SettingsFiles::RewriteLines(
-        SettingsFiles::SetRcPath(),
-        {QString::number(position), Combo2->currentText(), Combo3->currentText()});
+    QStringList lines{QString::number(position), Combo2->currentText(), Combo3->currentText()};
+    if (!match.hasMatch() && name.contains('/')) lines << name;
+    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), lines);
 }

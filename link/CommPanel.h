@@ -25,6 +25,20 @@ class Lamp : public QWidget {
     QColor color_ = Qt::black;
 };
 
+// The port list: COM1..COM20, then the serial devices present, looked for again each time the
+// list opens, so an adapter plugged in after the window opened is there.
+class PortList : public QComboBox {
+    Q_OBJECT
+  public:
+    static constexpr int kComCount = 20;
+    explicit PortList(QWidget* parent);
+    // COM1..COM20 and the devices present; the text shown stays as it was.
+    void Fill();
+    // The devices present anew, after the COM entries; the text shown stays as it was.
+    void Refresh();
+    void showPopup() override;
+};
+
 // The settings string last built ("9600,N,8,1") and its parity letter, shared by all windows.
 QString& PortSettings();
 QString& ParityLetter();
@@ -59,9 +73,12 @@ class CommPanel : public QWidget {
     bool ReopenFromLists();
     // The panel's look for an open or closed port: lists, caption, lamp.
     void ShowPortState(bool open);
+    // The device Combo1 names: its text up to the description, as typed when there is none.
+    QString PortName() const;
     // The port is open when its button says so.
     bool PortOpen() const;
-    // set.rc: selected port position + 1 (0 when none), baud text, parity text.
+    // set.rc: the n of a COMn port (0 otherwise), baud text, parity text, and on a fourth line
+    // the device path of a port that is not COMn, which older readers skip.
     void SaveSettings() const;
     // Adds a label and list as one more row of the settings frame (the address list).
     void AddRow(QLabel* label, QWidget* field);
@@ -70,7 +87,8 @@ class CommPanel : public QWidget {
 
     QGroupBox* Frame1;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
-    QComboBox *Combo1, *Combo2, *Combo3, *Combo4, *Combo5;
+    PortList* Combo1;
+    QComboBox *Combo2, *Combo3, *Combo4, *Combo5;
     QPushButton* Command_Port;
     Lamp* Shape1;
     QLabel *Label13, *Label14, *Label19;

@@ -15,6 +15,7 @@
 
 #include "base/Platform.h"
 #include "base/TextTable.h"
+#include "link/PortErrors.h"
 #include "link/SerialLineSettings.h"
 
 namespace SerialPort {
@@ -46,6 +47,11 @@ void CloseDescriptor() {
 void Fail(const QString& message) {
     CloseDescriptor();
     ShowMessage(message);
+}
+
+// The message everyone knows, and under it what the system said and what to do about it.
+void FailToOpen(const QString& path, int error) {
+    Fail(Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error));
 }
 
 // The device is gone (adapter pulled, far end closed): said once, until the next open.
@@ -104,18 +110,28 @@ QString DevicePath(const QString& name) {
 
 static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
     ClosePort();
-    const QByteArray path = DevicePath(name).toLocal8Bit();
+    const QString device = DevicePath(name);
+    const QByteArray path = device.toLocal8Bit();
     portFd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int error = portFd < 0 ? errno : 0;
     // Only a terminal device is a port; a directory or a plain file is "no such port".
-    if (portFd < 0 || !::isatty(portFd) || ::flock(portFd, LOCK_EX | LOCK_NB) != 0 ||
-        ::ioctl(portFd, TIOCEXCL) != 0) {
-        Fail(Tt(TextKey::MsgPortUnavailable));
+    if (error == 0 && !::isatty(portFd)) error = ENOTTY;
+    // Another holder's lock or exclusive mode: the port is busy.
+    if (error == 0 && ::flock(portFd, LOCK_EX | LOCK_NB) != 0) error = errno;
+    if (error == 0 && ::ioctl(portFd, TIOCEXCL) != 0) error = errno;
+    if (error != 0) {
+        FailToOpen(device, error);
         return false;
     }
     holdsExclusive = true;
     struct stat status {};
-    if (::fstat(portFd, &status) != 0 || (mustBeChosen && status.st_rdev != chosenDevice)) {
-        Fail(Tt(TextKey::MsgPortUnavailable));
+    if (::fstat(portFd, &status) != 0) {
+        FailToOpen(device, errno);
+        return false;
+    }
+    // The name now leads to another device than the one chosen: the chosen one is not there.
+    if (mustBeChosen && status.st_rdev != chosenDevice) {
+        FailToOpen(name, ENODEV);
         return false;
     }
     chosenDevice = status.st_rdev;

@@ -36,6 +36,7 @@ include(tests/registers/tests.cmake)
 include(tests/analog/tests.cmake)
 include(tests/digital/tests.cmake)
 include(tests/sim/tests.cmake)
+include(tests/ports/tests.cmake)
 include(tests/traffic/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI

@@ -264,7 +264,9 @@ TEST_F(SetFrmTest, AChangeThatCannotReopenThePortLeavesThePanelClosed) {
         }
         platform.messages.clear();
         (window.*c.command)();
-        EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！"});
+        ASSERT_EQ(platform.messages.size(), 1);
+        EXPECT_EQ(platform.messages[0].section('\n', 0, 0),
+                  "Serial port does not exist or already opened！");
         EXPECT_FALSE(SerialPort::IsOpen());
         EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Open");
         EXPECT_EQ(window.Panel()->Shape1->Color(), QColor(Qt::black));

@@ -216,7 +216,8 @@ TEST_F(SetFrmTest, ACandidatePortThatWillNotOpenIsReportedOncePerSearch) {
         EXPECT_TRUE(window.TM_Acquisition_A->Enabled());
         EXPECT_FALSE(window.TM_Overtime_A->Enabled());
     }
-    EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！"});
+    EXPECT_EQ(platform.messages, QStringList{"Serial port does not exist or already opened！\n"
+                                             "Another program holds sys/COM1. Close it first."});
     EXPECT_EQ(window.Panel()->Combo2->currentText(), "1200");
     window.Command_OK1_Click();  // still stoppable
     EXPECT_EQ(window.Command_OK1->text(), "Read");

@@ -1,0 +1,14 @@
+#pragma once
+// Why a serial device could not be opened, told so that a technician knows what to do.
+#include <QString>
+#include <QStringList>
+
+namespace PortErrors {
+// The line under MsgPortUnavailable for a failed open of `path` with the system's `error`
+// (an errno value): no access (and the group that has it), held by another program (named when
+// the system tells), not there, or what the system said.
+QString Explain(const QString& path, int error);
+// The programs other than this one that hold `path` open, as "name (PID n)"; those whose
+// descriptors this user may not see are missed.
+QStringList Holders(const QString& path);
+}  // namespace PortErrors
