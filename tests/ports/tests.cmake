@@ -1,7 +1,8 @@
-# Port lists by name and plain open errors.
+# Port lists by name, plain open errors, and where an installed program keeps its settings.
 zn_add_tests(test_ports
   tests/ports/PortListTest.cpp
   tests/ports/PortErrorsTest.cpp
+  tests/ports/SettingsHomeTest.cpp
   LIBS zn_app)
 
 # A permission refusal is only seen by an ordinary user: as root, run the program again as nobody.
@@ -12,3 +13,6 @@ if(zn_ports_uid STREQUAL "0")
             $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)
   set_tests_properties(nobody:test_ports PROPERTIES TIMEOUT 300)
 endif()
+
+# The installable program: package, unpack, start.
+include(tests/package/tests.cmake)
