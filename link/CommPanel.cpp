@@ -64,6 +64,8 @@ PortList::PortList(QWidget* parent) : QComboBox(parent) {
     // A device's entry is long; the list keeps its width and the popup widens instead.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(12);
+    // The devices come after COM20: show them without scrolling.
+    setMaxVisibleItems(32);
 }
 
 void PortList::Fill() {
