@@ -47,12 +47,16 @@ chown "nobody:$group" "$work/tmp"
 # Sanitizer suppression files named in the options are copied too, for the same reason.
 for var in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
   value=${!var:-}
-  [[ "$value" == *suppressions=* ]] || continue
-  file=$(sed -E 's/.*suppressions=([^:]*).*/\1/' <<<"$value")
+  file=""
+  IFS=: read -ra options <<<"$value"
+  for option in "${options[@]}"; do
+    [[ "$option" == suppressions=* ]] && file=${option#suppressions=}
+  done
+  [ -n "$file" ] || continue
   copy="$work/bin/$var.supp"
   cp "$file" "$copy" || fail "cannot copy the suppressions file $file named in $var"
   chmod 644 "$copy"
-  export "$var=${value//$file/$copy}"
+  export "$var=${value//suppressions=$file/suppressions=$copy}"
 done
 
 if ! "${as_nobody[@]}" test -r "$program" -a -x "$znsim" 2>/dev/null; then
