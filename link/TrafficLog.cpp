@@ -1,7 +1,7 @@
 #include "link/TrafficLog.h"
 
 #include <QElapsedTimer>
-#include <QTime>
+#include <ctime>
 #include <algorithm>
 
 #include "base/Switches.h"
@@ -66,7 +66,14 @@ TrafficTime TrafficLog::SystemTime() {
         timer.start();
         return timer;
     }();
-    return {QTime::currentTime().msecsSinceStartOfDay(), steady.elapsed()};
+    // localtime_r, unlike QTime::currentTime, does not look at the zone files at every call.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    const int ms = ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 +
+                   static_cast<int>(now.tv_nsec / 1000000);
+    return {ms, steady.elapsed()};
 }
 
 void TrafficLog::SetClock(std::function<TrafficTime()> clock) {

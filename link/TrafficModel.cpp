@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFontDatabase>
+#include <algorithm>
 
 #include "base/Switches.h"
 #include "link/TrafficTexts.h"
@@ -13,9 +14,14 @@ bool English() {
 }  // namespace
 
 TrafficModel::TrafficModel(TrafficLog& log, QObject* parent)
-    : QAbstractTableModel(parent), log_(log) {
+    : QAbstractTableModel(parent),
+      log_(log),
+      fixedFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
     connect(&log_, &TrafficLog::RowAdded, this, &TrafficModel::OnRowAdded);
     connect(&log_, &TrafficLog::Cleared, this, &TrafficModel::Reload);
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(kRefreshMs);
+    connect(&refresh_, &QTimer::timeout, this, &TrafficModel::Flush);
     Reload();
 }
 
@@ -45,8 +51,7 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
             if (row.direction == TrafficRow::Sent) return QColor(0, 70, 160);
             return {};
         case Qt::FontRole:
-            if (index.column() == TrafficTexts::Bytes)
-                return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            if (index.column() == TrafficTexts::Bytes) return fixedFont_;
             return {};
         default:
             return {};
@@ -75,6 +80,8 @@ void TrafficModel::SetPaused(bool on) {
 void TrafficModel::Reload() {
     beginResetModel();
     rows_.clear();
+    pending_.clear();
+    refresh_.stop();
     if (!faultsOnly_) {
         for (int i = 0; i < log_.Count(); ++i) rows_.push_back(log_.Row(i));
     } else {
@@ -92,30 +99,54 @@ void TrafficModel::Reload() {
     }
     while (rows_.size() > TrafficLog::kCapacity) rows_.pop_front();
     endResetModel();
+    emit Flushed();
 }
 
-void TrafficModel::Append(const TrafficRow& row) {
-    if (rows_.size() >= TrafficLog::kCapacity) {
-        beginRemoveRows({}, 0, 0);
-        rows_.pop_front();
+void TrafficModel::Queue(const TrafficRow& row) {
+    pending_.push_back(row);
+    if (pending_.size() > TrafficLog::kCapacity) pending_.pop_front();
+    if (!refresh_.isActive()) refresh_.start();
+}
+
+void TrafficModel::Flush() {
+    refresh_.stop();
+    if (pending_.empty()) return emit Flushed();
+    const size_t capacity = TrafficLog::kCapacity;
+    const size_t overflow =
+        rows_.size() + pending_.size() > capacity ? rows_.size() + pending_.size() - capacity : 0;
+    const size_t dropped = std::min(overflow, rows_.size());
+    if (dropped > 0) {
+        beginRemoveRows({}, 0, static_cast<int>(dropped) - 1);
+        rows_.erase(rows_.begin(), rows_.begin() + static_cast<long>(dropped));
         endRemoveRows();
     }
-    const int at = static_cast<int>(rows_.size());
-    beginInsertRows({}, at, at);
-    rows_.push_back(row);
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(pending_.size()) - 1);
+    rows_.insert(rows_.end(), pending_.begin(), pending_.end());
     endInsertRows();
+    pending_.clear();
+    emit Flushed();
+}
+
+uint64_t TrafficModel::LastExchange() const {
+    if (!pending_.empty()) return pending_.back().exchange;
+    return rows_.empty() ? 0 : rows_.back().exchange;
 }
 
 void TrafficModel::OnRowAdded(const TrafficRow& row) {
-    if (paused_) return;
-    if (!faultsOnly_) return Append(row);
+    if (paused_) {
+        // No rows, but the summary beside the view goes on.
+        if (!refresh_.isActive()) refresh_.start();
+        return;
+    }
+    if (!faultsOnly_) return Queue(row);
     if (!row.Fault()) return;
     // A refused reply brings its request along, unless that is shown already (stale bytes).
     if (row.direction == TrafficRow::Received && log_.Count() >= 2) {
         const TrafficRow& request = log_.Row(log_.Count() - 2);
-        const bool shown = !rows_.empty() && rows_.back().exchange == request.exchange;
-        if (request.exchange == row.exchange && request.direction == TrafficRow::Sent && !shown)
-            Append(request);
+        if (request.exchange == row.exchange && request.direction == TrafficRow::Sent &&
+            LastExchange() != request.exchange)
+            Queue(request);
     }
-    Append(row);
+    Queue(row);
 }

@@ -1,7 +1,11 @@
 #pragma once
 // The traffic log as a table for a view: all rows, or only the exchanges that went wrong (the
-// refused reply with its request, a request after stale bytes), frozen while paused.
+// refused reply with its request, a request after stale bytes), frozen while paused. New rows
+// reach the view in batches, a few times a second: painting the table at every frame would cost
+// the program far more than the exchange itself.
 #include <QAbstractTableModel>
+#include <QTimer>
+#include <QVariant>
 #include <deque>
 
 #include "link/TrafficLog.h"
@@ -23,14 +27,25 @@ class TrafficModel : public QAbstractTableModel {
     void SetPaused(bool on);
     bool Paused() const { return paused_; }
     const TrafficRow& RowAt(int row) const { return rows_[row]; }
+    // Hands the rows that came since the last batch to the view now.
+    void Flush();
+
+    static constexpr int kRefreshMs = 1000;
+
+  signals:
+    void Flushed();
 
   private:
     void Reload();
-    void Append(const TrafficRow& row);
+    void Queue(const TrafficRow& row);
     void OnRowAdded(const TrafficRow& row);
+    uint64_t LastExchange() const;
 
     TrafficLog& log_;
     std::deque<TrafficRow> rows_;
+    std::deque<TrafficRow> pending_;
+    QTimer refresh_;
     bool faultsOnly_ = false;
     bool paused_ = false;
+    QVariant fixedFont_;  // asked for at every paint of every cell: looked up once
 };

@@ -20,6 +20,7 @@
 #include "base/TextTable.h"
 #include "link/CommPanel.h"
 #include "link/TrafficCsv.h"
+#include "link/TrafficDelegate.h"
 #include "link/TrafficModel.h"
 #include "link/TrafficTexts.h"
 
@@ -71,6 +72,7 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     table_ = Named(new QTableView(this), "Table_Traffic");
     table_->setModel(model_);
+    table_->setItemDelegate(new TrafficDelegate(table_));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -85,7 +87,9 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     for (int column = 0; column < 7; ++column) table_->setColumnWidth(column, widths[column]);
 
     SummaryLabel = Named(new QLabel(this), "Label_Summary");
-    SummaryLabel->setWordWrap(true);
+    // One line that never asks for a new layout when its text changes.
+    SummaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    SummaryLabel->setAutoFillBackground(true);
     NoteLabel = Named(new QLabel(this), "Label_Note");
     NoteLabel->setWordWrap(true);
 
@@ -110,8 +114,7 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* copy = new QShortcut(QKeySequence::Copy, table_);
     connect(copy, &QShortcut::activated, this, &TrafficMonitor::CopySelection);
 
-    connect(&log, &TrafficLog::RowAdded, this, &TrafficMonitor::ShowSummary);
-    connect(&log, &TrafficLog::Cleared, this, &TrafficMonitor::ShowSummary);
+    connect(model_, &TrafficModel::Flushed, this, &TrafficMonitor::ShowSummary);
     connect(&log, &TrafficLog::FollowedChanged, this, &TrafficMonitor::Retitle);
     connect(&log, &TrafficLog::RecordingChanged, this, &TrafficMonitor::ShowRecording);
     connect(&log, &TrafficLog::RecordingFailed, this, &TrafficMonitor::ShowRecordingFailure);
@@ -149,6 +152,7 @@ void TrafficMonitor::FollowBottom() {
 }
 
 QString TrafficMonitor::CopySelection() {
+    model_->Flush();
     std::set<int> rows;
     for (const QModelIndex& index : table_->selectionModel()->selectedIndexes())
         rows.insert(index.row());
@@ -165,6 +169,7 @@ QString TrafficMonitor::CopySelection() {
 }
 
 bool TrafficMonitor::SaveTo(const QString& path) {
+    model_->Flush();
     QString error;
     const bool saved = TrafficCsv::Save(
         path, model_->rowCount(),

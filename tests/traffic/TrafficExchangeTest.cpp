@@ -211,6 +211,8 @@ TEST_F(TrafficExchangeTest, MonitorFiltersPausesCopiesAndClearsWithoutTouchingTh
     Poll(HexBytes(kGood, true));
     Poll(HexBytes("01 83 02", true));
     Poll(HexBytes(kGood, true), HexBytes("AA"));
+    EXPECT_EQ(model.rowCount(), 0);  // rows reach the view in batches
+    model.Flush();
     EXPECT_EQ(model.rowCount(), 6);
 
     monitor.FaultsOnly->setChecked(
@@ -219,10 +221,12 @@ TEST_F(TrafficExchangeTest, MonitorFiltersPausesCopiesAndClearsWithoutTouchingTh
     EXPECT_EQ(model.RowAt(1).verdict, TrafficVerdict::Exception);
     EXPECT_EQ(model.RowAt(2).staleBytes, 1);
     Poll({});  // a new fault comes in with its request
+    model.Flush();
     EXPECT_EQ(model.rowCount(), 5);
 
     monitor.PauseButton->setChecked(true);  // the view holds; the log and the summary go on
     Poll({});
+    model.Flush();
     EXPECT_EQ(model.rowCount(), 5);
     EXPECT_EQ(log.Count(), 10);
     EXPECT_TRUE(monitor.SummaryLabel->text().startsWith("Requests 5, accepted 2, rejected 3"));
@@ -244,6 +248,7 @@ TEST_F(TrafficExchangeTest, MonitorFiltersPausesCopiesAndClearsWithoutTouchingTh
     EXPECT_TRUE(window.loop->Running());
     Poll(HexBytes(kGood, true));
     EXPECT_EQ(window.Panel()->Text_Message->text(), Tt(TextKey::MsgCommNormal));
+    model.Flush();
     EXPECT_EQ(model.rowCount(), 2);
     EXPECT_TRUE(platform.messages.isEmpty());
 }
