@@ -277,7 +277,9 @@ TEST_F(SetFrmTest, AChangeThatCannotReopenThePortLeavesThePanelClosed) {
         EXPECT_FALSE(window.TM_Overtime_B->Enabled());
         EXPECT_EQ(window.SearchStep, step);
         if (holder >= 0) ::close(holder);
-        if (!c.vanish) EXPECT_TRUE(peer.ReadRequest(60).isEmpty());
+        if (!c.vanish) {
+            EXPECT_TRUE(peer.ReadRequest(60).isEmpty());
+        }
     }
 }
 
