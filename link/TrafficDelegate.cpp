@@ -5,7 +5,7 @@
 
 namespace {
 // Enough for every cell of several screens; past it the cache starts again.
-constexpr int kLaidLimit = 8000;
+constexpr int kLaidLimit = 2000;
 constexpr int kPadding = 3;
 }  // namespace
 
