@@ -8,3 +8,6 @@ add_executable(zn_soak
   tools/bench/SimLogReader.cpp
 )
 target_link_libraries(zn_soak PRIVATE zn_app)
+
+add_executable(zn_traffic_bench tools/bench/TrafficBench.cpp tools/bench/BenchWindow.cpp)
+target_link_libraries(zn_traffic_bench PRIVATE zn_app)
