@@ -7,20 +7,11 @@
 # 1 (failed) when one is missing under CI, whose install step brings them all.
 set -euo pipefail
 
+source "$(dirname "$0")/../support/xtest.sh"
+
 fail() {
   echo "FAIL: $*"
   exit 1
-}
-
-# Polls `condition...` every 0.1 s for up to `seconds`; false when it never held.
-wait_until() {
-  local seconds=$1
-  shift
-  local end=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.1
-  done
 }
 
 [ $# -eq 3 ] || { echo "usage: $0 CPACK BUILD_DIR OUT_DIR" >&2; exit 2; }
@@ -28,22 +19,15 @@ cpack=$1 build=$(cd "$2" && pwd)
 mkdir -p "$3"
 out=$(cd "$3" && pwd)
 
-missing() {
-  if [ -n "${CI:-}" ] && [ "${CI}" != "0" ] && [ "${CI}" != "false" ]; then
-    fail "$1 is missing; CI installs every test peer (tools/install-deps.sh)"
-  fi
-  echo "SKIP: $1 is not installed"
-  exit 77
-}
 for tool in dpkg-deb dpkg-shlibdeps file Xvfb xwininfo import; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
 
 work=$(mktemp -d)
-tool="" xvfb=""
+tool="" XVFB_PID=""
 cleanup() {
-  [ -z "$tool" ] || { kill -TERM "$tool" 2>/dev/null || true; wait "$tool" 2>/dev/null || true; }
-  [ -z "$xvfb" ] || { kill -TERM "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
+  stop_process "$tool"
+  stop_process "$XVFB_PID"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -80,20 +64,12 @@ file "$icon" | grep -q "PNG image data, 32 x 32" || fail "the menu icon is not a
 # A first start from a folder without sys/, as from the desktop menu.
 home=$work/home
 mkdir -p "$home/Desktop"
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-display_known() { grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null || ! kill -0 "$xvfb" 2>/dev/null; }
-wait_until 60 display_known || true
-grep -q '^[0-9][0-9]*$' "$work/display" && kill -0 "$xvfb" 2>/dev/null ||
-  { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
+start_xvfb "$work" 1024x768x24
 (cd "$home/Desktop" &&
   exec env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u WAYLAND_DISPLAY HOME="$home" \
-    DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" \
+    XDG_RUNTIME_DIR="$work" \
     "$root/usr/bin/zntool" >"$work/zntool.log" 2>&1) &
 tool=$!
-export DISPLAY=":$(cat "$work/display")"
-viewable() { xwininfo -name "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
 title="ORMELIX模块调试软件_V1.42S"
 if ! wait_until 60 viewable "$title"; then
   xwininfo -root -tree | head -20

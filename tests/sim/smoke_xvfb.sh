@@ -7,18 +7,7 @@
 # Every wait below waits for its event, with a ceiling far above what a loaded machine needs.
 set -euo pipefail
 
-# Polls `condition...` every 0.1 s for up to `seconds`; false when it never held.
-wait_until() {
-  local seconds=$1
-  shift
-  local end=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.1
-  done
-}
-
-viewable() { xwininfo -name "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+source "$(dirname "$0")/../support/xtest.sh"
 
 if [ "${1:-}" = "--inside" ]; then
   # Runs inside dbus-run-session, with DISPLAY on our own Xvfb.
@@ -43,14 +32,6 @@ if [ "${1:-}" = "--inside" ]; then
 fi
 
 [ $# -eq 4 ] || { echo "usage: $0 ZNTOOL ZNSIM SYS_DIR OUT_DIR" >&2; exit 2; }
-missing() {
-  if [ -n "${CI:-}" ] && [ "${CI}" != "0" ] && [ "${CI}" != "false" ]; then
-    echo "FAIL: $1 is missing; CI installs every test peer (tools/install-deps.sh)"
-    exit 1
-  fi
-  echo "SKIP: $1 is not installed"
-  exit 77
-}
 for tool in Xvfb xwininfo import dbus-run-session; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
@@ -63,10 +44,10 @@ export ZN_OUT="$(cd "$4" && pwd)"
 mkdir -p "$ZN_WORK/sys"
 cp "$3"/*.rc "$3"/*.ic "$ZN_WORK/sys/"
 
-sim="" xvfb=""
+sim="" XVFB_PID=""
 cleanup() {
-  [ -z "$sim" ] || { kill -TERM "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; }
-  [ -z "$xvfb" ] || { kill -TERM "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
+  stop_process "$sim"
+  stop_process "$XVFB_PID"
   rm -rf "$ZN_WORK"
 }
 trap cleanup EXIT
@@ -79,22 +60,7 @@ if ! wait_until 60 grep -q "znsim: ready" "$ZN_WORK/znsim.log"; then
   exit 1
 fi
 
-# The server picks a free display itself and writes its number once it accepts clients, so two
-# runs started together never race for one display number.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 \
-  3>"$ZN_WORK/display" >"$ZN_WORK/xvfb.log" 2>&1 &
-xvfb=$!
-display_known() { grep -q '^[0-9][0-9]*$' "$ZN_WORK/display" 2>/dev/null || ! kill -0 "$xvfb" 2>/dev/null; }
-wait_until 60 display_known || true
-if ! kill -0 "$xvfb" 2>/dev/null || ! grep -q '^[0-9][0-9]*$' "$ZN_WORK/display"; then
-  echo "FAIL: Xvfb did not start"
-  cat "$ZN_WORK/xvfb.log"
-  exit 1
-fi
-export DISPLAY=":$(cat "$ZN_WORK/display")"
-# The caller's environment may name another platform (the unit tests use offscreen).
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+start_xvfb "$ZN_WORK" 1280x1024x24
 
 status=0
 dbus-run-session -- bash "$0" --inside || status=$?
