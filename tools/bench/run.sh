@@ -15,24 +15,16 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-build_dir="$(mkdir -p "$build_dir" && cd "$build_dir" && pwd)"
-[ -f "$build_dir/Makefile" ] || cmake -S "$repo" -B "$build_dir" >/dev/null
-make -C "$build_dir" -j"$(nproc)" --no-print-directory zn_bench znsim zntool >/dev/null
-
-work="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$repo/tools/bench/common.sh"
+bench_build zn_bench znsim zntool
+bench_work
 sim_pid=""
 stop_sim() {
   if [ -n "$sim_pid" ]; then kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
   sim_pid=""
 }
 trap 'stop_sim; rm -rf "$work"' EXIT
-mkdir -p "$work/sys"
-cp "$repo"/sys/*.rc "$repo"/sys/*.ic "$work/sys/"
-# Poll period (line 1) and measurement reply wait (line 4) 100 ms each.
-printf 'Poll       00100 ms\r\nDigitalIn  00100 ms\r\nOutWrite   00300 ms\r\nMeasure    00100 ms\r\nAnalogOut  00300 ms\r\nMeasure2   00200 ms\r\n' >"$work/sys/tm.rc"
-printf '1\r\n9600\r\n无校验\r\n' >"$work/sys/set.rc"
+bench_sys "$work"
 
 start_sim() {  # log file
   "$build_dir/znsim" --verbose --bus "$work/sys/COM1" --module ZN210 >"$1" 2>&1 &

@@ -17,22 +17,15 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-build_dir="$(mkdir -p "$build_dir" && cd "$build_dir" && pwd)"
-[ -f "$build_dir/Makefile" ] || cmake -S "$repo" -B "$build_dir" >/dev/null
-make -C "$build_dir" -j2 --no-print-directory zn_traffic_bench znsim >/dev/null
-
-work="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$repo/tools/bench/common.sh"
+bench_build zn_traffic_bench znsim
+bench_work
 pids=()
 trap 'for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 
 # One folder and one simulator per run, so both runs go at once without sharing a line.
 prepare() {  # folder
-  mkdir -p "$1/sys"
-  cp "$repo"/sys/*.rc "$repo"/sys/*.ic "$1/sys/"
-  printf 'Poll       00100 ms\r\nDigitalIn  00100 ms\r\nOutWrite   00300 ms\r\nMeasure    00100 ms\r\nAnalogOut  00300 ms\r\nMeasure2   00200 ms\r\n' >"$1/sys/tm.rc"
-  printf '1\r\n9600\r\n无校验\r\n' >"$1/sys/set.rc"
+  bench_sys "$1"
   "$build_dir/znsim" --bus "$1/sys/COM1" --module ZN210 >"$1/sim.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do grep -q "znsim: ready" "$1/sim.log" && return 0; sleep 0.1; done
