@@ -23,6 +23,7 @@ namespace {
 int portFd = -1;
 bool holdsExclusive = false;  // cleared only by whoever set it: never another holder's mode
 dev_t chosenDevice = 0;       // the device number of the user's open; re-opens must find it again
+QString chosenPath;           // and the path it was opened by
 bool vanished = false;        // the open device has hung up or refused a write
 int discarded = 0;            // stale bytes thrown away before the last write
 std::array<uint8_t, 256> buffer{};
@@ -111,6 +112,12 @@ QString DevicePath(const QString& name) {
 static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
     ClosePort();
     const QString device = DevicePath(name);
+    // A name that now leads to another path (its link gone, so "COMn" means /dev/ttyS<n-1>)
+    // names another device: that one is not even opened, which could stir its modem lines.
+    if (mustBeChosen && device != chosenPath) {
+        FailToOpen(name, ENODEV);
+        return false;
+    }
     const QByteArray path = device.toLocal8Bit();
     portFd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     int error = portFd < 0 ? errno : 0;
@@ -135,6 +142,7 @@ static bool OpenDevice(const QString& name, const QString& settings, bool mustBe
         return false;
     }
     chosenDevice = status.st_rdev;
+    chosenPath = device;
     vanished = false;
     // The time-outs live in our reads and writes; they need the descriptor non-blocking.
     const int flags = ::fcntl(portFd, F_GETFL);
