@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QGridLayout>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "base/SettingsFiles.h"
@@ -97,8 +96,9 @@ void PortList::showPopup() {
 }
 
 namespace {
-QComboBox* MakeList(const QString& name, bool editable, QWidget* parent) {
-    auto* list = name == "Combo1" ? new PortList(parent) : new QComboBox(parent);
+template <typename List = QComboBox>
+List* MakeList(const QString& name, bool editable, QWidget* parent) {
+    auto* list = new List(parent);
     list->setEditable(editable);
     list->setInsertPolicy(QComboBox::NoInsert);
     list->setMinimumWidth(110);
@@ -129,7 +129,7 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     Label4 = Named(new QLabel(Frame1), "Label4");
     Label5 = Named(new QLabel(Frame1), "Label5");
     // Every list is editable: a technician may type a port path or a baud rate not listed.
-    Combo1 = static_cast<PortList*>(MakeList("Combo1", true, Frame1));
+    Combo1 = MakeList<PortList>("Combo1", true, Frame1);
     Combo2 = MakeList("Combo2", true, Frame1);
     Combo3 = MakeList("Combo3", true, Frame1);
     Combo4 = MakeList("Combo4", true, Frame1);
@@ -216,7 +216,7 @@ void CommPanel::Load() {
 
     const QString portLine = saved[0].trimmed();
     const int port = SettingsFiles::LeadingInt(portLine, -99999, 99999);
-    Combo1->setCurrentIndex(port >= 1 && port <= 20 ? port - 1 : -1);
+    Combo1->setCurrentIndex(port >= 1 && port <= PortList::kComCount ? port - 1 : -1);
     const QString device = saved[3].trimmed();
     if (port == 0 && !portLine.isEmpty() && !device.isEmpty())
         Combo1->setEditText(device);
@@ -271,12 +271,10 @@ bool CommPanel::PortOpen() const {
 
 void CommPanel::SaveSettings() const {
     // A "COMn" port, picked or typed, is kept as n; a device path as 0, and itself on line 4.
-    static const QRegularExpression com("^COM([0-9]{1,5})$",
-                                        QRegularExpression::CaseInsensitiveOption);
     const QString name = PortName();
-    const auto match = com.match(name);
-    const int position = match.hasMatch() ? match.captured(1).toInt() : 0;
-    QStringList lines{QString::number(position), Combo2->currentText(), Combo3->currentText()};
-    if (!match.hasMatch() && name.contains('/')) lines << name;
+    const auto number = SerialPort::ComNumber(name);
+    QStringList lines{QString::number(number.value_or(0)), Combo2->currentText(),
+                      Combo3->currentText()};
+    if (!number && name.contains('/')) lines << name;
     SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), lines);
 }

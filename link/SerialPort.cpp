@@ -98,15 +98,22 @@ bool WaitForInput(int timeoutMs) {
     return ::poll(&pfd, 1, timeoutMs) > 0 && (pfd.revents & POLLIN);
 }
 
+std::optional<int> ComNumber(const QString& name) {
+    static const QRegularExpression com("^COM([0-9]{1,5})$",
+                                        QRegularExpression::CaseInsensitiveOption);
+    const auto match = com.match(name);
+    if (!match.hasMatch()) return std::nullopt;
+    return match.captured(1).toInt();
+}
+
 QString DevicePath(const QString& name) {
     if (name.contains('/')) return name;
-    static const QRegularExpression com("^COM([0-9]+)$", QRegularExpression::CaseInsensitiveOption);
-    const auto match = com.match(name);
-    if (!match.hasMatch()) return name;
-    const QString link = QStringLiteral("sys/COM") + match.captured(1);
+    const auto number = ComNumber(name);
+    if (!number) return name;
+    // The link keeps the digits as typed: "COM01" is sys/COM01.
+    const QString link = QStringLiteral("sys/") + name.toUpper();
     if (QFileInfo::exists(link) || QFileInfo(link).isSymLink()) return link;
-    const int number = match.captured(1).toInt();
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+    return QStringLiteral("/dev/ttyS%1").arg(*number - 1);
 }
 
 static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {

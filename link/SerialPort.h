@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace SerialPort {
 // Transmit and receive buffer: requests are put in bytes 0..n-1 before WritePort; ReadPortHex
@@ -34,6 +35,8 @@ bool IsOpen();
 // Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
 bool WaitForInput(int timeoutMs);
 
+// The n of a "COMn" name (any case, up to five digits); none for any other name.
+std::optional<int> ComNumber(const QString& name);
 // "COMn" is sys/COMn when that exists (a link to the real device), else /dev/ttyS<n-1>; a name
 // holding "/" is used as typed.
 QString DevicePath(const QString& name);

@@ -181,7 +181,7 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
         if (rule.decode) rule.decode();
         panel_->Text_Message->setText(Tt(TextKey::MsgCommNormal));
     } else {
-        if (rule.reopensOnReject && panel_->PortOpen()) ReopenPort();
+        if (rule.reopensOnReject) ReopenPort();
         panel_->Text_Message->setText(Tt(TextKey::MsgCommError));
     }
     if (rule.resumesLoop) ResumeLoop();
