@@ -1,10 +1,10 @@
 #pragma once
 // Traffic rows as CSV: UTF-8 with a byte-order mark (so spreadsheets read the Chinese texts),
 // one line per frame, CR LF, the monitor's columns in the language in use.
-#include <QFile>
 #include <QString>
 #include <functional>
 
+#include "link/CsvFile.h"
 #include "link/TrafficRow.h"
 
 namespace TrafficCsv {
@@ -15,14 +15,15 @@ bool Save(const QString& path, int count, const std::function<const TrafficRow&(
           bool english, QString* error);
 }  // namespace TrafficCsv
 
-// A file that gets every row as it comes; a failed write is told once and ends the recording.
+// A file that gets every row as it comes; a failed write is told once and ends the recording,
+// the rows before it left whole.
 class TrafficRecorder {
   public:
     bool Open(const QString& path, bool english, QString* error);
     // False (with the reason) when the row could not be written.
     bool Write(const TrafficRow& row, bool english, QString* error);
-    QString Path() const { return file_.fileName(); }
+    QString Path() const { return file_.Path(); }
 
   private:
-    QFile file_;
+    CsvAppender file_;
 };

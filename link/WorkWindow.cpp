@@ -181,6 +181,7 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
         if (rule.decode) rule.decode();
         panel_->Text_Message->setText(Tt(TextKey::MsgCommNormal));
     } else {
+        if (rule.rejected) rule.rejected();
         if (rule.reopensOnReject) ReopenPort();
         panel_->Text_Message->setText(Tt(TextKey::MsgCommError));
     }

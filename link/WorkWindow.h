@@ -23,6 +23,8 @@ struct ReplyRule {
     bool reopensOnReject = true;     // a rejected reply re-opens the port
     std::function<void()> decode;    // runs on an accepted reply, may be empty
     bool resumesLoop = true;         // re-enables the poll timer PollFlag names
+    // Runs on a rejected reply (a gap in a trend); may be empty.
+    std::function<void()> rejected = {};
 };
 
 // Sounds the 4000 Hz beep in the beeping service modes; silent otherwise.

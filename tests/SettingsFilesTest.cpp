@@ -1,14 +1,13 @@
 // Settings files: whatever is on disk, reading never fails and rewriting never truncates.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QStringEncoder>
-#include <csignal>
 
 #include "base/SettingsFiles.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PtyPeer.h"
 
 using SettingsFiles::IntervalOfTmLine;
@@ -67,25 +66,6 @@ TEST(SettingsFiles, RewriteReplacesExistingFilesOnlyAndWholly) {
     // No temporary file is left beside it.
     EXPECT_EQ(QDir("sys").entryList(QDir::Files).filter("x.rc").size(), 1);
 }
-
-// Makes every write past `bytes` fail with EFBIG, as a full disk fails it, until it goes.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, saved_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST(SettingsFiles, AFailedRewriteLeavesTheOldFileByteForByte) {
     ScratchSys sys;

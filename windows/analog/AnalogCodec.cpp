@@ -14,23 +14,53 @@ QString Fixed(double value, int decimals) {
 }
 }  // namespace
 
-QString ReadingText(ReadingKind kind, int raw) {
+Reading Decode(ReadingKind kind, int raw) {
+    const auto shown = [kind](double value) {
+        return Reading{value, Fixed(value, DecimalsOf(kind)) + UnitOf(kind)};
+    };
+    const Reading noSensor{std::nan(""), Tt(TextKey::NoSensor)};
     switch (kind) {
         case ReadingKind::RtdTenths:
-            return Fixed(raw / 10.0 - 55, 1) + kDegrees;
+            return shown(raw / 10.0 - 55);
         case ReadingKind::SignedTenths:
-            if (raw == 65535) return Tt(TextKey::NoSensor);
+            if (raw == 65535) return noSensor;
             // The sign is written out, so the module's "minus zero" (10000) reads -0.0℃.
-            if (raw >= 10000) return "-" + Fixed((raw - 10000) * 0.1, 1) + kDegrees;
-            return Fixed(raw * 0.1, 1) + kDegrees;
+            if (raw >= 10000) {
+                const double magnitude = (raw - 10000) * 0.1;
+                return {-magnitude, "-" + Fixed(magnitude, 1) + kDegrees};
+            }
+            return shown(raw * 0.1);
         case ReadingKind::Milliamps:
-            return Fixed((raw * 20) / 4095.0, 2) + QStringLiteral("mA");
+            return shown((raw * 20) / 4095.0);
         case ReadingKind::Volts:
-            return Fixed((raw * 10) / 4095.0, 2) + QStringLiteral("V");
+            return shown((raw * 10) / 4095.0);
         case ReadingKind::WholeDegrees:
-            return raw <= 1000 ? QString::number(raw) + kDegrees : Tt(TextKey::NoSensor);
+            return raw <= 1000 ? shown(raw) : noSensor;
     }
-    return QString();
+    return noSensor;
+}
+
+QString UnitOf(ReadingKind kind) {
+    switch (kind) {
+        case ReadingKind::Milliamps:
+            return QStringLiteral("mA");
+        case ReadingKind::Volts:
+            return QStringLiteral("V");
+        default:
+            return kDegrees;
+    }
+}
+
+int DecimalsOf(ReadingKind kind) {
+    switch (kind) {
+        case ReadingKind::Milliamps:
+        case ReadingKind::Volts:
+            return 2;
+        case ReadingKind::WholeDegrees:
+            return 0;
+        default:
+            return 1;
+    }
 }
 
 int AdjustValue(int reading) {

@@ -17,8 +17,20 @@ enum class ReadingKind {
     WholeDegrees,  // 0..1000: "25℃"; anything above: NoSensor
 };
 
+// One reading decoded once: the label's text and the number it stands for (NaN where the label
+// says NoSensor), so whatever else takes the reading (trend, recording) takes what is shown.
+struct Reading {
+    double value;
+    QString text;
+};
+Reading Decode(ReadingKind kind, int raw);
 // The label text of one reading (NoSensor comes from the text table).
-QString ReadingText(ReadingKind kind, int raw);
+inline QString ReadingText(ReadingKind kind, int raw) {
+    return Decode(kind, raw).text;
+}
+// The unit a reading is shown in and its number of decimals.
+QString UnitOf(ReadingKind kind);
+int DecimalsOf(ReadingKind kind);
 
 // The gain adjustment for a channel reading `reading` counts at its mid-scale test point (2048):
 // (2048 / reading - 1) * 10000 rounded half to even and limited to 255 when 1900 < reading < 2048,

@@ -23,12 +23,20 @@ AnalogInputPanel::AnalogInputPanel(WorkWindow* window, InputChannelTable table, 
     spec.request = [channels](uint8_t address) { return ReadRequest(address, 0x03, 0, channels); };
     spec.reply = {
         {5 + 2 * channels}, table_.reopensOnRejectedPoll, [this] { ShowReadings(); }, true};
+    spec.reply.rejected = [this] { Trend->AddGap(); };
     spec.clearsBoxesOnTick = true;
     loop_ = new PollLoop(window, spec);
+
+    std::vector<TrendChannel> trended;
+    for (const QString& name : table_.channelNames)
+        trended.push_back(
+            {name, AnalogCodec::UnitOf(table_.reading), AnalogCodec::DecimalsOf(table_.reading)});
+    Trend = new TrendFeed(window, this, std::move(trended));
 
     topRow_ = new QHBoxLayout;
     topRow_->addStretch(1);
     topRow_->addWidget(loop_->Button);
+    topRow_->addWidget(Trend->Controls());
 
     // Eight or six channels sit in two columns of readings, four in one.
     const int columns = channels > 4 ? 2 : 1;
@@ -82,14 +90,19 @@ void AnalogInputPanel::Load() {
     for (QLabel* reading : AI_SHOW) reading->clear();
     for (QPushButton* adjust : Command_Adj) adjust->setVisible(ServiceButtonsShown());
     if (Command_Clr) Command_Clr->setVisible(ServiceButtonsShown());
+    Trend->Load();
 }
 
 void AnalogInputPanel::ShowReadings() {
+    std::vector<double> values(Channels());
     for (int k = 0; k < Channels(); ++k) {
         const int raw = RegisterOfReply(window_->ReceivedText, k);
         Readings[k] = raw;
-        AI_SHOW[k]->setText(AnalogCodec::ReadingText(table_.reading, raw));
+        const AnalogCodec::Reading reading = AnalogCodec::Decode(table_.reading, raw);
+        AI_SHOW[k]->setText(reading.text);
+        values[k] = reading.value;
     }
+    Trend->Add(values);
 }
 
 void AnalogInputPanel::Command_Adj_Click(int index) {

@@ -32,6 +32,7 @@
 #include "base/TextTable.h"
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
+#include "link/trend/TrendFeed.h"
 #include "windows/analog/AnalogCodec.h"
 
 // What one model's input panel looks like and how it reads.
@@ -76,6 +77,8 @@ class AnalogInputPanel : public QGroupBox {
 
     std::vector<QLabel*> Label18;
     std::vector<QLabel*> AI_SHOW;
+    // The readings over time and their recording (Command_Trend, Command_Record).
+    TrendFeed* Trend;
     std::vector<QPushButton*> Command_Adj;
     QPushButton* Command_Clr = nullptr;
 

@@ -33,6 +33,7 @@ DigitalInputPanel::DigitalInputPanel(WorkWindow* window, QComboBox* addressList,
     };
     spec.reply.expectedBytes = {DigitalCodec::InputReplyBytes(inputs)};
     spec.reply.decode = [this] { ShowDigitalInputs(); };
+    spec.reply.rejected = [this] { Trend->AddGap(); };
     Loop = new PollLoop(window, spec);
 
     Label17 = new QLabel(this);
@@ -43,12 +44,16 @@ DigitalInputPanel::DigitalInputPanel(WorkWindow* window, QComboBox* addressList,
         Label18.push_back(name);
         DI_SHOW.push_back(new IndicatorLabel(QStringLiteral("DI_SHOW(%1)").arg(i), false, this));
     }
+    std::vector<TrendChannel> trended;
+    for (QLabel* name : Label18) trended.push_back({name->text(), {}, 0, true});
+    Trend = new TrendFeed(window, this, std::move(trended));
 
     auto* top = new QHBoxLayout;
     top->addWidget(Label17);
     top->addWidget(AddressList);
     top->addStretch(1);
     top->addWidget(Loop->Button);
+    top->addWidget(Trend->Controls());
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(IndicatorGrid(Label18, DI_SHOW));
@@ -59,6 +64,7 @@ void DigitalInputPanel::Load() {
     setTitle(Tt(TextKey::FrameDigitalInput));
     Label17->setText(Tt(TextKey::LabelAddress));
     for (IndicatorLabel* indicator : DI_SHOW) indicator->ShowState(false);
+    Trend->Load();
 }
 
 void DigitalInputPanel::ShowDigitalInputs() {
@@ -69,4 +75,5 @@ void DigitalInputPanel::ShowDigitalInputs() {
         DI_SHOW[i]->ShowState(states[i]);
         if (states[i]) BeepIfEnabled();
     }
+    Trend->Add(std::vector<double>(states.begin(), states.end()));
 }

@@ -9,6 +9,7 @@
 
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
+#include "link/trend/TrendFeed.h"
 #include "windows/digital/IndicatorLabel.h"
 
 enum class LoopSlot { A, B };
@@ -33,6 +34,8 @@ class DigitalInputPanel : public QGroupBox {
     QComboBox* AddressList;
     std::vector<QLabel*> Label18;
     std::vector<IndicatorLabel*> DI_SHOW;
+    // The inputs over time as 0/1 steps, and their recording (Command_Trend, Command_Record).
+    TrendFeed* Trend;
 
   private:
     WorkWindow* window_;

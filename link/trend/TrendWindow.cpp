@@ -1,0 +1,288 @@
+#include "link/trend/TrendWindow.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "link/CommPanel.h"
+#include "link/trend/TrendCsv.h"
+#include "link/trend/TrendFeed.h"
+#include "link/trend/TrendTexts.h"
+
+namespace {
+QString Ui(TrendTexts::Ui key) {
+    return TrendTexts::UiText(key, TrendTexts::English());
+}
+
+// Eleven channels at most; colours told apart on a white ground.
+const QColor kColors[] = {{31, 119, 180},  {214, 39, 40},  {44, 160, 44},   {255, 127, 14},
+                          {148, 103, 189}, {140, 86, 75},  {227, 119, 194}, {127, 127, 127},
+                          {188, 189, 34},  {23, 190, 207}, {0, 0, 0}};
+
+QColor ColorOf(int channel) {
+    return kColors[channel % std::size(kColors)];
+}
+
+// The chart's view with the mouse: wheel zooms, a drag pans, a move shows the values there.
+class TrendView : public QChartView {
+  public:
+    TrendView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
+        setMouseTracking(true);
+    }
+    std::function<void(double factor, int64_t anchor)> zoom;
+    std::function<void(int64_t ms)> pan;
+    std::function<void(int64_t ms)> hover;
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (event->angleDelta().y() == 0) return;
+        zoom(event->angleDelta().y() > 0 ? 0.8 : 1.25, TimeAt(event->position()));
+        event->accept();
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) dragFrom_ = TimeAt(event->position());
+        dragging_ = event->button() == Qt::LeftButton;
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const int64_t at = TimeAt(event->position());
+        if (dragging_ && at != dragFrom_) {
+            pan(dragFrom_ - at);  // the time grabbed stays under the mouse
+            return;
+        }
+        hover(at);
+    }
+
+  private:
+    int64_t TimeAt(QPointF position) const {
+        const QPointF inChart = chart()->mapFromScene(mapToScene(position.toPoint()));
+        return static_cast<int64_t>(std::llround(chart()->mapToValue(inChart).x()));
+    }
+    bool dragging_ = false;
+    int64_t dragFrom_ = 0;
+};
+}  // namespace
+
+TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
+    : QWidget(parent, Qt::Window), feed_(feed) {
+    NameControl(this, "TrendWindow");
+    const int channels = static_cast<int>(feed->Channels().size());
+    pool_.resize(channels);
+    used_.assign(channels, 0);
+
+    chart_ = new QChart;
+    chart_->legend()->hide();
+    chart_->setAnimationOptions(QChart::NoAnimation);
+    timeAxis_ = new QDateTimeAxis(chart_);
+    timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
+    timeAxis_->setTickCount(6);
+    valueAxis_ = new QValueAxis(chart_);
+    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    chart_->addAxis(valueAxis_, Qt::AlignLeft);
+    auto* view = new TrendView(chart_, this);
+    view_ = Named(view, "Chart_Trend");
+    view->zoom = [this](double factor, int64_t anchor) { ZoomBy(factor, anchor); };
+    view->pan = [this](int64_t ms) { PanBy(ms); };
+    view->hover = [this](int64_t ms) { ShowReadoutAt(ms); };
+
+    PauseButton = Named(new QPushButton(this), "Command_Pause");
+    PauseButton->setCheckable(true);
+    FollowButton = Named(new QPushButton(this), "Command_Follow");
+    ZoomInButton = Named(new QPushButton(this), "Command_ZoomIn");
+    ZoomOutButton = Named(new QPushButton(this), "Command_ZoomOut");
+    hint_ = new QLabel(this);
+    ReadoutLabel = Named(new QLabel(this), "Label_Readout");
+    ReadoutLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* boxes = new QVBoxLayout;
+    for (int c = 0; c < channels; ++c) {
+        const TrendChannel& channel = feed->Channels()[c];
+        auto* box = Named(new QCheckBox(this), QStringLiteral("Check_Channel(%1)").arg(c));
+        box->setText(channel.unit.isEmpty()
+                         ? channel.name
+                         : QStringLiteral("%1 (%2)").arg(channel.name, channel.unit));
+        box->setChecked(true);
+        box->setStyleSheet(
+            QStringLiteral("QCheckBox { color: %1; font-weight: bold; }").arg(ColorOf(c).name()));
+        connect(box, &QCheckBox::toggled, this, [this] {
+            changed_ = true;
+            Redraw();
+        });
+        ChannelBoxes.push_back(box);
+        boxes->addWidget(box);
+    }
+    boxes->addStretch(1);
+
+    auto* buttons = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{PauseButton, FollowButton, ZoomInButton,
+                                                      ZoomOutButton, hint_})
+        buttons->addWidget(w);
+    buttons->addStretch(1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(view_, 1);
+    middle->addLayout(boxes);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addLayout(middle, 1);
+    layout->addWidget(ReadoutLabel);
+    resize(1000, 560);
+
+    connect(PauseButton, &QPushButton::toggled, this, &TrendWindow::SetPaused);
+    connect(FollowButton, &QPushButton::clicked, this, &TrendWindow::Follow);
+    connect(ZoomInButton, &QPushButton::clicked, this, [this] { ZoomBy(0.5, To()); });
+    connect(ZoomOutButton, &QPushButton::clicked, this, [this] { ZoomBy(2.0, To()); });
+    connect(feed, &TrendFeed::Added, this, [this] { changed_ = true; });
+    refresh_ = new QTimer(this);
+    refresh_->setInterval(1000);
+    connect(refresh_, &QTimer::timeout, this, &TrendWindow::RedrawIfChanged);
+    refresh_->start();
+    Retranslate();
+}
+
+void TrendWindow::Retranslate() {
+    setWindowTitle(Ui(TrendTexts::Title).arg(feed_->Title()));
+    PauseButton->setText(Ui(TrendTexts::Pause));
+    FollowButton->setText(Ui(TrendTexts::Follow));
+    ZoomInButton->setText(Ui(TrendTexts::ZoomIn));
+    ZoomOutButton->setText(Ui(TrendTexts::ZoomOut));
+    hint_->setText(Ui(TrendTexts::Hint));
+}
+
+void TrendWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Redraw();
+}
+
+int64_t TrendWindow::To() const {
+    return following_ ? feed_->Now() : pausedTo_;
+}
+
+int64_t TrendWindow::From() const {
+    return To() - span_;
+}
+
+void TrendWindow::RedrawIfChanged() {
+    // A following view moves with the clock even when no reading came.
+    if (isVisible() && (changed_ || following_)) Redraw();
+}
+
+QLineSeries* TrendWindow::SeriesFor(int channel, int index) {
+    std::vector<QLineSeries*>& pool = pool_[channel];
+    while (static_cast<int>(pool.size()) <= index) {
+        auto* series = new QLineSeries(chart_);
+        QPen pen(ColorOf(channel));
+        pen.setWidthF(1.5);
+        series->setPen(pen);
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(valueAxis_);
+        pool.push_back(series);
+    }
+    return pool[index];
+}
+
+void TrendWindow::Redraw() {
+    changed_ = false;
+    const int64_t to = To(), from = to - span_;
+    const int columns = std::max(100, static_cast<int>(chart_->plotArea().width()));
+    const TrendRing& ring = feed_->Ring();
+    double low = INFINITY, high = -INFINITY;
+    for (int c = 0; c < static_cast<int>(pool_.size()); ++c) {
+        const bool shown = ChannelBoxes[c]->isChecked();
+        std::vector<TrendSegment> segments;
+        if (shown) segments = ring.View(c, from, to, columns, feed_->Channels()[c].steps);
+        for (size_t s = 0; s < segments.size(); ++s) {
+            QLineSeries* series = SeriesFor(c, static_cast<int>(s));
+            series->replace(QList<QPointF>(segments[s].begin(), segments[s].end()));
+            series->setVisible(true);
+            for (const QPointF& p : segments[s]) {
+                if (p.x() < from || p.x() > to) continue;
+                low = std::min(low, p.y());
+                high = std::max(high, p.y());
+            }
+        }
+        for (int s = static_cast<int>(segments.size()); s < used_[c]; ++s) {
+            pool_[c][s]->clear();
+            pool_[c][s]->setVisible(false);
+        }
+        used_[c] = static_cast<int>(segments.size());
+    }
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+    if (!std::isfinite(low)) low = 0, high = 1;
+    const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
+    valueAxis_->setRange(low - margin, high + margin);
+}
+
+std::vector<QLineSeries*> TrendWindow::SeriesOf(int channel) const {
+    return {pool_[channel].begin(), pool_[channel].begin() + used_[channel]};
+}
+
+void TrendWindow::Follow() {
+    span_ = kDefaultSpanMs;
+    following_ = true;
+    PauseButton->setChecked(false);
+    Redraw();
+}
+
+void TrendWindow::SetPaused(bool paused) {
+    if (paused == !following_) return;
+    if (paused) pausedTo_ = To();
+    following_ = !paused;
+    PauseButton->setChecked(paused);
+    Redraw();
+}
+
+void TrendWindow::ZoomBy(double factor, int64_t anchorMs) {
+    const int64_t to = To();
+    const auto span =
+        std::clamp<int64_t>(std::llround(span_ * factor), kShortestSpanMs, kLongestSpanMs);
+    if (!following_) {
+        // The time under the mouse stays where it is on the axis.
+        const double share = span_ > 0 ? static_cast<double>(to - anchorMs) / span_ : 0;
+        pausedTo_ = anchorMs + std::llround(share * span);
+    }
+    span_ = span;
+    Redraw();
+}
+
+void TrendWindow::PanBy(int64_t ms) {
+    SetPaused(true);
+    pausedTo_ += ms;
+    Redraw();
+}
+
+QString TrendWindow::ReadoutAt(int64_t ms) const {
+    const TrendRing& ring = feed_->Ring();
+    const int index = ring.Nearest(ms);
+    if (index < 0) return QString();
+    QStringList parts{QDateTime::fromMSecsSinceEpoch(ring.TimeAt(index))
+                          .toString(QStringLiteral("HH:mm:ss.zzz"))};
+    for (int c = 0; c < ring.Channels(); ++c) {
+        if (!ChannelBoxes[c]->isChecked()) continue;
+        const TrendChannel& channel = feed_->Channels()[c];
+        const double value = ring.ValueAt(index, c);
+        const QString shown = std::isnan(value)
+                                  ? Ui(TrendTexts::NoValue)
+                                  : TrendCsv::ValueText(value, channel.decimals) + channel.unit;
+        parts << QStringLiteral("%1 %2").arg(channel.name, shown);
+    }
+    return parts.join(QStringLiteral("   "));
+}
+
+void TrendWindow::ShowReadoutAt(int64_t ms) {
+    ReadoutLabel->setText(ReadoutAt(ms));
+}

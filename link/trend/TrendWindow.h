@@ -1,0 +1,81 @@
+#pragma once
+// The chart of one panel's readings against time: a line per channel in its name and unit, each
+// shown or hidden by its box, the last ten minutes followed by default; pause, zoom (wheel or
+// buttons) and pan (drag), and a readout of the values under the cursor. It draws from the
+// feed's ring at most once a second while shown, so an open chart costs the poll little.
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+class QCheckBox;
+class QChart;
+class QChartView;
+class QDateTimeAxis;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QTimer;
+class QValueAxis;
+class TrendFeed;
+
+class TrendWindow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int64_t kDefaultSpanMs = 10 * 60 * 1000;
+    static constexpr int64_t kShortestSpanMs = 10 * 1000;
+    static constexpr int64_t kLongestSpanMs = 3 * 60 * 60 * 1000;
+
+    TrendWindow(TrendFeed* feed, QWidget* parent);
+
+    QChart* Chart() const { return chart_; }
+    QChartView* View() const { return view_; }
+    QPushButton* PauseButton;
+    QPushButton* FollowButton;
+    QPushButton* ZoomInButton;
+    QPushButton* ZoomOutButton;
+    std::vector<QCheckBox*> ChannelBoxes;
+    QLabel* ReadoutLabel;
+
+    // Takes the feed's readings into the lines now (the refresh does it once a second).
+    void Redraw();
+    // The series drawing `channel`, one per unbroken stretch, oldest first; the last Redraw's.
+    std::vector<QLineSeries*> SeriesOf(int channel) const;
+    int64_t From() const;
+    int64_t To() const;
+    bool Following() const { return following_; }
+
+    // Back to following the newest readings over the last ten minutes.
+    void Follow();
+    // Holds the view where it is (true) or follows again (false).
+    void SetPaused(bool paused);
+    // A span `factor` times as long; a paused view keeps `anchorMs` where it is.
+    void ZoomBy(double factor, int64_t anchorMs);
+    // Moves the view by `ms` (negative: back in time); it stays paused.
+    void PanBy(int64_t ms);
+    // Time and visible values at `ms`, from the nearest reading; shown under the chart.
+    QString ReadoutAt(int64_t ms) const;
+    void ShowReadoutAt(int64_t ms);
+    // Texts in the language in use.
+    void Retranslate();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void RedrawIfChanged();
+    QLineSeries* SeriesFor(int channel, int index);
+
+    TrendFeed* feed_;
+    QChart* chart_;
+    QChartView* view_;
+    QDateTimeAxis* timeAxis_;
+    QValueAxis* valueAxis_;
+    QLabel* hint_;
+    QTimer* refresh_;
+    std::vector<std::vector<QLineSeries*>> pool_;  // per channel: every series made so far
+    std::vector<int> used_;                        // per channel: how many the last Redraw used
+    bool following_ = true;
+    bool changed_ = true;
+    int64_t span_ = kDefaultSpanMs;
+    int64_t pausedTo_ = 0;
+};
