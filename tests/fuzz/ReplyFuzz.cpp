@@ -16,8 +16,8 @@
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
 #include "windows/registers/WrittenNumber.h"
-#include "windows/setting/ModuleParameters.h"
-#include "windows/setting/ParameterCodes.h"
+#include "link/ModuleParameters.h"
+#include "link/ParameterCodes.h"
 
 namespace {
 using AnalogCodec::ReadingKind;

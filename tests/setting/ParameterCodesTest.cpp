@@ -4,8 +4,8 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "tests/support/QStringPrinter.h"
-#include "windows/setting/ModuleParameters.h"
-#include "windows/setting/ParameterCodes.h"
+#include "link/ModuleParameters.h"
+#include "link/ParameterCodes.h"
 
 using namespace ParameterCodes;
 

@@ -14,7 +14,7 @@
 #include "windows/analog/AnalogInputWindow.h"
 #include "windows/analog/AnalogOutputWindow.h"
 #include "windows/registers/SysFrm.h"
-#include "windows/setting/ParameterCodes.h"
+#include "link/ParameterCodes.h"
 #include "windows/setting/SetFrm.h"
 
 namespace {

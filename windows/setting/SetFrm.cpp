@@ -9,8 +9,8 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
-#include "windows/setting/ModuleParameters.h"
-#include "windows/setting/ParameterCodes.h"
+#include "link/ModuleParameters.h"
+#include "link/ParameterCodes.h"
 #include "windows/setting/QuietMessages.h"
 
 namespace {

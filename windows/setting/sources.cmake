@@ -1,7 +1,5 @@
 add_library(zn_setting STATIC
   windows/setting/SettingWindows.cpp
-  windows/setting/ParameterCodes.cpp
-  windows/setting/ModuleParameters.cpp
   windows/setting/QuietMessages.h
   windows/setting/SetFrm.cpp
 )

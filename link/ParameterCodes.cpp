@@ -1,4 +1,4 @@
-#include "windows/setting/ParameterCodes.h"
+#include "link/ParameterCodes.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
-#include "windows/setting/ModuleParameters.h"
+#include "link/ModuleParameters.h"
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/Modbus.h"
-#include "windows/setting/ParameterCodes.h"
+#include "link/ParameterCodes.h"
 
 namespace ModuleParametersText {
 QString ModelOfCode(int code) {
