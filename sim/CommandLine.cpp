@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -17,12 +18,13 @@ bool ToInt(const std::string& text, long low, long high, long* value) {
 std::string UsageText() {
     return R"(Usage: znsim [options] --bus PATH --module SPEC [--module SPEC ...] [--bus PATH ...]
        znsim [options] --demo DIR
+       znsim [options] --many PATH | --bench PATH --module SPEC [--module SPEC ...]
 
 Plays buses of ZN modules on pseudo-terminals. Each --bus makes a line whose device is linked at
 PATH (for example sys/COM1, which the program opens as port COM1); the --module options after it
 put modules on that line. The links are removed when znsim ends (Ctrl-C, SIGTERM).
 
-Module SPEC: MODEL[,addr=N][,baud=B][,parity=P][,code=C][,fault=F]...
+Module SPEC: MODEL[,addr=N][,baud=B][,parity=P][,code=C][,at=BP][,take=MS][,writes=W][,fault=F]...
   MODEL   ZN210 ZN220 ZN230 ZN240 ZN250 ZN260 ZN270 ZN310 ZN320 ZN330 ZN340 ZN350
           ZN410 ZN420 ZN430
   addr    module address 1..254 (default 1)
@@ -33,10 +35,21 @@ Module SPEC: MODEL[,addr=N][,baud=B][,parity=P][,code=C][,fault=F]...
   fault   KIND[:every=N|:prob=P][:ms=M][:code=X]; KIND is silence, late (M ms later, default
           500), short (last byte lost), lead (extra 00 byte first), garbage, badcrc, exception
           (code X, default 4). Default every=1; several fault= options are tried in order.
+  at      talks at these settings whatever its code says, e.g. at=9600N (until its code is
+          written): a module whose settings were changed but not yet taken
+  take    takes a new address or line settings only MS ms after the write (it echoes at once)
+  writes  refuse (exception 04) or ignore (echo, nothing changed) an address or settings write
 
 Options:
   --demo DIR   DIR/COM1 .. DIR/COM15 (DIR made if missing), one module each at address 1,
                9600 baud, no parity: ZN210 on COM1, ZN220 on COM2, ... ZN430 on COM15
+  --many PATH  a line of 20 modules at PATH: every model, addresses 1 to 247, most at 9600 N,
+               ZN250@64 and ZN330@150 at 19200 E, ZN420@200 at 4800 N, ZN310@42 holding the
+               code of 19200 E but talking at 9600 N
+  --bench PATH a bench at PATH: the --module options after it are connected one at a time, in
+               order; a module goes --hold MS after the last write it took (default 1500), one
+               never written --pause MS after it came (default 5000); the next comes --gap MS
+               later (default 1000)
   --verbose    print every request and reply as hex with a time stamp
   --freeze S   hold measurements and inputs where they are S seconds after the start
   --seed N     seed of the fault probabilities (default 1)
@@ -44,6 +57,8 @@ Options:
 
 Example:
   znsim --verbose --bus sys/COM1 --module ZN210,addr=1 --module ZN330,addr=2,fault=late:every=3
+  znsim --bench sys/COM17 --hold 2000 --module ZN210 --module ZN220,writes=refuse \
+        --module ZN230,take=800
 )";
 }
 
@@ -79,6 +94,26 @@ std::variant<ModuleConfig, std::string> ParseModuleSpec(const std::string& spec)
         } else if (key == "code") {
             if (!ToInt(value, 0, 65535, &code) || !LineOfCode(static_cast<int>(code)))
                 return "parameter code '" + value + "' is not 1..8 or 100..129";
+        } else if (key == "at") {
+            const char parity =
+                value.empty()
+                    ? '?'
+                    : static_cast<char>(std::toupper(static_cast<unsigned char>(value.back())));
+            if (!ToInt(value.substr(0, value.empty() ? 0 : value.size() - 1), 1, 115200, &number) ||
+                !FullCode({static_cast<int>(number), parity}))
+                return "at='" + value + "' is not a baud rate and N, O or E (9600N)";
+            module.talksAt = ModuleLine{static_cast<int>(number), parity};
+        } else if (key == "take") {
+            if (!ToInt(value, 0, 600000, &number))
+                return "take '" + value + "' is not 0..600000 ms";
+            module.takeMs = static_cast<int>(number);
+        } else if (key == "writes") {
+            if (value == "refuse")
+                module.writes = ParameterWrites::Refuses;
+            else if (value == "ignore")
+                module.writes = ParameterWrites::Ignores;
+            else
+                return "writes '" + value + "' is not refuse or ignore";
         } else if (key == "fault") {
             std::string error;
             const auto rule = ParseFaultRule(value, &error);
@@ -99,13 +134,45 @@ std::vector<BusConfig> DemoBuses(const std::string& dir) {
     for (const ModelInfo& model : Models()) {
         ModuleConfig module;
         module.model = &model;
-        buses.push_back({dir + "/COM" + std::to_string(port++), {module}});
+        BusConfig bus;
+        bus.path = dir + "/COM" + std::to_string(port++);
+        bus.modules = {module};
+        buses.push_back(bus);
     }
     return buses;
 }
 
+BusConfig ManyModulesLine(const std::string& path) {
+    struct Seat {
+        const char* model;
+        int address;
+        int code;
+    };
+    // Code 2 is the short code of 9600 N; 125 is 19200 E; 102 is 4800 N.
+    static const Seat seats[] = {
+        {"ZN210", 1, 103},   {"ZN220", 2, 103},   {"ZN230", 3, 103},   {"ZN240", 7, 2},
+        {"ZN260", 10, 103},  {"ZN270", 15, 103},  {"ZN320", 21, 103},  {"ZN340", 30, 103},
+        {"ZN310", 42, 125},  {"ZN350", 55, 103},  {"ZN250", 64, 125},  {"ZN410", 77, 103},
+        {"ZN430", 90, 103},  {"ZN210", 100, 103}, {"ZN220", 128, 2},   {"ZN330", 150, 125},
+        {"ZN260", 175, 103}, {"ZN420", 200, 102}, {"ZN230", 231, 103}, {"ZN410", 247, 103},
+    };
+    BusConfig bus;
+    bus.path = path;
+    for (const Seat& seat : seats) {
+        ModuleConfig module;
+        module.model = FindModel(seat.model);
+        module.address = seat.address;
+        module.code = seat.code;
+        if (seat.address == 42) module.talksAt = ModuleLine{9600, 'N'};
+        bus.modules.push_back(module);
+    }
+    return bus;
+}
+
 std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::string>& args) {
     SimConfig config;
+    BenchTiming timing;
+    std::set<size_t> manyAt;  // buses made by --many take no --module
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -130,12 +197,32 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
             if (!hasValue || args[i + 1].empty()) return std::string("--demo needs a folder");
             config.folders.push_back(args[++i]);
             for (BusConfig& bus : DemoBuses(args[i])) config.buses.push_back(bus);
+        } else if (arg == "--many") {
+            if (!hasValue || args[i + 1].empty()) return std::string("--many needs a path");
+            config.buses.push_back(ManyModulesLine(args[++i]));
+            config.buses.back().path = args[i];
+            manyAt.insert(config.buses.size() - 1);
+        } else if (arg == "--bench") {
+            if (!hasValue || args[i + 1].empty()) return std::string("--bench needs a path");
+            config.buses.emplace_back();
+            config.buses.back().path = args[++i];
+            config.buses.back().bench = true;
+        } else if (arg == "--hold" || arg == "--pause" || arg == "--gap") {
+            long ms = 0;
+            if (!hasValue || !ToInt(args[i + 1], 0, 3600000, &ms))
+                return arg + " needs a time in ms";
+            (arg == "--hold"    ? timing.holdMs
+             : arg == "--pause" ? timing.pauseMs
+                                : timing.gapMs) = static_cast<int>(ms);
+            ++i;
         } else if (arg == "--bus") {
             if (!hasValue || args[i + 1].empty()) return std::string("--bus needs a path");
-            config.buses.push_back({args[++i], {}});
+            config.buses.emplace_back();
+            config.buses.back().path = args[++i];
         } else if (arg == "--module") {
             if (!hasValue) return std::string("--module needs a module spec");
-            if (config.buses.empty()) return std::string("--module must follow a --bus");
+            if (config.buses.empty() || manyAt.count(config.buses.size() - 1))
+                return std::string("--module must follow a --bus or --bench");
             auto module = ParseModuleSpec(args[++i]);
             if (auto* error = std::get_if<std::string>(&module)) return *error;
             config.buses.back().modules.push_back(std::get<ModuleConfig>(module));
@@ -143,6 +230,7 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
             return "unknown argument '" + arg + "'";
         }
     }
+    for (BusConfig& bus : config.buses) bus.timing = timing;
     if (config.help) return config;
     if (config.buses.empty())
         return std::string("no bus given (--bus PATH --module SPEC, or --demo DIR)");

@@ -10,6 +10,8 @@
 struct BusConfig {
     std::string path;  // where the line's device link is made, e.g. sys/COM1
     std::vector<ModuleConfig> modules;
+    bool bench = false;  // the modules come one at a time
+    BenchTiming timing;
 };
 
 struct SimConfig {
@@ -30,5 +32,10 @@ std::variant<ModuleConfig, std::string> ParseModuleSpec(const std::string& spec)
 // The buses of the demo: DIR/COM1 .. DIR/COM15, one model each in list order, address 1,
 // 9600 baud, no parity.
 std::vector<BusConfig> DemoBuses(const std::string& dir);
+
+// The line of twenty modules (--many): every model, addresses 1 to 247, most at 9600 baud and
+// no parity, two at 19200 even, one at 4800, one at address 42 that holds the code of 19200 even
+// but talks at 9600 without parity.
+BusConfig ManyModulesLine(const std::string& path);
 
 std::string UsageText();

@@ -4,9 +4,43 @@
 
 SimBus::SimBus(const std::vector<ModuleConfig>& modules, uint32_t seed) {
     uint32_t n = 0;
-    for (const ModuleConfig& config : modules)
+    for (const ModuleConfig& config : modules) {
         modules_.push_back({SimModule(*config.model, config.address, config.code),
                             FaultInjector(config.faults, seed + 7919 * n++)});
+        modules_.back().module.SetParameterWrites(config.writes, config.takeMs);
+        if (config.talksAt) modules_.back().module.SetLine(*config.talksAt);
+    }
+}
+
+void SimBus::MakeBench(const BenchTiming& timing) {
+    bench_ = true;
+    timing_ = timing;
+    index_ = 0;
+    on_ = !modules_.empty();
+    since_ = 0;
+    written_ = -1;
+}
+
+void SimBus::AdvanceBench(double wall, std::vector<std::string>* notes) {
+    if (!bench_) return;
+    for (;;) {
+        if (on_) {
+            const double leaves = written_ >= 0 ? written_ + timing_.holdMs / 1000.0
+                                                : since_ + timing_.pauseMs / 1000.0;
+            if (wall < leaves) return;
+            notes->push_back("bench: " + ModuleLabel(modules_[index_].module) + " taken off");
+            on_ = false;
+            since_ = leaves;  // from now on: when the bench became empty
+            continue;
+        }
+        const double comes = since_ + timing_.gapMs / 1000.0;
+        if (index_ + 1 >= Size() || wall < comes) return;
+        ++index_;
+        on_ = true;
+        since_ = comes;
+        written_ = -1;
+        notes->push_back("bench: " + ModuleLabel(modules_[index_].module) + " connected");
+    }
 }
 
 std::string ModuleLabel(const SimModule& module) {
@@ -23,8 +57,11 @@ bool Hears(const SimModule& module, LineState line) {
 }
 }  // namespace
 
-BusExchange SimBus::Exchange(const Frame& request, LineState line, double seconds) {
+BusExchange SimBus::Exchange(const Frame& request, LineState line, double seconds,
+                             double wallSeconds) {
     BusExchange out;
+    const double wall = wallSeconds >= 0 ? wallSeconds : seconds;
+    AdvanceBench(wall, &out.notes);
     if (request.size() < 4 ||
         Crc16(request.data(), request.size() - 2) !=
             (request[request.size() - 2] | request[request.size() - 1] << 8)) {
@@ -36,8 +73,11 @@ BusExchange SimBus::Exchange(const Frame& request, LineState line, double second
     double onTimeDelay = 0;
     std::vector<Transmission> late;
     char parity = 'N';
-    for (Member& member : modules_) {
+    for (int index = 0; index < Size(); ++index) {
+        if (bench_ && (!on_ || index != index_)) continue;
+        Member& member = modules_[index];
         SimModule& module = member.module;
+        module.Settle(wall);
         const bool addressed = body[0] == 0 || body[0] == module.Address();
         if (!Hears(module, line)) {
             if (addressed)
@@ -50,6 +90,9 @@ BusExchange SimBus::Exchange(const Frame& request, LineState line, double second
         const std::string label = ModuleLabel(module);
         ModuleAnswer answer = module.Handle(body, seconds);
         if (!answer.answers) continue;
+        // A write it took (not an exception) starts its time to leave the bench.
+        if (bench_ && (body[1] == 0x06 || body[1] == 0x10) && !(answer.reply[1] & 0x80))
+            written_ = wall;
         FaultedReply faulted = member.faults.Apply(answer.reply);
         if (!faulted.fault.empty()) out.notes.push_back(label + " fault " + faulted.fault);
         if (faulted.silent) continue;

@@ -61,8 +61,17 @@ std::string Describe(const BusConfig& bus) {
         text += m.model->name + " addr " + std::to_string(m.address) + " " +
                 std::to_string(line.baud) + "," + line.parity + " (code " + std::to_string(m.code) +
                 ")";
+        if (m.talksAt)
+            text += " talking at " + std::to_string(m.talksAt->baud) + "," + m.talksAt->parity;
+        if (m.takeMs > 0) text += " takes changes " + std::to_string(m.takeMs) + " ms late";
+        if (m.writes == ParameterWrites::Refuses) text += " refuses changes";
+        if (m.writes == ParameterWrites::Ignores) text += " ignores changes";
         for (const FaultRule& f : m.faults) text += " fault " + FaultName(f.kind);
     }
+    if (bus.bench)
+        text = "bench (one at a time, hold " + std::to_string(bus.timing.holdMs) + " ms, pause " +
+               std::to_string(bus.timing.pauseMs) + " ms, gap " + std::to_string(bus.timing.gapMs) +
+               " ms): " + text;
     return text;
 }
 }  // namespace
@@ -103,6 +112,7 @@ int RunSimulator(const SimConfig& config, std::ostream& out, std::ostream& err,
                                                 {},
                                                 -1,
                                                 {}});
+        if (bus.bench) line->bus.MakeBench(bus.timing);
         seed += 104729;
         if (!line->pty->Ok()) {
             err << "znsim: " << line->pty->Error() << "\n";
@@ -120,10 +130,9 @@ int RunSimulator(const SimConfig& config, std::ostream& out, std::ostream& err,
     const Clock::time_point start = Clock::now();
     auto handle = [&](Line& line, const Frame& request) {
         const LineState state = line.pty->Line();
-        const double seconds = config.frozenAt >= 0
-                                   ? config.frozenAt
-                                   : std::chrono::duration<double>(Clock::now() - start).count();
-        BusExchange exchange = line.bus.Exchange(request, state, seconds);
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        const double seconds = config.frozenAt >= 0 ? config.frozenAt : wall;
+        BusExchange exchange = line.bus.Exchange(request, state, seconds, wall);
         if (config.verbose) {
             out << TimeStamp() << " " << line.pty->LinkPath() << " <- " << Hex(request);
             for (const std::string& note : exchange.notes) out << " [" << note << "]";

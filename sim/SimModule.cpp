@@ -160,6 +160,8 @@ std::optional<uint16_t> SimModule::Register(int number, double seconds) const {
 uint8_t SimModule::CheckWrite(int number, uint16_t value) const {
     const Region* region = RegionOf(number);
     if (!region || !region->writable) return kIllegalAddress;
+    if ((number == 100 || number == 101) && writes_ == ParameterWrites::Refuses)
+        return kDeviceFailure;
     if (number == 100 && (value < 1 || value > 254)) return kIllegalValue;
     if (number == 101 && !LineOfCode(value)) return kIllegalValue;
     return 0;
@@ -170,11 +172,39 @@ void SimModule::Write(int number, uint16_t value) {
         for (int i = 1000; i < 1016; ++i) stored_[i] = 0;  // gains back to factory state
         return;
     }
+    if (number == 100 || number == 101) {
+        if (writes_ == ParameterWrites::Ignores) return;
+        if (takeMs_ > 0) {
+            pending_.push_back({number, value, wallSeconds_ + takeMs_ / 1000.0});
+            return;
+        }
+    }
+    Take(number, value);
+}
+
+void SimModule::Take(int number, uint16_t value) {
     stored_[number] = value;
     if (number == 100) address_ = value;
     if (number == 101) {
         code_ = value;  // kept as written, so a short code reads back short
         line_ = *LineOfCode(value);
+    }
+}
+
+void SimModule::SetParameterWrites(ParameterWrites writes, int takeMs) {
+    writes_ = writes;
+    takeMs_ = std::max(takeMs, 0);
+}
+
+void SimModule::Settle(double wallSeconds) {
+    wallSeconds_ = wallSeconds;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->due > wallSeconds) {
+            ++it;
+            continue;
+        }
+        Take(it->number, it->value);
+        it = pending_.erase(it);
     }
 }
 

@@ -24,9 +24,25 @@ struct ModuleAnswer {
     Frame reply;           // with CRC
 };
 
+// How a module treats a write of its address or parameter code (registers 100 and 101).
+enum class ParameterWrites {
+    Takes,    // as every module should
+    Refuses,  // exception 04, nothing changed
+    Ignores,  // the echo, but nothing changed
+};
+
 class SimModule {
   public:
     SimModule(const ModelInfo& model, int address, int code);
+
+    // Refuses or ignores address and line changes, or takes them only `takeMs` after the write
+    // (it answers at the old address and settings until then).
+    void SetParameterWrites(ParameterWrites writes, int takeMs);
+    // Talks at `line` whatever its parameter code says, until the code is written.
+    void SetLine(const ModuleLine& line) { line_ = line; }
+    // Takes the changes whose time has come; `wallSeconds` runs even while measurements are
+    // frozen.
+    void Settle(double wallSeconds);
 
     // Handles a request body (address, function, data; CRC already checked and removed) at
     // `seconds` since the bus started. Writes take effect at once: an address or line change
@@ -76,4 +92,14 @@ class SimModule {
     std::vector<Region> regions_;
     std::map<int, uint16_t> stored_;
     std::vector<bool> coils_;
+    ParameterWrites writes_ = ParameterWrites::Takes;
+    int takeMs_ = 0;
+    double wallSeconds_ = 0;
+    struct Pending {
+        int number;
+        uint16_t value;
+        double due;  // wall seconds
+    };
+    std::vector<Pending> pending_;
+    void Take(int number, uint16_t value);
 };

@@ -2,6 +2,7 @@ zn_add_tests(test_sim
   tests/sim/SimModuleTest.cpp
   tests/sim/SimBusTest.cpp
   tests/sim/CommandLineTest.cpp
+  tests/sim/SimBenchTest.cpp
   tests/sim/SimProgramTest.cpp
   tests/sim/MbpollPeerTest.cpp
   tests/sim/PymodbusPeerTest.cpp
