@@ -34,6 +34,13 @@ Main::Main() {
         NameControl(Command1[i], QStringLiteral("Command1(%1)").arg(i));
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         buttons->addWidget(Command1[i]);
+        if (i == 1) {
+            Command_Scan = new QPushButton(this);
+            Command_Scan->setMinimumHeight(36);
+            NameControl(Command_Scan, QStringLiteral("Command_Scan"));
+            connect(Command_Scan, &QPushButton::clicked, this, &Main::Command_Scan_Click);
+            buttons->addWidget(Command_Scan);
+        }
     }
     layout->addLayout(buttons);
     setMinimumWidth(420);
@@ -59,6 +66,7 @@ void Main::Form_Load() {
     Command1[0]->setText(english ? "Function Testing" : "功能调试");
     Command1[1]->setText(english ? "Parameter Setting" : "参数设置");
     Command1[2]->setText(english ? "Register RD/WR" : "寄存器读写");
+    Command_Scan->setText(english ? "Bus Scan" : "总线扫描");
     setWindowTitle(english ? "ORMELIX Debugging Software_V1.42S" : "ORMELIX模块调试软件_V1.42S");
     Label1->setText(Tt(TextKey::LabelModelSelect));
 }
@@ -79,6 +87,7 @@ WorkWindow* Main::Window(const QString& key) {
     if (factory == factories.end()) return nullptr;
     WorkWindow* window = factory->second();
     connect(window, &WorkWindow::Closed, this, &QWidget::show);
+    ConnectScanWindow(window);
     windows_[key] = window;
     return window;
 }

@@ -8,6 +8,7 @@
 #include <map>
 
 class WorkWindow;
+struct ScanTarget;
 
 class Main : public QWidget {
     Q_OBJECT
@@ -18,6 +19,11 @@ class Main : public QWidget {
     // Start-up: switches, text table, captions, model list, settings files rewritten.
     void Form_Load();
     void Command1_Click(int index);
+    // Opens the bus scan window (beside the parameter-setting button, at every service level).
+    void Command_Scan_Click();
+    // Opens a model's test window from a scan row, its panel set to the row's port, settings
+    // and address.
+    void OpenFromScan(const ScanTarget& target);
 
     // The work window of a key, created on first use and re-used afterwards.
     WorkWindow* Window(const QString& key);
@@ -25,8 +31,11 @@ class Main : public QWidget {
     QLabel* Label1;
     QComboBox* Combo_Model;
     std::array<QPushButton*, 3> Command1;
+    QPushButton* Command_Scan;
 
   private:
     void OpenWorkWindow(const QString& key);
+    // A scan window's rows open test windows through this main window.
+    void ConnectScanWindow(WorkWindow* window);
     std::map<QString, WorkWindow*> windows_;
 };

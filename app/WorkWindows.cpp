@@ -3,6 +3,7 @@
 #include "windows/analog/AnalogWindows.h"
 #include "windows/digital/DigitalWindows.h"
 #include "windows/registers/RegisterWindows.h"
+#include "windows/scan/ScanWindows.h"
 #include "windows/setting/SettingWindows.h"
 
 const WorkWindowFactoryMap& WorkWindowFactories() {
@@ -12,6 +13,7 @@ const WorkWindowFactoryMap& WorkWindowFactories() {
         AddRegisterWindows(all);
         AddAnalogWindows(all);
         AddDigitalWindows(all);
+        AddScanWindows(all);
         return all;
     }();
     return factories;

@@ -8,6 +8,7 @@
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
+#include "link/CachedFrameStyle.h"
 #include "link/PortDiscovery.h"
 #include "link/SerialPort.h"
 
@@ -26,6 +27,10 @@ void Lamp::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(Qt::darkGray, 1));
     painter.setBrush(color_);
     painter.drawEllipse(rect().adjusted(1, 1, -1, -1));
+}
+
+void SetBoxText(QLineEdit* box, const QString& text) {
+    if (box->text() != text) box->setText(text);
 }
 
 QString& PortSettings() {
@@ -111,6 +116,7 @@ QLineEdit* MakeTextBox(const QString& name, QWidget* parent) {
     box->setReadOnly(true);
     box->setMinimumWidth(360);
     NameControl(box, name);
+    UseCachedFrame(box);
     // A long frame shows its start (address and function), not its tail.
     QObject::connect(box, &QLineEdit::textChanged, box, [box] {
         if (!box->hasFocus()) box->setCursorPosition(0);

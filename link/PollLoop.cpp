@@ -54,8 +54,9 @@ void PollLoop::Click() {
 void PollLoop::AcquisitionTick() {
     window_->SentText.clear();
     window_->ReceivedText.clear();
-    if (spec_.clearsBoxesOnTick) window_->ClearTexts();
+    if (spec_.clearsBoxesOnTick) window_->ClearTextsBeforeSending();
     const auto refuse = [this](TextKey message) {
+        if (spec_.clearsBoxesOnTick) window_->ClearBoxes();
         Acquisition->SetEnabled(false);
         Button->setText(Tt(TextKey::CaptionRead));
         window_->PollFlag = 0;

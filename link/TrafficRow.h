@@ -7,7 +7,21 @@
 
 // What made the program send a frame.
 struct TrafficCause {
-    enum Kind { Unknown, PollA, PollB, Write, Adjust, Calibration, Search, TypedFrame };
+    enum Kind {
+        Unknown,
+        PollA,
+        PollB,
+        Write,
+        Adjust,
+        Calibration,
+        Search,
+        TypedFrame,
+        Scan,          // bus scan: the address in `step`, at `settings`
+        BatchFind,     // batch commissioning: the broadcast read that finds the module on the bench
+        BatchWrite,    // ... the new address (`step`) or line settings written
+        BatchVerify,   // ... the read-back at the new address (`step`) and settings
+        BatchRemoval,  // ... the read that tells whether the module is still there
+    };
     Kind kind = Unknown;
     int step = 0;      // search: step n ...
     int steps = 0;     // ... of m
@@ -18,6 +32,14 @@ struct TrafficCause {
         cause.kind = Search;
         cause.step = step;
         cause.steps = steps;
+        cause.settings = settings;
+        return cause;
+    }
+    // Scan and batch steps: an address (0 when none is meant) at a settings string.
+    static TrafficCause At(Kind kind, int address, const QString& settings) {
+        TrafficCause cause;
+        cause.kind = kind;
+        cause.step = address;
         cause.settings = settings;
         return cause;
     }

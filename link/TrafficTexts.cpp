@@ -83,6 +83,24 @@ QString CauseText(const TrafficCause& cause, bool english) {
                 .arg(cause.settings);
         case TrafficCause::TypedFrame:
             return Pick(english, "typed frame", "手动报文");
+        case TrafficCause::Scan:
+            return Pick(english, "scan address %1, %2", "扫描地址 %1，%2")
+                .arg(cause.step)
+                .arg(cause.settings);
+        case TrafficCause::BatchFind:
+            return Pick(english, "batch: looking for a module, %1", "批量：查找模块，%1")
+                .arg(cause.settings);
+        case TrafficCause::BatchWrite:
+            return Pick(english, "batch: write to address %1, %2", "批量：写入地址 %1，%2")
+                .arg(cause.step)
+                .arg(cause.settings);
+        case TrafficCause::BatchVerify:
+            return Pick(english, "batch: read back address %1, %2", "批量：回读地址 %1，%2")
+                .arg(cause.step)
+                .arg(cause.settings);
+        case TrafficCause::BatchRemoval:
+            return Pick(english, "batch: is the module still there, %1", "批量：模块是否已取下，%1")
+                .arg(cause.settings);
     }
     return QString();
 }

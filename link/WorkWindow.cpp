@@ -53,9 +53,7 @@ void WorkWindow::Form_Load() {
     StopAllTimers();
     panel_->Load();
     // The boxes are controls, made anew at every load; SentText and ReceivedText are kept.
-    panel_->Text_Send->clear();
-    panel_->Text_Receive->clear();
-    panel_->Text_Message->clear();
+    ClearBoxes();
     setWindowIcon(QIcon(SettingsFiles::IconPath()));
     if (ReadsTmRc()) ApplyIntervals(SettingsFiles::ReadIntervals());
     for (auto& [index, list] : addressLists_) FillAddressList(list);
@@ -121,10 +119,21 @@ void WorkWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void WorkWindow::ClearBoxes() {
+    SetBoxText(panel_->Text_Message, {});
+    SetBoxText(panel_->Text_Send, {});
+    SetBoxText(panel_->Text_Receive, {});
+}
+
 void WorkWindow::ClearTexts() {
-    panel_->Text_Message->clear();
-    panel_->Text_Send->clear();
-    panel_->Text_Receive->clear();
+    ClearBoxes();
+    SentText.clear();
+    ReceivedText.clear();
+}
+
+void WorkWindow::ClearTextsBeforeSending() {
+    SetBoxText(panel_->Text_Message, {});
+    SetBoxText(panel_->Text_Receive, {});
     SentText.clear();
     ReceivedText.clear();
 }
@@ -134,7 +143,7 @@ void WorkWindow::SendFrame(const Frame& body) {
     auto& buffer = SerialPort::PortBuffer();
     std::copy(frame.begin(), frame.end(), buffer.begin());
     SentText = SentTextOf(frame);
-    panel_->Text_Send->setText(SentText);
+    SetBoxText(panel_->Text_Send, SentText);
     WriteBuffer(static_cast<int>(frame.size()));
 }
 
@@ -177,13 +186,13 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
                                      rule.expectedBytes);
     const bool accepted = verdict == ReplyVerdict::Accepted;
     if (accepted) {
-        panel_->Text_Receive->setText(ReceivedText);
+        SetBoxText(panel_->Text_Receive, ReceivedText);
         if (rule.decode) rule.decode();
-        panel_->Text_Message->setText(Tt(TextKey::MsgCommNormal));
+        SetBoxText(panel_->Text_Message, Tt(TextKey::MsgCommNormal));
     } else {
         if (rule.rejected) rule.rejected();
         if (rule.reopensOnReject) ReopenPort();
-        panel_->Text_Message->setText(Tt(TextKey::MsgCommError));
+        SetBoxText(panel_->Text_Message, Tt(TextKey::MsgCommError));
     }
     if (rule.resumesLoop) ResumeLoop();
     return accepted;

@@ -85,6 +85,11 @@ class WorkWindow : public QWidget {
     void StopLoops(PollLoop* except = nullptr, bool waitAfterEach = true);
     // Clears Text_Message, Text_Send, Text_Receive, SentText and ReceivedText.
     void ClearTexts();
+    // The same, but Text_Send keeps its frame for the request about to replace it; whoever then
+    // sends nothing clears it with ClearBoxes.
+    void ClearTextsBeforeSending();
+    // Empties the three boxes.
+    void ClearBoxes();
 
     // What makes the next frame go out, for the traffic log (poll loop, write, search step...).
     // A command begun with BeginCommand is a write unless its panel says otherwise.

@@ -29,6 +29,7 @@ zn_add_tests(test_foundation
   tests/SerialPortTest.cpp
   tests/ExchangeTest.cpp
   tests/MainWindowTest.cpp
+  tests/CachedFrameStyleTest.cpp
   LIBS zn_app)
 
 include(tests/setting/tests.cmake)

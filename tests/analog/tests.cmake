@@ -3,4 +3,5 @@ zn_add_tests(test_analog
   tests/analog/AnalogInputWindowTest.cpp
   tests/analog/AnalogOutputWindowTest.cpp
   tests/analog/CalibrationPanelTest.cpp
+  tests/analog/ReadoutTest.cpp
   LIBS zn_app)

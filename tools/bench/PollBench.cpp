@@ -3,6 +3,7 @@
 // "startup": the main window's start-up, from a launch time given by the caller to the window
 // being exposed on screen.
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,17 +20,24 @@
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
+#include "tools/bench/PaintCensus.h"
 
 namespace {
-int Poll(const char* folder, int cycles, const QString& model) {
+// `how`: empty for loop A alone; "AB" for loop A, then loop B for the second half of the
+// cycles; any other text is put in the window's Combo_Sel (SysFrm's register group).
+int Poll(const char* folder, int cycles, const QString& model, const QString& how) {
     WorkWindow* window = OpenBenchWindow(folder, model);
     if (!window) return 2;
-    PollLoop* loop = LoopNamed(*window, "TM_Acquisition_A");
-    if (!loop) return std::fprintf(stderr, "no poll loop\n"), 2;
-    QTimer* acquisition = loop->Acquisition;
-    QTimer* overtime = loop->Overtime;
-    QPushButton* read = loop->Button;
+    PollLoop* first = LoopNamed(*window, "TM_Acquisition_A");
+    PollLoop* second = how == "AB" ? LoopNamed(*window, "TM_Acquisition_B") : nullptr;
+    if (!first || (how == "AB" && !second)) return std::fprintf(stderr, "no poll loop\n"), 2;
+    if (!how.isEmpty() && how != "AB") {
+        auto* group = window->findChild<QComboBox*>("Combo_Sel");
+        if (!group) return std::fprintf(stderr, "no group list\n"), 2;
+        group->setEditText(how);
+    }
 
+    PaintCensus census;
     std::vector<double> ticks;
     double cpuStart = 0;
     double cpuEnd = 0;
@@ -37,20 +45,30 @@ int Poll(const char* folder, int cycles, const QString& model) {
     QElapsedTimer clock;
     clock.start();
     // Connected after the window's own handlers, so these run after them.
-    QObject::connect(acquisition, &QTimer::timeout, [&] {
+    const auto tick = [&] {
         ticks.push_back(clock.nsecsElapsed() / 1e6);
-        if (ticks.size() == 1) cpuStart = CpuMs();
+        if (ticks.size() == 1) {
+            cpuStart = CpuMs();
+            census.Start();
+        }
+        if (second && static_cast<int>(ticks.size()) == cycles / 2)
+            QTimer::singleShot(0, second->Button, &QPushButton::click);
         if (static_cast<int>(ticks.size()) == cycles + 1) {
             cpuEnd = CpuMs();
+            census.Stop();
             QApplication::quit();
         }
-    });
-    QObject::connect(overtime, &QTimer::timeout, [&] {
-        if (window->Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++accepted;
-    });
+    };
+    for (PollLoop* loop : {first, second}) {
+        if (!loop) continue;
+        QObject::connect(loop->Acquisition, &QTimer::timeout, tick);
+        QObject::connect(loop->Overtime, &QTimer::timeout, [&] {
+            if (window->Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++accepted;
+        });
+    }
     QTimer::singleShot(static_cast<int>(cycles) * 2000 + 5000, [] { QApplication::exit(3); });
     window->Command_Port_Click();
-    read->click();
+    first->Button->click();
     if (QApplication::exec() != 0) return std::fprintf(stderr, "timed out\n"), 3;
 
     std::vector<double> cycle;
@@ -63,6 +81,7 @@ int Poll(const char* folder, int cycles, const QString& model) {
                 cycle.back());
     std::printf("cpu_ms_per_cycle %.3f\ncpu_percent %.2f\npeak_rss_mb %.1f\n",
                 (cpuEnd - cpuStart) / cycles, 100.0 * (cpuEnd - cpuStart) / total, PeakRssMb());
+    std::printf("%s", qPrintable(census.Report(cycles)));
     window->Command_Port_Click();
     delete window;
     return 0;
@@ -86,11 +105,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() >= 4 && args[1] == "poll")
-        return Poll(argv[2], args[3].toInt(), args.size() > 4 ? args[4] : "ZN210");
+        return Poll(argv[2], args[3].toInt(), args.size() > 4 ? args[4] : "ZN210",
+                    args.size() > 5 ? args[5] : QString());
     if (args.size() == 3 && args[1] == "startup") return StartUp(args[2].toLongLong());
-    std::fprintf(stderr,
-                 "usage: zn_bench poll FOLDER CYCLES [MODEL] | zn_bench startup LAUNCH_NS\n"
-                 "  FOLDER holds sys/ (set.rc, set2.rc, tm.rc) and sys/COM1 to the simulator;\n"
-                 "  LAUNCH_NS is the launch time in ns since the epoch (date +%%s%%N)\n");
+    std::fprintf(
+        stderr,
+        "usage: zn_bench poll FOLDER CYCLES [MODEL [AB|GROUP]] | zn_bench startup LAUNCH_NS\n"
+        "  FOLDER holds sys/ (set.rc, set2.rc, tm.rc) and sys/COM1 to the simulator;\n"
+        "  LAUNCH_NS is the launch time in ns since the epoch (date +%%s%%N)\n");
     return 2;
 }

@@ -1,5 +1,9 @@
 # The benchmark drivers: the real windows and main window, headless or in Xvfb.
-add_executable(zn_bench tools/bench/PollBench.cpp tools/bench/BenchWindow.cpp)
+add_executable(zn_bench
+  tools/bench/PollBench.cpp
+  tools/bench/BenchWindow.cpp
+  tools/bench/PaintCensus.cpp
+)
 target_link_libraries(zn_bench PRIVATE zn_app)
 
 add_executable(zn_soak

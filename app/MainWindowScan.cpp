@@ -1,0 +1,29 @@
+// The main window's side of the bus scan: its button, and a scan row opening a test window.
+#include "app/MainWindow.h"
+#include "link/ParameterCodes.h"
+#include "link/WorkWindow.h"
+#include "windows/scan/ScanFrm.h"
+
+void Main::Command_Scan_Click() {
+    OpenWorkWindow("ScanFrm");
+}
+
+void Main::ConnectScanWindow(WorkWindow* window) {
+    if (auto* scan = qobject_cast<ScanFrm*>(window))
+        connect(scan, &ScanFrm::OpenTestWindow, this, &Main::OpenFromScan);
+}
+
+void Main::OpenFromScan(const ScanTarget& target) {
+    WorkWindow* window = Window(target.model);
+    if (!window) return;
+    // One port at a time: the scan window lets it go (and keeps its settings) first.
+    if (WorkWindow* scan = Window("ScanFrm"); scan && scan->isVisible()) scan->close();
+    OpenWorkWindow(target.model);
+    CommPanel* panel = window->Panel();
+    panel->Combo1->setEditText(target.port);
+    panel->Combo2->setEditText(QString::number(target.settings.baud));
+    panel->Combo3->setEditText(ParameterCodes::ParityWord(target.settings.parity));
+    for (int index = 0; index < 8; ++index)
+        if (QComboBox* list = window->AddressList(index))
+            list->setEditText(QString::number(target.address));
+}

@@ -1,0 +1,244 @@
+// End to end against the module simulator: the scan window finds a line of twenty modules
+// exactly, and commissions a bench of five modules one at a time, logging only what it read back.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <functional>
+
+#include "base/Switches.h"
+#include "base/TextTable.h"
+#include "link/SerialPort.h"
+#include "link/TrafficLog.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/QStringPrinter.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestPlatform.h"
+#include "windows/scan/ScanFrm.h"
+
+namespace {
+class ScanSimTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TextTable::Fill(true);
+        Switches() = StartupSwitches{};
+        Switches().EnglishUi = 1;
+        Switches().FullSerialLists = 1;
+        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
+        TrafficLog::Instance().Clear();
+    }
+    void TearDown() override { SerialPort::ClosePort(); }
+
+    void Open() {
+        window.OpenWindow();
+        window.Command_Port_Click();
+        ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
+    }
+
+    // Runs the event loop until `done` holds, for at most `ceilingMs` (a ceiling for a busy
+    // machine, not a measure).
+    static bool RunUntil(const std::function<bool()>& done, int ceilingMs) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > ceilingMs) return false;
+            QEventLoop loop;
+            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return true;
+    }
+
+    // The traffic monitor's rows of a cause: the requests, and their replies' verdicts.
+    static QStringList Logged(const QString& cause) {
+        QStringList rows;
+        const TrafficLog& log = TrafficLog::Instance();
+        for (int i = 0; i < log.Count(); ++i)
+            if (log.Row(i).cause == cause)
+                rows << (log.Row(i).direction == TrafficRow::Sent
+                             ? QStringLiteral("sent")
+                             : QStringLiteral("verdict %1")
+                                   .arg(static_cast<int>(log.Row(i).verdict)));
+        return rows;
+    }
+
+    // The rows as "address model settings heard-at flag" lines.
+    QStringList Found() const {
+        QStringList lines;
+        for (const ScanRow& row : window.Rows().Rows()) {
+            const QStringList cells = ScanRows::Cells(row);
+            lines << QStringLiteral("%1 %2 %3 at %4%5")
+                         .arg(cells[0], cells[1], cells[2], cells[3],
+                              row.Mismatch() ? " FLAGGED" : "");
+        }
+        return lines;
+    }
+
+    ScratchSys sys;
+    RecordingPlatform platform;
+    SimProcess simulator;
+    ScanFrm window;
+};
+}  // namespace
+
+TEST_F(ScanSimTest, TwentyModulesAtMixedSettingsAreFoundExactly) {
+    // Twenty modules on addresses 1..24, at three settings, with one short code and one module
+    // talking at other settings than its code names.
+    QStringList args{"--bus", "sys/COM1"};
+    const QStringList modules{"ZN210,addr=1",
+                              "ZN220,addr=2",
+                              "ZN230,addr=3",
+                              "ZN240,addr=4,code=2",
+                              "ZN250,addr=5",
+                              "ZN260,addr=6,baud=19200,parity=E",
+                              "ZN270,addr=7",
+                              "ZN310,addr=8,code=125,at=9600N",
+                              "ZN320,addr=9",
+                              "ZN330,addr=10",
+                              "ZN340,addr=12,baud=4800",
+                              "ZN350,addr=13",
+                              "ZN410,addr=14",
+                              "ZN420,addr=15,baud=19200,parity=E",
+                              "ZN430,addr=16",
+                              "ZN210,addr=18",
+                              "ZN220,addr=19",
+                              "ZN230,addr=20",
+                              "ZN240,addr=22",
+                              "ZN260,addr=24"};
+    for (const QString& m : modules) args << "--module" << m;
+    ASSERT_TRUE(simulator.Start(args)) << simulator.Output().toStdString();
+    Switches().FullSerialLists = 0;  // the eight short-list candidates
+    Open();
+    window.Scan_From->setValue(1);
+    window.Scan_To->setValue(25);
+    window.Scan_Wait->setValue(100);  // room for a busy machine
+    window.Scan_AllSettings->setChecked(true);
+    window.Command_Scan_Click();
+    ASSERT_TRUE(window.Scanning());
+    ASSERT_TRUE(RunUntil([this] { return !window.Scanning(); }, 110000));
+
+    EXPECT_EQ(Found(), QStringList({
+                           "1 ZN210 9600,N,8,1 (103) at 9600,N,8,1",
+                           "2 ZN220 9600,N,8,1 (103) at 9600,N,8,1",
+                           "3 ZN230 9600,N,8,1 (103) at 9600,N,8,1",
+                           "4 ZN240 9600,N,8,1 (2) at 9600,N,8,1",
+                           "5 ZN250 9600,N,8,1 (103) at 9600,N,8,1",
+                           "6 ZN260 19200,E,8,1 (125) at 19200,E,8,1",
+                           "7 ZN270 9600,N,8,1 (103) at 9600,N,8,1",
+                           "8 ZN310 19200,E,8,1 (125) at 9600,N,8,1 FLAGGED",
+                           "9 ZN320 9600,N,8,1 (103) at 9600,N,8,1",
+                           "10 ZN330 9600,N,8,1 (103) at 9600,N,8,1",
+                           "12 ZN340 4800,N,8,1 (102) at 4800,N,8,1",
+                           "13 ZN350 9600,N,8,1 (103) at 9600,N,8,1",
+                           "14 ZN410 9600,N,8,1 (103) at 9600,N,8,1",
+                           "15 ZN420 19200,E,8,1 (125) at 19200,E,8,1",
+                           "16 ZN430 9600,N,8,1 (103) at 9600,N,8,1",
+                           "18 ZN210 9600,N,8,1 (103) at 9600,N,8,1",
+                           "19 ZN220 9600,N,8,1 (103) at 9600,N,8,1",
+                           "20 ZN230 9600,N,8,1 (103) at 9600,N,8,1",
+                           "22 ZN240 9600,N,8,1 (103) at 9600,N,8,1",
+                           "24 ZN260 9600,N,8,1 (103) at 9600,N,8,1",
+                       }));
+    EXPECT_EQ(window.Label_Progress->text().left(19), "20 modules found in");
+    // Each probe went through the one exchange path, with its cause.
+    const QString accepted = QStringLiteral("verdict %1").arg(int(TrafficVerdict::Accepted));
+    const QString none = QStringLiteral("verdict %1").arg(int(TrafficVerdict::NoReply));
+    EXPECT_EQ(Logged("scan address 8, 9600,N,8,1"), QStringList({"sent", accepted}));
+    EXPECT_EQ(Logged("scan address 11, 9600,N,8,1"), QStringList({"sent", none}));
+    EXPECT_EQ(Logged("scan address 1, 38400,N,8,1"), QStringList());  // nobody there: skipped
+    EXPECT_EQ(Logged("scan address 0, 38400,N,8,1"), QStringList({"sent", none}));
+    // The panel is back at the user's settings, open.
+    EXPECT_EQ(window.Panel()->Combo2->currentText(), "9600");
+    EXPECT_EQ(window.Panel()->Combo3->currentText(), "None");
+    EXPECT_EQ(window.Panel()->Command_Port->text(), "Port Close");
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+
+    // Saved as CSV, row for row.
+    ASSERT_TRUE(window.SaveCsv("scan.csv"));
+    const QStringList csv = QString::fromUtf8(sys.ReadFile("../scan.csv")).split("\r\n");
+    ASSERT_EQ(csv.size(), 22);  // header, twenty rows, the empty end
+    EXPECT_EQ(csv[0], "Address,Model,Settings (code),Answered at,Response ms,Note");
+    EXPECT_TRUE(csv[8].startsWith("8,ZN310,\"19200,E,8,1 (125)\",\"9600,N,8,1\","))
+        << csv[8].toStdString();
+    EXPECT_TRUE(csv[8].endsWith(",answers at other settings than its code says"))
+        << csv[8].toStdString();
+}
+
+TEST_F(ScanSimTest, TheWholeAddressRangeAtThePanelsSettings) {
+    ASSERT_TRUE(simulator.Start({"--many", "sys/COM1"})) << simulator.Output().toStdString();
+    Open();
+    window.Scan_Wait->setValue(100);
+    window.Command_Scan_Click();
+    ASSERT_TRUE(RunUntil([this] { return !window.Scanning(); }, 110000));
+    // The seventeen that talk at 9600 N; those at 19200 E and 4800 N keep quiet.
+    EXPECT_EQ(Found(), QStringList({
+                           "1 ZN210 9600,N,8,1 (103) at 9600,N,8,1",
+                           "2 ZN220 9600,N,8,1 (103) at 9600,N,8,1",
+                           "3 ZN230 9600,N,8,1 (103) at 9600,N,8,1",
+                           "7 ZN240 9600,N,8,1 (2) at 9600,N,8,1",
+                           "10 ZN260 9600,N,8,1 (103) at 9600,N,8,1",
+                           "15 ZN270 9600,N,8,1 (103) at 9600,N,8,1",
+                           "21 ZN320 9600,N,8,1 (103) at 9600,N,8,1",
+                           "30 ZN340 9600,N,8,1 (103) at 9600,N,8,1",
+                           "42 ZN310 19200,E,8,1 (125) at 9600,N,8,1 FLAGGED",
+                           "55 ZN350 9600,N,8,1 (103) at 9600,N,8,1",
+                           "77 ZN410 9600,N,8,1 (103) at 9600,N,8,1",
+                           "90 ZN430 9600,N,8,1 (103) at 9600,N,8,1",
+                           "100 ZN210 9600,N,8,1 (103) at 9600,N,8,1",
+                           "128 ZN220 9600,N,8,1 (2) at 9600,N,8,1",
+                           "175 ZN260 9600,N,8,1 (103) at 9600,N,8,1",
+                           "231 ZN230 9600,N,8,1 (103) at 9600,N,8,1",
+                           "247 ZN410 9600,N,8,1 (103) at 9600,N,8,1",
+                       }));
+}
+
+TEST_F(ScanSimTest, ABenchOfFiveModulesIsCommissionedWithReadBack) {
+    // One refuses the change, one takes it 800 ms late; the rest take it at once.
+    ASSERT_TRUE(
+        simulator.Start({"--bench", "sys/COM1", "--hold", "1500", "--pause", "2500", "--gap", "500",
+                         "--module", "ZN210", "--module", "ZN220,writes=refuse", "--module",
+                         "ZN230,take=800", "--module", "ZN260,addr=3", "--module", "ZN310"}))
+        << simulator.Output().toStdString();
+    Open();
+    window.Batch_First->setValue(10);
+    window.Batch_Step->setValue(1);
+    window.Batch_GiveSettings->setChecked(true);
+    window.Batch_Settings->setCurrentText("19200,Even,8,1");
+    window.Batch_LogPath->setText("log.csv");
+    window.Command_Batch_Click();
+    ASSERT_TRUE(window.Batching());
+    ASSERT_TRUE(RunUntil(
+        [this] {
+            return window.Session()->Verified() == 4 &&
+                   window.Session()->CurrentPhase() == BatchSession::Phase::Finding;
+        },
+        100000))
+        << simulator.Output().toStdString();
+    EXPECT_EQ(window.Session()->NextAddress(), 14);
+    window.Command_Batch_Click();
+    EXPECT_FALSE(window.Batching());
+    EXPECT_EQ(platform.beeps, 4);
+    // The address writes to the four found at address 1 and the one at 3, request and reply each.
+    EXPECT_EQ(Logged("batch: write to address 1, 9600,N,8,1").size(), 2 * 4);
+    EXPECT_EQ(Logged("batch: write to address 3, 9600,N,8,1").size(), 2);
+    EXPECT_FALSE(Logged("batch: read back address 13, 19200,E,8,1").isEmpty());
+    EXPECT_FALSE(Logged("batch: looking for a module, 9600,N,8,1").isEmpty());
+
+    QStringList log = QString::fromUtf8(sys.ReadFile("../log.csv")).split("\r\n");
+    ASSERT_EQ(log.size(), 7) << log.join("|").toStdString();
+    EXPECT_EQ(log[0],
+              "Time,Model,Old address,Old settings,New address,New settings,Verified,Reason");
+    QStringList rows;
+    for (int i = 1; i < 6; ++i) rows << log[i].mid(20);  // after the time stamp
+    EXPECT_EQ(rows, QStringList({
+                        "ZN210,1,\"9600,N,8,1\",10,\"19200,E,8,1\",yes,",
+                        "ZN220,1,\"9600,N,8,1\",11,\"19200,E,8,1\",no,the module refused the "
+                        "write (exception 04)",
+                        "ZN230,1,\"9600,N,8,1\",11,\"19200,E,8,1\",yes,",
+                        "ZN260,3,\"9600,N,8,1\",12,\"19200,E,8,1\",yes,",
+                        "ZN310,1,\"9600,N,8,1\",13,\"19200,E,8,1\",yes,",
+                    }));
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+}

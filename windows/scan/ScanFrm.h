@@ -1,0 +1,123 @@
+#pragma once
+// The bus scan window: finds every module on a line by a unicast read of registers 100..102 at
+// each address, at the panel's line settings or at every candidate; and, on its second page,
+// gives modules connected one at a time on a bench their addresses and line settings, each
+// verified by reading it back. Every frame goes out and is judged through the work window's one
+// exchange path, so the traffic monitor shows it with its cause.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <memory>
+#include <optional>
+
+#include "link/ParameterCodes.h"
+#include "link/VbTimer.h"
+#include "link/WorkWindow.h"
+#include "windows/scan/BatchSession.h"
+#include "windows/scan/ScanPlan.h"
+#include "windows/scan/ScanRows.h"
+
+// What a scan row asks the main window to open: the model's test window, its panel set to the
+// port, line settings and address the module answered at.
+struct ScanTarget {
+    QString model;
+    QString port;
+    SerialCandidate settings;
+    int address = 1;
+};
+
+class ScanFrm : public WorkWindow {
+    Q_OBJECT
+  public:
+    explicit ScanFrm(QWidget* parent = nullptr);
+    ~ScanFrm() override;
+
+    QTabWidget* Tabs;
+    // Scan page.
+    QLabel *Label_From, *Label_To, *Label_Wait, *Label_WaitDefault, *Label_Progress;
+    QSpinBox *Scan_From, *Scan_To, *Scan_Wait;
+    QCheckBox* Scan_AllSettings;
+    QPushButton *Command_Scan, *Command_Copy, *Command_SaveCsv, *Command_OpenWindow;
+    QProgressBar* Scan_Progress;
+    QTableWidget* Scan_Table;
+    // Batch page.
+    QLabel *Label_First, *Label_Step, *Label_Log, *Batch_State, *Batch_Counter;
+    QSpinBox *Batch_First, *Batch_Step;
+    QCheckBox *Batch_GiveSettings, *Batch_FindAll;
+    QComboBox* Batch_Settings;
+    QLineEdit* Batch_LogPath;
+    QPushButton *Command_Browse, *Command_Batch, *Command_Retry;
+    QTableWidget* Batch_Table;
+    // Ticks while a reply is awaited; the batch's pause before its next request.
+    VbTimer *TM_Reply, *TM_Batch;
+
+    void Command_Scan_Click();
+    void Command_Copy_Click();
+    void Command_SaveCsv_Click();
+    void Command_OpenWindow_Click();
+    void Command_Batch_Click();
+    void Command_Retry_Click();
+    void Command_Browse_Click();
+    void TM_Reply_Timer();
+    void TM_Batch_Timer();
+
+    bool Scanning() const { return plan_ != nullptr; }
+    bool Batching() const { return session_ != nullptr; }
+    const ScanRows& Rows() const { return rows_; }
+    const BatchSession* Session() const { return session_.get(); }
+    // Writes the rows as CSV; false with the reason shown in the status line.
+    bool SaveCsv(const QString& path);
+
+  signals:
+    void OpenTestWindow(const ScanTarget& target);
+
+  protected:
+    void LoadWindow() override;
+    bool ReadsTmRc() const override { return false; }
+    void StopPolling() override;
+
+  private:
+    QWidget* BuildScanPage();
+    QWidget* BuildBatchPage();
+    void LoadScanTexts();
+    void LoadBatchTexts();
+    // The settings the panel's lists name.
+    SerialCandidate PanelSettings();
+    // The port open at `settings` (the panel's lists set to them); false when it would not open.
+    bool OpenAt(const SerialCandidate& settings);
+    void StartReplyWait(int waitMs);
+    void ShowWaitDefault();
+
+    void SendProbe();
+    void FinishProbe();
+    // Ends the scan; the panel back at the user's settings, re-opened there when `reopen`.
+    void EndScan(bool finished, bool reopen = true);
+    void RestoreUserSettings(bool reopen);
+    void AddRowToTable(const ScanRow& row);
+    void ShowRows();
+    void ShowProgress();
+
+    void SendBatchRequest();
+    void FinishBatchExchange();
+    void EndBatch(bool reopen = true);
+    void ShowBatchState();
+    void AddBatchRecord(const BatchRecord& record);
+
+    ScanRows rows_;
+    std::unique_ptr<ScanPlan> plan_;
+    std::unique_ptr<BatchSession> session_;
+    BatchRequest request_;
+    std::optional<SerialCandidate> openAt_;  // settings the port was last opened at by us
+    SerialCandidate userSettings_;           // the panel's settings before a scan or batch
+    QElapsedTimer sentClock_;                // since the request went out
+    QElapsedTimer runClock_;                 // since the scan or batch began
+    int replyWaitMs_ = 0;
+    int firstByteMs_ = -1;
+};

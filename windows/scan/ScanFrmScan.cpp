@@ -1,0 +1,193 @@
+// The scan page: one unicast read of registers 100..102 per address and settings.
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+
+#include "base/Platform.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
+#include "link/SerialPort.h"
+#include "windows/scan/ScanFrm.h"
+#include "windows/scan/ScanTexts.h"
+
+using namespace ScanTexts;
+
+namespace {
+constexpr int kRegisterAddress = 100;
+constexpr int kReadBytes = 11;
+
+QString SettingsShort(const SerialCandidate& settings) {
+    return QStringLiteral("%1,%2").arg(settings.baud).arg(QChar(settings.parity));
+}
+
+QString Problem(ReplyVerdict verdict, const Frame& bytes) {
+    switch (verdict) {
+        case ReplyVerdict::Exception:
+            return Text(ProblemException).arg(bytes.size() > 2 ? bytes[2] : 0, 2, 16, QChar('0'));
+        case ReplyVerdict::BadCrc:
+            return Text(ProblemBadCrc);
+        case ReplyVerdict::TooShort:
+        case ReplyVerdict::TooLong:
+            return Text(ProblemLength);
+        default:
+            return Text(ProblemHeader);
+    }
+}
+}  // namespace
+
+void ScanFrm::Command_Scan_Click() {
+    if (Scanning()) return EndScan(false);
+    if (!Panel()->PortOpen()) return ShowMessage(Tt(TextKey::MsgOpenPortFirst));
+    if (Batching()) EndBatch();
+    if (Scan_From->value() > Scan_To->value()) return ShowMessage(Tt(TextKey::MsgSettingError));
+    userSettings_ = PanelSettings();
+    openAt_ = userSettings_;
+    std::vector<SerialCandidate> settings;
+    if (Scan_AllSettings->isChecked()) {
+        const bool full = Switches().FullSerialLists == 1;
+        for (int step = 0; step < ParameterCodes::CandidateCount(full); ++step)
+            settings.push_back(ParameterCodes::SearchCandidate(step, full));
+    } else {
+        settings.push_back(userSettings_);
+    }
+    rows_.Clear();
+    ShowRows();
+    plan_ = std::make_unique<ScanPlan>(Scan_From->value(), Scan_To->value(), settings,
+                                       Scan_Wait->value());
+    Command_Scan->setText(Text(Stop));
+    for (QWidget* w : std::initializer_list<QWidget*>{Scan_From, Scan_To, Scan_Wait,
+                                                      Scan_AllSettings, Command_Batch})
+        w->setEnabled(false);
+    runClock_.start();
+    SendProbe();
+}
+
+void ScanFrm::SendProbe() {
+    if (plan_->Done()) return EndScan(true);
+    const ScanProbe probe = plan_->Current();
+    if (!OpenAt(probe.settings)) return EndScan(false, false);
+    ShowProgress();
+    ClearTexts();
+    SetCause(TrafficCause::At(TrafficCause::Scan, probe.address, PortSettings()));
+    SendFrame(ReadRequest(static_cast<uint8_t>(probe.address), 0x03, kRegisterAddress, 3));
+    if (!SerialPort::IsOpen() || !Panel()->PortOpen()) return EndScan(false, false);
+    StartReplyWait(probe.replyWaitMs);
+}
+
+void ScanFrm::FinishProbe() {
+    const ScanProbe probe = plan_->Current();
+    ReplyRule rule;
+    rule.expectedBytes = {kReadBytes};
+    rule.reopensOnReject = false;  // the next probe opens the port as it needs it
+    rule.resumesLoop = false;
+    const bool accepted = FinishWaitedExchange(TM_Reply, rule);
+    const bool answered = !ReceivedText.isEmpty();
+    if (answered && probe.address != 0) {
+        ScanRow row;
+        row.address = probe.address;
+        row.heardAt = probe.settings;
+        row.readable = accepted;
+        row.responseMs = std::max(firstByteMs_, 0);
+        if (accepted)
+            row.registers = ModuleParametersText::Decode(ReceivedText);
+        else
+            row.problem =
+                Problem(JudgeReply(ReceivedText, SentText, kReadBytes), BytesOfText(ReceivedText));
+        rows_.Add(row);
+        ShowRows();
+    }
+    if (!Scanning()) return;  // a vanished device ended it while collecting
+    plan_->Advance(answered);
+    if (!SerialPort::IsOpen() || !Panel()->PortOpen()) return EndScan(false, false);
+    SendProbe();
+}
+
+void ScanFrm::EndScan(bool finished, bool reopen) {
+    if (!plan_) return;
+    plan_.reset();  // first: a re-open that fails ends up here again
+    TM_Reply->SetEnabled(false);
+    RestoreUserSettings(reopen);
+    Command_Scan->setText(Text(Scan));
+    for (QWidget* w : std::initializer_list<QWidget*>{Scan_From, Scan_To, Scan_Wait,
+                                                      Scan_AllSettings, Command_Batch})
+        w->setEnabled(true);
+    const int found = static_cast<int>(rows_.Rows().size());
+    if (finished) {
+        Scan_Progress->setValue(Scan_Progress->maximum());
+        Label_Progress->setText(
+            Text(ScanDone).arg(found).arg(runClock_.elapsed() / 1000.0, 0, 'f', 1));
+    } else {
+        Label_Progress->setText(Text(ScanStopped).arg(found));
+    }
+}
+
+void ScanFrm::ShowProgress() {
+    const double planned = plan_->PlannedMs();
+    const double done = plan_->DoneMs();
+    Scan_Progress->setValue(planned > 0 ? static_cast<int>(1000 * done / planned) : 0);
+    // What is left of the plan, at the pace kept so far.
+    const double pace = done > 0 ? runClock_.elapsed() / done : 1.0;
+    const int left = static_cast<int>((planned - done) * pace / 1000 + 0.5);
+    const ScanProbe probe = plan_->Current();
+    Label_Progress->setText(
+        probe.address == 0
+            ? Text(ProbingBroadcast).arg(SettingsShort(probe.settings)).arg(left)
+            : Text(Probing).arg(probe.address).arg(SettingsShort(probe.settings)).arg(left));
+}
+
+void ScanFrm::ShowRows() {
+    const auto& rows = rows_.Rows();
+    Scan_Table->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const QStringList cells = ScanRows::Cells(rows[r]);
+        const bool flagged = rows[r].Mismatch() || !rows[r].readable;
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (flagged) {
+                item->setBackground(QColor(255, 236, 179));
+                item->setForeground(QColor(183, 28, 28));
+            }
+            Scan_Table->setItem(r, c, item);
+        }
+    }
+    Scan_Table->resizeColumnsToContents();
+}
+
+void ScanFrm::Command_Copy_Click() {
+    std::vector<int> chosen;
+    for (const QModelIndex& index : Scan_Table->selectionModel()->selectedRows())
+        chosen.push_back(index.row());
+    std::sort(chosen.begin(), chosen.end());
+    if (chosen.empty())
+        for (int r = 0; r < static_cast<int>(rows_.Rows().size()); ++r) chosen.push_back(r);
+    QApplication::clipboard()->setText(rows_.Tsv(chosen));
+}
+
+bool ScanFrm::SaveCsv(const QString& path) {
+    QSaveFile file(path);
+    const QByteArray bytes = rows_.Csv().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Label_Progress->setText(Text(SaveFailed).arg(path, file.errorString()));
+        return false;
+    }
+    Label_Progress->setText(Text(Saved).arg(path));
+    return true;
+}
+
+void ScanFrm::Command_SaveCsv_Click() {
+    const QString path = QFileDialog::getSaveFileName(this, Text(ScanTexts::SaveCsv),
+                                                      QStringLiteral("scan.csv"), Text(CsvFiles));
+    if (!path.isEmpty()) SaveCsv(path);
+}
+
+void ScanFrm::Command_OpenWindow_Click() {
+    const int r = Scan_Table->currentRow();
+    if (r < 0 || r >= static_cast<int>(rows_.Rows().size())) return;
+    const ScanRow& row = rows_.Rows()[r];
+    const QString model = ModuleParametersText::ModelOfCode(row.registers.modelCode);
+    if (!row.readable || model.isEmpty()) return ShowMessage(Tt(TextKey::MsgSelectModel));
+    if (Scanning()) EndScan(false);
+    emit OpenTestWindow({model, Panel()->Combo1->currentText(), row.heardAt, row.address});
+}
