@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-TrendRing::TrendRing(int channels, int capacity)
-    : channels_(channels),
-      capacity_(capacity),
-      times_(capacity),
-      values_(static_cast<size_t>(capacity) * channels) {}
+TrendRing::TrendRing(int channels, int capacity) : channels_(channels), capacity_(capacity) {}
 
 void TrendRing::Append(int64_t ms, const std::vector<double>& values) {
     if (count_ > 0) ms = std::max(ms, TimeAt(count_ - 1));
@@ -16,6 +12,11 @@ void TrendRing::Append(int64_t ms, const std::vector<double>& values) {
         first_ = (first_ + 1) % capacity_;
     else
         ++count_;
+    // Memory is taken as readings come: a window never polled costs nothing.
+    if (slot == static_cast<int>(times_.size())) {
+        times_.push_back(ms);
+        values_.resize(values_.size() + channels_);
+    }
     times_[slot] = ms;
     float* row = &values_[static_cast<size_t>(slot) * channels_];
     for (int c = 0; c < channels_; ++c)
@@ -25,6 +26,8 @@ void TrendRing::Append(int64_t ms, const std::vector<double>& values) {
 void TrendRing::Clear() {
     first_ = 0;
     count_ = 0;
+    times_.clear();
+    values_.clear();
 }
 
 int TrendRing::FirstAtOrAfter(int64_t ms) const {

@@ -21,6 +21,7 @@
 #include "link/CommPanel.h"
 #include "link/trend/TrendCsv.h"
 #include "link/trend/TrendFeed.h"
+#include "link/trend/TrendLines.h"
 #include "link/trend/TrendTexts.h"
 
 namespace {
@@ -81,8 +82,6 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     : QWidget(parent, Qt::Window), feed_(feed) {
     NameControl(this, "TrendWindow");
     const int channels = static_cast<int>(feed->Channels().size());
-    pool_.resize(channels);
-    used_.assign(channels, 0);
 
     chart_ = new QChart;
     chart_->legend()->hide();
@@ -93,6 +92,21 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     valueAxis_ = new QValueAxis(chart_);
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     chart_->addAxis(valueAxis_, Qt::AlignLeft);
+    // The unit the channels share names the value axis.
+    QString unit = feed->Channels().empty() ? QString() : feed->Channels()[0].unit;
+    for (const TrendChannel& channel : feed->Channels())
+        if (channel.unit != unit) unit.clear();
+    valueAxis_->setTitleText(unit);
+    // The axes lay themselves out for the series they carry: one empty series holds them, and the
+    // lines are drawn beside it against the same ranges.
+    auto* anchor = new QLineSeries(chart_);
+    chart_->addSeries(anchor);
+    anchor->attachAxis(timeAxis_);
+    anchor->attachAxis(valueAxis_);
+    std::vector<QColor> colors;
+    for (int c = 0; c < channels; ++c) colors.push_back(ColorOf(c));
+    lines_ = new TrendLines(chart_, std::move(colors));
+    connect(chart_, &QChart::plotAreaChanged, this, [this] { lines_->FollowPlotArea(); });
     auto* view = new TrendView(chart_, this);
     view_ = Named(view, "Chart_Trend");
     view->zoom = [this](double factor, int64_t anchor) { ZoomBy(factor, anchor); };
@@ -180,55 +194,34 @@ void TrendWindow::RedrawIfChanged() {
     if (isVisible() && (changed_ || following_)) Redraw();
 }
 
-QLineSeries* TrendWindow::SeriesFor(int channel, int index) {
-    std::vector<QLineSeries*>& pool = pool_[channel];
-    while (static_cast<int>(pool.size()) <= index) {
-        auto* series = new QLineSeries(chart_);
-        QPen pen(ColorOf(channel));
-        pen.setWidthF(1.5);
-        series->setPen(pen);
-        chart_->addSeries(series);
-        series->attachAxis(timeAxis_);
-        series->attachAxis(valueAxis_);
-        pool.push_back(series);
-    }
-    return pool[index];
-}
-
 void TrendWindow::Redraw() {
     changed_ = false;
     const int64_t to = To(), from = to - span_;
     const int columns = std::max(100, static_cast<int>(chart_->plotArea().width()));
     const TrendRing& ring = feed_->Ring();
+    const int channels = static_cast<int>(feed_->Channels().size());
+    std::vector<std::vector<TrendSegment>> lines(channels);
     double low = INFINITY, high = -INFINITY;
-    for (int c = 0; c < static_cast<int>(pool_.size()); ++c) {
-        const bool shown = ChannelBoxes[c]->isChecked();
-        std::vector<TrendSegment> segments;
-        if (shown) segments = ring.View(c, from, to, columns, feed_->Channels()[c].steps);
-        for (size_t s = 0; s < segments.size(); ++s) {
-            QLineSeries* series = SeriesFor(c, static_cast<int>(s));
-            series->replace(QList<QPointF>(segments[s].begin(), segments[s].end()));
-            series->setVisible(true);
-            for (const QPointF& p : segments[s]) {
+    for (int c = 0; c < channels; ++c) {
+        if (!ChannelBoxes[c]->isChecked()) continue;
+        lines[c] = ring.View(c, from, to, columns, feed_->Channels()[c].steps);
+        for (const TrendSegment& segment : lines[c])
+            for (const QPointF& p : segment) {
                 if (p.x() < from || p.x() > to) continue;
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }
-        }
-        for (int s = static_cast<int>(segments.size()); s < used_[c]; ++s) {
-            pool_[c][s]->clear();
-            pool_[c][s]->setVisible(false);
-        }
-        used_[c] = static_cast<int>(segments.size());
     }
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     if (!std::isfinite(low)) low = 0, high = 1;
     const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
     valueAxis_->setRange(low - margin, high + margin);
+    valueAxis_->applyNiceNumbers();
+    lines_->SetLines(std::move(lines), from, to, valueAxis_->min(), valueAxis_->max());
 }
 
-std::vector<QLineSeries*> TrendWindow::SeriesOf(int channel) const {
-    return {pool_[channel].begin(), pool_[channel].begin() + used_[channel]};
+const std::vector<TrendSegment>& TrendWindow::LinesOf(int channel) const {
+    return lines_->LinesOf(channel);
 }
 
 void TrendWindow::Follow() {
@@ -284,5 +277,8 @@ QString TrendWindow::ReadoutAt(int64_t ms) const {
 }
 
 void TrendWindow::ShowReadoutAt(int64_t ms) {
+    const TrendRing& ring = feed_->Ring();
+    const int index = ring.Nearest(ms);
+    lines_->SetCursor(index < 0 ? -1 : ring.TimeAt(index));
     ReadoutLabel->setText(ReadoutAt(ms));
 }

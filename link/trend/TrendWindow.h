@@ -7,16 +7,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/trend/TrendRing.h"
+
 class QCheckBox;
 class QChart;
 class QChartView;
 class QDateTimeAxis;
 class QLabel;
-class QLineSeries;
 class QPushButton;
 class QTimer;
 class QValueAxis;
 class TrendFeed;
+class TrendLines;
 
 class TrendWindow : public QWidget {
     Q_OBJECT
@@ -38,8 +40,8 @@ class TrendWindow : public QWidget {
 
     // Takes the feed's readings into the lines now (the refresh does it once a second).
     void Redraw();
-    // The series drawing `channel`, one per unbroken stretch, oldest first; the last Redraw's.
-    std::vector<QLineSeries*> SeriesOf(int channel) const;
+    // The lines drawn for `channel`, one per unbroken stretch, oldest first; the last Redraw's.
+    const std::vector<TrendSegment>& LinesOf(int channel) const;
     int64_t From() const;
     int64_t To() const;
     bool Following() const { return following_; }
@@ -63,7 +65,6 @@ class TrendWindow : public QWidget {
 
   private:
     void RedrawIfChanged();
-    QLineSeries* SeriesFor(int channel, int index);
 
     TrendFeed* feed_;
     QChart* chart_;
@@ -72,8 +73,7 @@ class TrendWindow : public QWidget {
     QValueAxis* valueAxis_;
     QLabel* hint_;
     QTimer* refresh_;
-    std::vector<std::vector<QLineSeries*>> pool_;  // per channel: every series made so far
-    std::vector<int> used_;                        // per channel: how many the last Redraw used
+    TrendLines* lines_;
     bool following_ = true;
     bool changed_ = true;
     int64_t span_ = kDefaultSpanMs;

@@ -6,6 +6,7 @@ target_sources(zn_link PRIVATE
   link/trend/TrendRing.cpp
   link/trend/TrendCsv.cpp
   link/trend/TrendFeed.cpp
+  link/trend/TrendLines.cpp
   link/trend/TrendWindow.cpp
 )
 target_link_libraries(zn_link PUBLIC Qt6::Charts)

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPushButton>
 #include <cerrno>
 #include <cstring>
@@ -31,13 +30,13 @@ struct Polled {
     std::function<void()> start, tick, overtime;
 };
 
-// The points of a channel's series as "poll:value" (poll = time in cycles from kStart), one
-// group per series: "0:25.3 1:25.4 | 3:25.5".
+// The points of a channel's lines as "poll:value" (poll = time in cycles from kStart), one
+// group per unbroken stretch: "0:25.3 1:25.4 | 3:25.5".
 QString Lines(TrendWindow& chart, int channel) {
     QStringList groups;
-    for (QLineSeries* series : chart.SeriesOf(channel)) {
+    for (const TrendSegment& segment : chart.LinesOf(channel)) {
         QStringList points;
-        for (const QPointF& p : series->points())
+        for (const QPointF& p : segment)
             points
                 << QStringLiteral("%1:%2").arg((p.x() - kStart) / kCycleMs).arg(p.y(), 0, 'g', 6);
         groups << points.join(' ');
@@ -230,4 +229,44 @@ TEST_F(TrendRecordTest, AFailedWriteEndsTheRecordingWithOneNoteAndWholeRows) {
     EXPECT_EQ(feed->Ring().Count(), 4);
     EXPECT_EQ(Message(*polled.window), Normal());
     EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST_F(TrendRecordTest, TheViewFollowsPausesZoomsAndPans) {
+    ZN220Frm window;
+    TrendFeed* feed = window.Input->Trend;
+    UseClock(feed);
+    TrendWindow* chart = feed->Chart();
+    constexpr int64_t kMinute = 60 * 1000;
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int64_t clockStep;  // after the act
+        bool following;
+        int64_t from, to;  // from kStart
+    };
+    const Step steps[] = {
+        {"follows the last ten minutes", [] {}, kMinute, true, -9 * kMinute, kMinute},
+        {"paused, it stays", [chart] { chart->PauseButton->click(); }, kMinute, false, -9 * kMinute,
+         kMinute},
+        {"zoomed in, the time under the mouse stays put",
+         [chart] { chart->ZoomBy(0.5, kStart - 4 * kMinute); }, 0, false, -6500 * 60, -1500 * 60},
+        {"dragged back a minute", [chart] { chart->PanBy(-kMinute); }, 0, false, -7500 * 60,
+         -2500 * 60},
+        {"zoomed out past three hours: three hours",
+         [chart] { chart->ZoomBy(100, kStart - 5000 * 60); }, 0, false, -5000 * 60 - 90 * kMinute,
+         -5000 * 60 + 90 * kMinute},
+        {"back to the last ten minutes", [chart] { chart->FollowButton->click(); }, 0, true,
+         -8 * kMinute, 2 * kMinute},
+        {"following zooms at the newest reading", [chart] { chart->ZoomOutButton->click(); }, 0,
+         true, -18 * kMinute, 2 * kMinute},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        now_ += step.clockStep;
+        EXPECT_EQ(chart->Following(), step.following);
+        EXPECT_EQ(chart->PauseButton->isChecked(), !step.following);
+        EXPECT_EQ(chart->From() - kStart, step.from);
+        EXPECT_EQ(chart->To() - kStart, step.to);
+    }
 }

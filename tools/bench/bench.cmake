@@ -15,3 +15,7 @@ target_link_libraries(zn_soak PRIVATE zn_app)
 
 add_executable(zn_traffic_bench tools/bench/TrafficBench.cpp tools/bench/BenchWindow.cpp)
 target_link_libraries(zn_traffic_bench PRIVATE zn_app)
+
+# The trend benchmark plays the simulator's measurements itself for its simulated hour.
+add_executable(zn_trend_bench tools/bench/TrendBench.cpp tools/bench/BenchWindow.cpp)
+target_link_libraries(zn_trend_bench PRIVATE zn_app zn_sim)
