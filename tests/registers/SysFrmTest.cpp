@@ -2,6 +2,8 @@
 // views, register writes, typed frames, and pausing and resuming the reading around commands.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QScrollBar>
 #include <functional>
 
 #include "base/Switches.h"
@@ -428,4 +430,21 @@ TEST_F(SysFrmTest, ATypedFrameWhileReadingResumesTheReading) {
     window.Panel()->Text_Send->setText("01 03,00");
     window.Command_OK3_Click();
     EXPECT_EQ(Message(), "第 6 个字符 \",\" 应为字节间的空格！");
+}
+
+TEST_F(SysFrmTest, AReaderScrolledDownKeepsHisPlaceWhileValuesChange) {
+    // A window made small enough to need the scroll bar.
+    window.Text_Read->setFixedHeight(60);
+    QApplication::processEvents();
+    OpenPort();
+    window.Command_OK1_Click();
+    QScrollBar* bar = window.Text_Read->verticalScrollBar();
+    for (int poll = 0; poll < 3; ++poll) {
+        Poll("01 03 00 64 00 10", ReadReply(16, [poll](int i) { return 100 * poll + i; }));
+        ASSERT_EQ(Message(), kNormal);
+        EXPECT_EQ(ReadLines().value(1), QStringLiteral("(setBaud  ) 101: %1").arg(100 * poll + 1));
+        ASSERT_GT(bar->maximum(), 5);
+        if (poll == 0) bar->setValue(5);
+        EXPECT_EQ(bar->value(), 5) << poll;
+    }
 }

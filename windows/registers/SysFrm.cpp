@@ -3,7 +3,7 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -55,6 +55,8 @@ SysFrm::SysFrm() {
     Combo_Sel->setInsertPolicy(QComboBox::NoInsert);
     Text_Read = Named(new QPlainTextEdit(Frame7), "Text_Read");
     Text_Read->setReadOnly(true);
+    // Nobody undoes a read-out, and the replaced texts would pile up in the undo stack.
+    Text_Read->setUndoRedoEnabled(false);
     Text_Read->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text_Read->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Fixed pitch keeps the labels of the system lines in one column; sized for the longest
@@ -159,11 +161,14 @@ void SysFrm::LookUpGroup() {
 void SysFrm::ShowRegisterValues() {
     std::vector<int> values;
     for (int i = 0; i < GroupCount; ++i) values.push_back(RegisterOfReply(ReceivedText, i));
-    const QStringList lines = RegisterLines(GroupStart, values, Switches().FeatureMode == 4);
-    // Keep the reader's place: the text is replaced at every poll.
-    const int scrolled = Text_Read->verticalScrollBar()->value();
-    Text_Read->setPlainText(lines.join(QLatin1Char('\n')));
-    Text_Read->verticalScrollBar()->setValue(scrolled);
+    const QString text =
+        RegisterLines(GroupStart, values, Switches().FeatureMode == 4).join(QLatin1Char('\n'));
+    if (text == Text_Read->toPlainText()) return;
+    // Replaced in one edit, so the scroll bar keeps its range and the reader's place instead of
+    // collapsing and being set back, and being repainted, at every poll.
+    QTextCursor all(Text_Read->document());
+    all.select(QTextCursor::Document);
+    all.insertText(text);
 }
 
 void SysFrm::Command_OK2_Click() {
