@@ -19,3 +19,7 @@ target_link_libraries(zn_traffic_bench PRIVATE zn_app)
 # The trend benchmark plays the simulator's measurements itself for its simulated hour.
 add_executable(zn_trend_bench tools/bench/TrendBench.cpp tools/bench/BenchWindow.cpp)
 target_link_libraries(zn_trend_bench PRIVATE zn_app zn_sim)
+
+# The scan benchmark drives the Bus Scan window and a naive scan at the parameter window's pace.
+add_executable(zn_scan_bench tools/bench/ScanBench.cpp tools/bench/BenchWindow.cpp)
+target_link_libraries(zn_scan_bench PRIVATE zn_app)
