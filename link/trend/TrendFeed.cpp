@@ -53,8 +53,11 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
 
     connect(TrendButton, &QPushButton::clicked, this, &TrendFeed::ShowTrend);
     connect(RecordButton, &QPushButton::clicked, this, &TrendFeed::RecordClicked);
-    // A closed work window polls nothing more: its file is finished.
-    connect(window, &WorkWindow::Closed, this, &TrendFeed::StopRecording);
+    // A closed work window polls nothing more: its file is finished, its chart goes with it.
+    connect(window, &WorkWindow::Closed, this, [this] {
+        StopRecording();
+        if (chart_) chart_->hide();
+    });
 }
 
 TrendFeed::~TrendFeed() = default;

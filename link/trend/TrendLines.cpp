@@ -1,8 +1,11 @@
 #include "link/trend/TrendLines.h"
 
 #include <QChart>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPolygonF>
+#include <cmath>
 
 TrendLines::TrendLines(QChart* chart, std::vector<QColor> colors)
     : QGraphicsItem(chart), chart_(chart), colors_(std::move(colors)), lines_(colors_.size()) {
@@ -29,6 +32,37 @@ void TrendLines::SetLines(std::vector<std::vector<TrendSegment>> lines, int64_t 
     update();
 }
 
+int64_t TrendLines::TickStep(int64_t spanMs) {
+    static const int64_t steps[] = {1000,   2000,   5000,   10000,  15000,   30000,   60000,
+                                    120000, 300000, 600000, 900000, 1800000, 3600000, 7200000};
+    for (int64_t step : steps)
+        if (spanMs / step <= 8) return step;
+    return steps[std::size(steps) - 1];
+}
+
+void TrendLines::PaintTimeAxis(QPainter* painter, double xScale) {
+    const int64_t step = TickStep(to_ - from_);
+    // Ticks on whole local minutes and hours, not on the epoch's.
+    const int64_t offset =
+        static_cast<int64_t>(QDateTime::fromMSecsSinceEpoch(to_).offsetFromUtc()) * 1000;
+    const QString format = step < 60000 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    const QFontMetrics metrics(painter->font());
+    const QPen grid(QColor(224, 224, 224), 1);
+    const QPen text(QColor(60, 60, 60));
+    int64_t tick = (from_ + offset + step - 1) / step * step - offset;
+    for (; tick <= to_; tick += step) {
+        const double x = area_.left() + (tick - from_) * xScale;
+        painter->setPen(grid);
+        painter->drawLine(QPointF(x, area_.top()), QPointF(x, area_.bottom()));
+        const QString label = QDateTime::fromMSecsSinceEpoch(tick).toString(format);
+        const double width = metrics.horizontalAdvance(label);
+        // A label that would stick out beside the plot area is left to the next tick.
+        if (x - width / 2 < area_.left() || x + width / 2 > area_.right()) continue;
+        painter->setPen(text);
+        painter->drawText(QPointF(x - width / 2, area_.bottom() + 4 + metrics.ascent()), label);
+    }
+}
+
 void TrendLines::SetCursor(int64_t ms) {
     cursor_ = ms;
     update();
@@ -36,8 +70,9 @@ void TrendLines::SetCursor(int64_t ms) {
 
 void TrendLines::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
     painter->save();
-    painter->setClipRect(area_);
     const double xScale = area_.width() / static_cast<double>(to_ - from_);
+    PaintTimeAxis(painter, xScale);
+    painter->setClipRect(area_);
     const double yScale = area_.height() / (high_ - low_);
     QPolygonF polyline;
     for (size_t c = 0; c < lines_.size(); ++c) {

@@ -1,8 +1,10 @@
 #pragma once
-// The lines of a trend chart, drawn over the chart's plot area against its axes: one polyline,
-// one pixel wide, per unbroken stretch of each channel. Qt's own line series lays out an outline
-// of every line for hit testing at every change, which cost more than all the rest of a poll
-// cycle; these lines need no hit testing (the readout finds values by time).
+// The lines of a trend chart, drawn over the chart's plot area against its value axis: one
+// polyline, one pixel wide, per unbroken stretch of each channel, and the time axis below with
+// its grid. Qt's own line series lays out an outline of every line for hit testing at every
+// change, and its time axis lays out every label as a rich-text document whenever the view moves
+// (once a second while following): together more than all the rest of a poll cycle. These lines
+// need no hit testing (the readout finds values by time), and the time labels are plain text.
 #include <QColor>
 #include <QGraphicsItem>
 #include <cstdint>
@@ -26,7 +28,14 @@ class TrendLines : public QGraphicsItem {
     // The plot area moved or changed size.
     void FollowPlotArea();
 
-    QRectF boundingRect() const override { return area_; }
+    // Height of the band below the plot area that holds the time labels.
+    static constexpr int kLabelBand = 22;
+    // The time grid's step for a view `spanMs` long: 1 s .. 2 h, at most eight lines.
+    static int64_t TickStep(int64_t spanMs);
+
+    // The plot area and the band below it: no axis label of the chart's beside it is repainted
+    // with the lines.
+    QRectF boundingRect() const override { return area_.adjusted(0, 0, 0, kLabelBand); }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
   private:
@@ -37,4 +46,5 @@ class TrendLines : public QGraphicsItem {
     int64_t from_ = 0, to_ = 1;
     double low_ = 0, high_ = 1;
     int64_t cursor_ = -1;
+    void PaintTimeAxis(QPainter* painter, double xScale);
 };

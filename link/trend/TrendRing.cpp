@@ -57,12 +57,8 @@ class LineBuilder {
     explicit LineBuilder(bool steps) : steps_(steps) {}
 
     void Point(double t, double v) {
-        if (current_.empty()) {
-            current_.push_back({t, v});
-            return;
-        }
-        if (steps_ && current_.back().y() != v) current_.push_back({t, current_.back().y()});
-        current_.push_back({t, v});
+        if (steps_ && !current_.empty() && current_.back().y() != v) Add({t, current_.back().y()});
+        Add({t, v});
     }
     void Break() {
         if (!current_.empty()) segments_.push_back(std::move(current_));
@@ -74,6 +70,16 @@ class LineBuilder {
     }
 
   private:
+    // A level stretch needs only its two ends: a third point at the same value moves the end.
+    void Add(QPointF p) {
+        const size_t n = current_.size();
+        if (n >= 2 && current_[n - 1].y() == p.y() && current_[n - 2].y() == p.y()) {
+            current_[n - 1].setX(p.x());
+            return;
+        }
+        current_.push_back(p);
+    }
+
     bool steps_;
     TrendSegment current_;
     std::vector<TrendSegment> segments_;
@@ -90,7 +96,7 @@ struct Column {
     }
     void EmitTo(LineBuilder& line) {
         if (!any) return;
-        if (minT == maxT) {
+        if (minV == maxV) {
             line.Point(minT, minV);
         } else if (minT < maxT) {
             line.Point(minT, minV);

@@ -4,7 +4,6 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -43,7 +42,9 @@ class TrendView : public QChartView {
   public:
     TrendView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
         setMouseTracking(true);
+        viewport()->setMouseTracking(true);
     }
+    std::function<int64_t(QPointF)> timeAt;
     std::function<void(double factor, int64_t anchor)> zoom;
     std::function<void(int64_t ms)> pan;
     std::function<void(int64_t ms)> hover;
@@ -51,16 +52,16 @@ class TrendView : public QChartView {
   protected:
     void wheelEvent(QWheelEvent* event) override {
         if (event->angleDelta().y() == 0) return;
-        zoom(event->angleDelta().y() > 0 ? 0.8 : 1.25, TimeAt(event->position()));
+        zoom(event->angleDelta().y() > 0 ? 0.8 : 1.25, timeAt(event->position()));
         event->accept();
     }
     void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton) dragFrom_ = TimeAt(event->position());
         dragging_ = event->button() == Qt::LeftButton;
+        if (dragging_) dragFrom_ = timeAt(event->position());
     }
     void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
     void mouseMoveEvent(QMouseEvent* event) override {
-        const int64_t at = TimeAt(event->position());
+        const int64_t at = timeAt(event->position());
         if (dragging_ && at != dragFrom_) {
             pan(dragFrom_ - at);  // the time grabbed stays under the mouse
             return;
@@ -69,10 +70,6 @@ class TrendView : public QChartView {
     }
 
   private:
-    int64_t TimeAt(QPointF position) const {
-        const QPointF inChart = chart()->mapFromScene(mapToScene(position.toPoint()));
-        return static_cast<int64_t>(std::llround(chart()->mapToValue(inChart).x()));
-    }
     bool dragging_ = false;
     int64_t dragFrom_ = 0;
 };
@@ -86,22 +83,27 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     chart_ = new QChart;
     chart_->legend()->hide();
     chart_->setAnimationOptions(QChart::NoAnimation);
-    timeAxis_ = new QDateTimeAxis(chart_);
-    timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
-    timeAxis_->setTickCount(6);
+    chart_->setBackgroundRoundness(0);  // a plain rectangle paints at a fraction of the cost
+    // The time axis is the lines' own (TrendLines); this one only places the empty series.
+    placeAxis_ = new QValueAxis(chart_);
+    placeAxis_->setRange(0, 1);
+    placeAxis_->setVisible(false);
     valueAxis_ = new QValueAxis(chart_);
-    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    chart_->addAxis(placeAxis_, Qt::AlignBottom);
     chart_->addAxis(valueAxis_, Qt::AlignLeft);
+    QMargins margins = chart_->margins();
+    margins.setBottom(margins.bottom() + TrendLines::kLabelBand);
+    chart_->setMargins(margins);
     // The unit the channels share names the value axis.
     QString unit = feed->Channels().empty() ? QString() : feed->Channels()[0].unit;
     for (const TrendChannel& channel : feed->Channels())
         if (channel.unit != unit) unit.clear();
     valueAxis_->setTitleText(unit);
-    // The axes lay themselves out for the series they carry: one empty series holds them, and the
-    // lines are drawn beside it against the same ranges.
+    // An axis lays itself out for the series it carries: one empty series holds the value axis,
+    // and the lines are drawn beside it against the same range.
     auto* anchor = new QLineSeries(chart_);
     chart_->addSeries(anchor);
-    anchor->attachAxis(timeAxis_);
+    anchor->attachAxis(placeAxis_);
     anchor->attachAxis(valueAxis_);
     std::vector<QColor> colors;
     for (int c = 0; c < channels; ++c) colors.push_back(ColorOf(c));
@@ -109,6 +111,7 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     connect(chart_, &QChart::plotAreaChanged, this, [this] { lines_->FollowPlotArea(); });
     auto* view = new TrendView(chart_, this);
     view_ = Named(view, "Chart_Trend");
+    view->timeAt = [this](QPointF position) { return TimeAt(position); };
     view->zoom = [this](double factor, int64_t anchor) { ZoomBy(factor, anchor); };
     view->pan = [this](int64_t ms) { PanBy(ms); };
     view->hover = [this](int64_t ms) { ShowReadoutAt(ms); };
@@ -212,12 +215,26 @@ void TrendWindow::Redraw() {
                 high = std::max(high, p.y());
             }
     }
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+    FitValueAxis(low, high);
+    lines_->SetLines(std::move(lines), from, to, valueAxis_->min(), valueAxis_->max());
+}
+
+void TrendWindow::FitValueAxis(double low, double high) {
     if (!std::isfinite(low)) low = 0, high = 1;
     const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
-    valueAxis_->setRange(low - margin, high + margin);
+    low -= margin;
+    high += margin;
+    const double min = valueAxis_->min(), max = valueAxis_->max();
+    if (low >= min && high <= max && (high - low) * 2 >= max - min) return;
+    valueAxis_->setRange(low, high);
     valueAxis_->applyNiceNumbers();
-    lines_->SetLines(std::move(lines), from, to, valueAxis_->min(), valueAxis_->max());
+}
+
+int64_t TrendWindow::TimeAt(QPointF viewPosition) const {
+    const QPointF inChart = chart_->mapFromScene(view_->mapToScene(viewPosition.toPoint()));
+    const QRectF area = chart_->plotArea();
+    const double share = area.width() > 0 ? (inChart.x() - area.left()) / area.width() : 0;
+    return From() + std::llround(share * span_);
 }
 
 const std::vector<TrendSegment>& TrendWindow::LinesOf(int channel) const {

@@ -12,7 +12,6 @@
 class QCheckBox;
 class QChart;
 class QChartView;
-class QDateTimeAxis;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -65,11 +64,16 @@ class TrendWindow : public QWidget {
 
   private:
     void RedrawIfChanged();
+    // The value axis takes a new range only when the lines leave it or fill less than half of it,
+    // so it neither jitters nor lays out its labels anew at every refresh.
+    void FitValueAxis(double low, double high);
+    // The time at a point of the view.
+    int64_t TimeAt(QPointF viewPosition) const;
 
     TrendFeed* feed_;
     QChart* chart_;
     QChartView* view_;
-    QDateTimeAxis* timeAxis_;
+    QValueAxis* placeAxis_;  // x of the empty series that holds the value axis; never moves
     QValueAxis* valueAxis_;
     QLabel* hint_;
     QTimer* refresh_;
