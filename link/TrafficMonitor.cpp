@@ -88,10 +88,8 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     const int widths[] = {88, 64, 250, 380, 84, 46, 290};
     for (int column = 0; column < 7; ++column) table_->setColumnWidth(column, widths[column]);
 
-    SummaryLabel = Named(new QLabel(this), "Label_Summary");
-    // One line that never asks for a new layout when its text changes.
-    SummaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    SummaryLabel->setAutoFillBackground(true);
+    // Changes at every refresh: one line that never asks for a new layout.
+    SummaryLabel = Named(new TextLine(this), "Label_Summary");
     NoteLabel = Named(new QLabel(this), "Label_Note");
     NoteLabel->setWordWrap(true);
 

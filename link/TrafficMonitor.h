@@ -3,6 +3,8 @@
 // use. Opening or closing it never touches the exchange; a recording goes on without it.
 #include <QWidget>
 
+#include "link/TextLine.h"
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -27,7 +29,7 @@ class TrafficMonitor : public QWidget {
     QPushButton* CopyButton;
     QPushButton* SaveButton;
     QPushButton* RecordButton;
-    QLabel* SummaryLabel;
+    TextLine* SummaryLabel;
     QLabel* NoteLabel;
 
     // The selected rows as tab-separated lines, also put on the clipboard.
