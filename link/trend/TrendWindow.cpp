@@ -164,7 +164,7 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     connect(ZoomOutButton, &QPushButton::clicked, this, [this] { ZoomBy(2.0, To()); });
     connect(feed, &TrendFeed::Added, this, [this] { changed_ = true; });
     refresh_ = new QTimer(this);
-    refresh_->setInterval(1000);
+    refresh_->setInterval(RefreshMs());
     connect(refresh_, &QTimer::timeout, this, &TrendWindow::RedrawIfChanged);
     refresh_->start();
     Retranslate();
@@ -192,6 +192,11 @@ int64_t TrendWindow::From() const {
     return To() - span_;
 }
 
+int TrendWindow::RefreshMs() const {
+    const double width = std::max(100.0, chart_->plotArea().width());
+    return static_cast<int>(std::clamp<double>(3 * span_ / width, 1000, 2000));
+}
+
 void TrendWindow::RedrawIfChanged() {
     // A following view moves with the clock even when no reading came.
     if (isVisible() && (changed_ || following_)) Redraw();
@@ -199,6 +204,7 @@ void TrendWindow::RedrawIfChanged() {
 
 void TrendWindow::Redraw() {
     changed_ = false;
+    refresh_->setInterval(RefreshMs());
     const int64_t to = To(), from = to - span_;
     const int columns = std::max(100, static_cast<int>(chart_->plotArea().width()));
     const TrendRing& ring = feed_->Ring();

@@ -2,7 +2,7 @@
 // The chart of one panel's readings against time: a line per channel in its name and unit, each
 // shown or hidden by its box, the last ten minutes followed by default; pause, zoom (wheel or
 // buttons) and pan (drag), and a readout of the values under the cursor. It draws from the
-// feed's ring at most once a second while shown, so an open chart costs the poll little.
+// feed's ring every one or two seconds while shown, so an open chart costs the poll little.
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -37,8 +37,11 @@ class TrendWindow : public QWidget {
     std::vector<QCheckBox*> ChannelBoxes;
     QLabel* ReadoutLabel;
 
-    // Takes the feed's readings into the lines now (the refresh does it once a second).
+    // Takes the feed's readings into the lines now (the refresh does it every RefreshMs()).
     void Redraw();
+    // How often a shown chart takes new readings: the time the view moves three pixels in, from
+    // one to two seconds (two for the last ten minutes on a chart 900 pixels wide).
+    int RefreshMs() const;
     // The lines drawn for `channel`, one per unbroken stretch, oldest first; the last Redraw's.
     const std::vector<TrendSegment>& LinesOf(int channel) const;
     int64_t From() const;
