@@ -48,8 +48,8 @@ Options:
                code of 19200 E but talking at 9600 N
   --bench PATH a bench at PATH: the --module options after it are connected one at a time, in
                order; a module goes --hold MS after the last write it took (default 1500), one
-               never written --pause MS after it came (default 5000); the next comes --gap MS
-               later (default 1000)
+               never written --pause MS after the program first reached it (default 5000); the
+               next comes --gap MS later (default 1000)
   --verbose    print every request and reply as hex with a time stamp
   --freeze S   hold measurements and inputs where they are S seconds after the start
   --seed N     seed of the fault probabilities (default 1)

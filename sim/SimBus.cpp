@@ -19,14 +19,17 @@ void SimBus::MakeBench(const BenchTiming& timing) {
     on_ = !modules_.empty();
     since_ = 0;
     written_ = -1;
+    reached_ = -1;
 }
 
 void SimBus::AdvanceBench(double wall, std::vector<std::string>* notes) {
     if (!bench_) return;
     for (;;) {
         if (on_) {
+            // Never reached by the program, it waits for it however long that takes.
+            if (written_ < 0 && reached_ < 0) return;
             const double leaves = written_ >= 0 ? written_ + timing_.holdMs / 1000.0
-                                                : since_ + timing_.pauseMs / 1000.0;
+                                                : reached_ + timing_.pauseMs / 1000.0;
             if (wall < leaves) return;
             notes->push_back("bench: " + ModuleLabel(modules_[index_].module) + " taken off");
             on_ = false;
@@ -39,6 +42,7 @@ void SimBus::AdvanceBench(double wall, std::vector<std::string>* notes) {
         on_ = true;
         since_ = comes;
         written_ = -1;
+        reached_ = -1;
         notes->push_back("bench: " + ModuleLabel(modules_[index_].module) + " connected");
     }
 }
@@ -86,6 +90,7 @@ BusExchange SimBus::Exchange(const Frame& request, LineState line, double second
                                     ", module " + LineText(module.Line()));
             continue;
         }
+        if (bench_ && reached_ < 0) reached_ = wall;
         const ModuleLine heardAt = module.Line();  // a parameter change answers at the old line
         const std::string label = ModuleLabel(module);
         ModuleAnswer answer = module.Handle(body, seconds);

@@ -20,8 +20,9 @@ struct ModuleConfig {
 };
 
 // A bench: the modules are connected one at a time, in order. One that has been written goes
-// `holdMs` after the last write it took; one never written goes `pauseMs` after it came; the
-// next comes `gapMs` after.
+// `holdMs` after the last write it took; one never written goes `pauseMs` after the program first
+// reached it (it waits as long as nobody talks to it at its settings); the next comes `gapMs`
+// after.
 struct BenchTiming {
     int holdMs = 1500;
     int pauseMs = 5000;
@@ -79,6 +80,7 @@ class SimBus {
     bool on_ = true;       // ... and whether it still is
     double since_ = 0;     // when it came (wall seconds)
     double written_ = -1;  // when it last took a write, -1 never
+    double reached_ = -1;  // when a request first reached it, -1 not yet
 };
 
 // Replies started together by several modules, as a receiver hears them: each module drives the

@@ -192,8 +192,17 @@ TEST_F(ScanLogicTest, BatchWritesReadsBackAndCountsOnlyWhatMatches) {
          4011,
          P::Removal,
          "ZN230 7->25 19200E failed it does not answer at address 25"},
-        // Found again after Retry, where it still is.
+        // Still there; then another model answers where it was: swapped, looked for anew.
         {"07 03 00 64 00 03", "9600N", kOk, {7, 103, 230}, 4300, P::Removal, ""},
+        {"07 03 00 64 00 03", "9600N", kOk, {7, 103, 240}, 4450, P::Finding, ""},
+        {"00 03 00 64 00 03", "9600N", kOk, {7, 103, 230}, 4500, P::WritingAddress, ""},
+        {"07 06 00 64 00 19",
+         "9600N",
+         kNone,
+         {},
+         4800,
+         P::Removal,
+         "ZN230 7->25 19200E failed no answer to the write"},
     };
     BatchSession session(setup);
     int n = 0;

@@ -197,8 +197,8 @@ TEST_F(ScanSimTest, TheWholeAddressRangeAtThePanelsSettings) {
 TEST_F(ScanSimTest, ABenchOfFiveModulesIsCommissionedWithReadBack) {
     // One refuses the change, one takes it 800 ms late; the rest take it at once.
     ASSERT_TRUE(
-        simulator.Start({"--bench", "sys/COM1", "--hold", "1500", "--pause", "2500", "--gap", "500",
-                         "--module", "ZN210", "--module", "ZN220,writes=refuse", "--module",
+        simulator.Start({"--bench", "sys/COM1", "--hold", "1500", "--pause", "2500", "--gap",
+                         "1000", "--module", "ZN210", "--module", "ZN220,writes=refuse", "--module",
                          "ZN230,take=800", "--module", "ZN260,addr=3", "--module", "ZN310"}))
         << simulator.Output().toStdString();
     Open();
@@ -215,6 +215,9 @@ TEST_F(ScanSimTest, ABenchOfFiveModulesIsCommissionedWithReadBack) {
                    window.Session()->CurrentPhase() == BatchSession::Phase::Finding;
         },
         100000))
+        << window.Batch_State->text().toStdString() << "\n"
+        << window.Batch_Counter->text().toStdString() << "\n"
+        << sys.ReadFile("../log.csv").toStdString() << "\n"
         << simulator.Output().toStdString();
     EXPECT_EQ(window.Session()->NextAddress(), 14);
     window.Command_Batch_Click();

@@ -73,7 +73,7 @@ TEST(SimParameterWrites, LateRefusedIgnoredAndMismatchedModules) {
     }
 }
 
-TEST(SimBench, ModulesComeOneAtATimeAndGoWhenWrittenOrAfterAPause) {
+TEST(SimBench, ModulesComeOneAtATimeAndGoWhenWrittenOrAPauseAfterTheyWereReached) {
     SimBus bus({Module("ZN210"), Module("ZN220,writes=refuse"), Module("ZN230,addr=4")}, 1);
     bus.MakeBench({1000, 2000, 500});
     const char* read = "00 03 00 64 00 03";
@@ -81,13 +81,15 @@ TEST(SimBench, ModulesComeOneAtATimeAndGoWhenWrittenOrAfterAPause) {
         {read, 0.0, k9600, "00 03 06 00 01 00 67 00 D2"},
         {"01 06 00 64 00 05", 0.1, k9600, "01 06 00 64 00 05"},
         {"05 03 00 64 00 03", 1.0, k9600, "05 03 06 00 05 00 67 00 D2"},
-        {read, 1.2, k9600, "silent"},                      // written at 0.1, gone at 1.1
-        {read, 1.7, k9600, "00 03 06 00 01 00 67 00 DC"},  // the next came at 1.6
-        {"01 06 00 64 00 05", 1.8, k9600, "01 86 04"},     // refused: not written
-        {read, 3.5, k9600, "00 03 06 00 01 00 67 00 DC"},
-        {read, 3.7, k9600, "silent"},  // gone after its pause, at 3.6
-        {read, 4.2, k9600, "00 03 06 00 04 00 67 00 E6"},
-        {"04 06 00 64 00 06", 4.3, k9600, "04 06 00 64 00 06"},
+        {read, 1.2, k9600, "silent"},  // written at 0.1, gone at 1.1
+        // The next came at 1.6; reached at 19200 nobody hears it, at 9600 it answers at 4.0.
+        {read, 4.0, k19200, "silent"},
+        {read, 4.0, k9600, "00 03 06 00 01 00 67 00 DC"},
+        {"01 06 00 64 00 05", 4.1, k9600, "01 86 04"},  // refused: not written
+        {read, 5.9, k9600, "00 03 06 00 01 00 67 00 DC"},
+        {read, 6.1, k9600, "silent"},  // gone after its pause, at 6.0
+        {read, 6.6, k9600, "00 03 06 00 04 00 67 00 E6"},
+        {"04 06 00 64 00 06", 6.7, k9600, "04 06 00 64 00 06"},
         {read, 100, k9600, "silent"},  // the last has gone; nothing more comes
     };
     for (const Exchange& e : script)

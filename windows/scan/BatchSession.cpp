@@ -12,7 +12,7 @@ constexpr int kReadBytes = 11;
 constexpr int kEchoBytes = 8;
 constexpr int kFindPauseMs = 250;     // between broadcast reads while the bench is empty
 constexpr int kCheckPauseMs = 200;    // between read-backs of a module still taking its change
-constexpr int kRemovalPauseMs = 300;  // between reads that tell whether it is still there
+constexpr int kRemovalPauseMs = 150;  // between reads that tell whether it is still there
 constexpr int kRemovalMisses = 2;     // silent reads in a row that mean it has gone
 
 int WaitMs(const SerialCandidate& settings) {
@@ -139,6 +139,11 @@ std::optional<BatchRecord> BatchSession::Judge(const BatchReply& reply, int64_t 
             lastSettings_ = TargetSettings();
             return End(true, {});
         case Phase::Removal:
+            if (accepted && reply.registers.modelCode != found_.modelCode) {
+                phase_ = Phase::Finding;  // another model where it was: it has been swapped
+                delayMs_ = 0;
+                return std::nullopt;
+            }
             if (reply.verdict != ReplyVerdict::NoReply) {
                 removalMisses_ = 0;
             } else if (++removalMisses_ >= kRemovalMisses) {
