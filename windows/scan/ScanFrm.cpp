@@ -35,7 +35,8 @@ QTableWidget* MakeTable(const QString& name, QWidget* parent) {
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->verticalHeader()->setVisible(false);
     table->horizontalHeader()->setStretchLastSection(true);
-    table->setMinimumSize(560, 260);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setMinimumSize(720, 300);
     return table;
 }
 }  // namespace
@@ -148,9 +149,13 @@ QWidget* ScanFrm::BuildBatchPage() {
 
     auto* grid = new QGridLayout;
     grid->addWidget(Label_First, 0, 0);
-    grid->addWidget(Batch_First, 0, 1);
-    grid->addWidget(Label_Step, 0, 2);
-    grid->addWidget(Batch_Step, 0, 3);
+    auto* numbers = new QHBoxLayout;
+    numbers->addWidget(Batch_First);
+    numbers->addSpacing(16);
+    numbers->addWidget(Label_Step);
+    numbers->addWidget(Batch_Step);
+    numbers->addStretch(1);
+    grid->addLayout(numbers, 0, 1, 1, 3);
     grid->addWidget(Batch_GiveSettings, 1, 0, 1, 2);
     grid->addWidget(Batch_Settings, 1, 2, 1, 2);
     grid->addWidget(Batch_FindAll, 2, 0, 1, 4);

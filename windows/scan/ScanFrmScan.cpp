@@ -115,6 +115,8 @@ void ScanFrm::EndScan(bool finished, bool reopen) {
         w->setEnabled(true);
     const int found = static_cast<int>(rows_.Rows().size());
     if (finished) {
+        // The last probe's silence says nothing about the line: the rows do.
+        ClearTexts();
         Scan_Progress->setValue(Scan_Progress->maximum());
         Label_Progress->setText(
             Text(ScanDone).arg(found).arg(runClock_.elapsed() / 1000.0, 0, 'f', 1));
