@@ -12,11 +12,14 @@
 #include <functional>
 #include <map>
 
+#include "link/trend/TrendCsv.h"
 #include "link/trend/TrendFeed.h"
 #include "link/trend/TrendWindow.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/WindowTest.h"
 #include "windows/analog/AnalogInputWindow.h"
+#include "windows/analog/AnalogOutputWindow.h"
+#include "windows/digital/CombinationWindows.h"
 #include "windows/digital/DigitalIoWindows.h"
 
 namespace {
@@ -268,5 +271,51 @@ TEST_F(TrendRecordTest, TheViewFollowsPausesZoomsAndPans) {
         EXPECT_EQ(chart->PauseButton->isChecked(), !step.following);
         EXPECT_EQ(chart->From() - kStart, step.from);
         EXPECT_EQ(chart->To() - kStart, step.to);
+    }
+}
+
+TEST_F(TrendRecordTest, EveryWindowThatPollsReadingsHasATrendPerPanelAndNoOtherHasOne) {
+    const auto names = [](const QString& pattern, int count, const QString& unit) {
+        QStringList list;
+        for (int k = 1; k <= count; ++k)
+            list << pattern.arg(k, pattern.contains("DI_") ? 2 : 1, 10, QChar('0')) +
+                        (unit.isEmpty() ? QString() : " (" + unit + ")");
+        return list.join(',');
+    };
+    const QString inputs4 = names("DI_%1", 4, "");
+    struct Case {
+        const char* model;
+        std::function<WorkWindow*()> make;
+        QStringList trends;  // the CSV header of each panel's trend, without "Time,"
+    };
+    const Case cases[] = {
+        {"ZN210", [] { return new ZN210Frm; }, {names("RTD%1", 4, "℃")}},
+        {"ZN220", [] { return new ZN220Frm; }, {names("DS%1", 8, "℃")}},
+        {"ZN260", [] { return new ZN260Frm; }, {names("AI_%1", 8, "mA")}},
+        {"ZN270", [] { return new ZN270Frm; }, {names("VI_%1", 8, "V")}},
+        {"ZN410", [] { return new ZN410Frm; }, {names("AI_%1", 6, "mA"), inputs4}},
+        {"ZN420", [] { return new ZN420Frm; }, {names("VI_%1", 6, "V"), inputs4}},
+        {"ZN430", [] { return new ZN430Frm; }, {names("T_%1", 4, "℃"), inputs4}},
+        {"ZN310", [] { return new ZN310Frm; }, {names("DI_%1", 8, "")}},
+        {"ZN330", [] { return new ZN330Frm; }, {names("DI_%1", 16, "")}},
+        {"ZN350", [] { return new ZN350Frm; }, {names("DI_%1", 8, "")}},
+        {"ZN230", [] { return new ZN230Frm; }, {}},
+        {"ZN240", [] { return new ZN240Frm; }, {}},
+        {"ZN250", [] { return new ZN250Frm; }, {}},
+        {"ZN320", [] { return new ZN320Frm; }, {}},
+        {"ZN340", [] { return new ZN340Frm; }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        std::unique_ptr<WorkWindow> window(c.make());
+        QStringList trends;
+        for (TrendFeed* feed : window->findChildren<TrendFeed*>())
+            trends << QString::fromUtf8(TrendCsv::Header(feed->Channels(), true))
+                          .remove(QChar(0xFEFF))
+                          .remove("Time,")
+                          .trimmed();
+        EXPECT_EQ(trends, c.trends);
+        EXPECT_EQ(window->findChildren<QPushButton*>("Command_Trend").size(), c.trends.size());
+        EXPECT_EQ(window->findChildren<QPushButton*>("Command_Record").size(), c.trends.size());
     }
 }
