@@ -26,7 +26,9 @@ SimBus MakeBus(uint8_t byte, const BusSetUp& setUp) {
     std::vector<ModuleConfig> modules;
     int address = 1;
     for (const ModelInfo& model : Models()) {
-        ModuleConfig config{&model, setUp.sharedAddress ? 1 : address++, 103, {}};
+        ModuleConfig config;
+        config.model = &model;
+        config.address = setUp.sharedAddress ? 1 : address++;
         if (setUp.faults && modules.empty()) {
             FaultRule rule;
             rule.kind = static_cast<FaultKind>(((byte >> 3) & 7) - 1);

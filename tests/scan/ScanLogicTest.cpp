@@ -67,6 +67,8 @@ TEST_F(ScanLogicTest, PlanTriesEachAddressAndSkipsSettingsNobodyAnswers) {
         }
         EXPECT_EQ(probes.join(' '), c.probes);
         EXPECT_DOUBLE_EQ(plan.DoneMs(), plan.PlannedMs()) << c.probes.toStdString();
+        EXPECT_EQ(plan.SentMs() < plan.DoneMs(), c.settings.size() > 1 && c.first <= c.last)
+            << c.probes.toStdString();
     }
 }
 

@@ -129,8 +129,10 @@ void ScanFrm::ShowProgress() {
     const double planned = plan_->PlannedMs();
     const double done = plan_->DoneMs();
     Scan_Progress->setValue(planned > 0 ? static_cast<int>(1000 * done / planned) : 0);
-    // What is left of the plan, at the pace kept so far.
-    const double pace = done > 0 ? runClock_.elapsed() / done : 1.0;
+    // What is left of the plan (sweeps that may yet be skipped included), at the pace of the
+    // probes sent so far.
+    const double sent = plan_->SentMs();
+    const double pace = sent > 0 ? runClock_.elapsed() / sent : 1.0;
     const int left = static_cast<int>((planned - done) * pace / 1000 + 0.5);
     const ScanProbe probe = plan_->Current();
     Label_Progress->setText(

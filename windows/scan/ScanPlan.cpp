@@ -53,6 +53,7 @@ void ScanPlan::Advance(bool answered) {
     if (Done()) return;
     ++probes_;
     doneMs_ += ProbeMs(candidate_);
+    sentMs_ += ProbeMs(candidate_);
     if (address_ == 0 && !answered) {
         // Not a byte back from any module at these settings: none of its addresses can answer.
         doneMs_ += SweepMs(candidate_);

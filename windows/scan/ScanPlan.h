@@ -40,6 +40,8 @@ class ScanPlan {
     // and the time left.
     double PlannedMs() const { return plannedMs_; }
     double DoneMs() const { return doneMs_; }
+    // The part of DoneMs that was sent rather than skipped: the measure of the pace.
+    double SentMs() const { return sentMs_; }
     int ProbesSent() const { return probes_; }
 
   private:
@@ -55,5 +57,6 @@ class ScanPlan {
     int address_ = 0;  // 0 while the broadcast probe of the candidate is due
     double plannedMs_ = 0;
     double doneMs_ = 0;
+    double sentMs_ = 0;
     int probes_ = 0;
 };
