@@ -194,6 +194,47 @@ TEST_F(ScanSimTest, TheWholeAddressRangeAtThePanelsSettings) {
                        }));
 }
 
+TEST_F(ScanSimTest, RefusalsStopAndCloseKeepWhatWasFoundAndTheUsersSettings) {
+    ASSERT_TRUE(simulator.Start({"--many", "sys/COM1"})) << simulator.Output().toStdString();
+    window.OpenWindow();
+    window.Command_Scan_Click();  // the port is closed
+    window.Scan_From->setValue(9);
+    window.Scan_To->setValue(8);
+    window.Command_Port_Click();
+    window.Command_Scan_Click();  // a range that ends before it starts
+    EXPECT_EQ(platform.messages, QStringList({"Please open serial port！", "Setting error！"}));
+    EXPECT_FALSE(window.Scanning());
+    EXPECT_EQ(window.Panel()->Text_Send->text(), "");
+
+    // Stop keeps the rows found so far.
+    window.Scan_From->setValue(1);
+    window.Scan_To->setValue(247);
+    window.Scan_Wait->setValue(100);
+    window.Command_Scan_Click();
+    ASSERT_TRUE(RunUntil([this] { return window.Rows().Rows().size() >= 2; }, 30000));
+    window.Command_Scan_Click();
+    EXPECT_FALSE(window.Scanning());
+    const int kept = static_cast<int>(window.Rows().Rows().size());
+    EXPECT_GE(kept, 2);
+    EXPECT_EQ(window.Label_Progress->text(), QString("Stopped: %1 modules found").arg(kept));
+    EXPECT_EQ(window.Command_Scan->text(), "Scan");
+    EXPECT_TRUE(window.Scan_From->isEnabled());
+
+    // Closed in the middle of an all-settings scan: the user's settings are kept, not a
+    // candidate's, and the window opens again ready to scan.
+    window.Scan_AllSettings->setChecked(true);
+    window.Command_Scan_Click();
+    ASSERT_TRUE(
+        RunUntil([this] { return window.Panel()->Combo2->currentText() != "9600"; }, 30000));
+    window.close();
+    EXPECT_EQ(sys.ReadFile("set.rc"), "1\r\n9600\r\nNone\r\n");
+    window.OpenWindow();
+    EXPECT_FALSE(window.Scanning());
+    EXPECT_TRUE(window.Scan_From->isEnabled());
+    EXPECT_EQ(window.Command_Scan->text(), "Scan");
+    EXPECT_EQ(platform.messages.size(), 2);
+}
+
 TEST_F(ScanSimTest, ABenchOfFiveModulesIsCommissionedWithReadBack) {
     // One refuses the change, one takes it 800 ms late; the rest take it at once.
     ASSERT_TRUE(

@@ -181,8 +181,8 @@ void ScanFrm::LoadWindow() {
     setWindowTitle(Text(Title));
     Tabs->setTabText(0, Text(TabScan));
     Tabs->setTabText(1, Text(TabBatch));
-    plan_.reset();
-    session_.reset();
+    if (Scanning()) EndScan(false, false);
+    if (Batching()) EndBatch(false);
     openAt_.reset();
     LoadScanTexts();
     LoadBatchTexts();
@@ -303,6 +303,12 @@ void ScanFrm::StopPolling() {
     if (Batching()) EndBatch(false);
     TM_Reply->SetEnabled(false);
     TM_Batch->SetEnabled(false);
+}
+
+void ScanFrm::closeEvent(QCloseEvent* event) {
+    if (Scanning()) EndScan(false, false);
+    if (Batching()) EndBatch(false);
+    WorkWindow::closeEvent(event);
 }
 
 void ScanFrm::Command_Browse_Click() {

@@ -82,6 +82,8 @@ class ScanFrm : public WorkWindow {
     void LoadWindow() override;
     bool ReadsTmRc() const override { return false; }
     void StopPolling() override;
+    // A scan or batch ends first, so the settings kept are the user's, not a candidate's.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     QWidget* BuildScanPage();
