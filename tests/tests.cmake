@@ -40,6 +40,7 @@ include(tests/sim/tests.cmake)
 include(tests/ports/tests.cmake)
 include(tests/traffic/tests.cmake)
 include(tests/trend/tests.cmake)
+include(tests/scan/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI
 # runs it) each test program that opens pseudo-terminals runs once more, whole, as the user nobody.
@@ -47,7 +48,7 @@ include(tests/trend/tests.cmake)
 execute_process(COMMAND id -u OUTPUT_VARIABLE zn_configuring_uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(zn_configuring_uid STREQUAL "0")
   foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim
-               test_traffic test_trend)
+               test_traffic test_trend test_scan)
     add_test(NAME nobody:${name}
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/run_as_nobody.sh $<TARGET_FILE:${name}>
               $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)
