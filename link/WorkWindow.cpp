@@ -160,7 +160,8 @@ void WorkWindow::WriteBuffer(int count) {
 
 void WorkWindow::ReadReply() {
     ReceivedText.clear();
-    ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
+    if (!replyWaited_ || SerialPort::WaitForInput(0))
+        ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
     collectedAt_ = TrafficLog::Instance().Now();
     SerialPort::FlushPort();
     CloseIfVanished();
@@ -195,6 +196,13 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
         SetBoxText(panel_->Text_Message, Tt(TextKey::MsgCommError));
     }
     if (rule.resumesLoop) ResumeLoop();
+    return accepted;
+}
+
+bool WorkWindow::FinishWaitedExchange(VbTimer* timer, const ReplyRule& rule) {
+    replyWaited_ = true;
+    const bool accepted = FinishExchange(timer, rule);
+    replyWaited_ = false;
     return accepted;
 }
 

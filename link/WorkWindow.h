@@ -64,6 +64,9 @@ class WorkWindow : public QWidget {
     // The time-out handler of every window: collect, judge, show, decode, disable `timer`, resume.
     // Returns true when the reply was accepted.
     bool FinishExchange(VbTimer* timer, const ReplyRule& rule);
+    // The same for a caller that has waited for the reply itself (the bus scan): when nothing has
+    // arrived, no reply is judged at once, without the read's own wait for a first byte.
+    bool FinishWaitedExchange(VbTimer* timer, const ReplyRule& rule);
 
     // The address of list `index` as a byte, or the message that refuses it: MsgNoAddress for an
     // empty text, MsgSettingError for a text that is not a whole number 0..255. Shows nothing,
@@ -134,4 +137,5 @@ class WorkWindow : public QWidget {
     std::vector<PollLoop*> loops_;
     TrafficCause cause_;
     TrafficTime collectedAt_;
+    bool replyWaited_ = false;  // FinishWaitedExchange: read only what has arrived
 };
