@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <cmath>
 
 #include "link/CommPanel.h"
@@ -25,6 +24,12 @@ int64_t SystemClock() {
 QString Ui(TrendTexts::Ui key) {
     return TrendTexts::UiText(key, TrendTexts::English());
 }
+
+// The file's name as the one-line note beside the buttons shows it; the tooltip has the path.
+QString ShortName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    return name.size() <= 28 ? name : name.left(13) + QChar(0x2026) + name.right(13);
+}
 }  // namespace
 
 TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChannel> channels)
@@ -38,18 +43,12 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
     TrendButton = Named(new QPushButton(controls_), "Command_Trend");
     RecordButton = Named(new QPushButton(controls_), "Command_Record");
     RecordButton->setCheckable(true);
-    NoteLabel = Named(new QLabel(controls_), "Label_RecordNote");
-    NoteLabel->setWordWrap(true);
-    NoteLabel->setMaximumWidth(320);
+    NoteLabel = Named(new QLabel(panel), "Label_RecordNote");
     NoteLabel->hide();
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QHBoxLayout(controls_);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addWidget(TrendButton);
     buttons->addWidget(RecordButton);
-    auto* layout = new QVBoxLayout(controls_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(buttons);
-    layout->addWidget(NoteLabel);
 
     connect(TrendButton, &QPushButton::clicked, this, &TrendFeed::ShowTrend);
     connect(RecordButton, &QPushButton::clicked, this, &TrendFeed::RecordClicked);
@@ -135,7 +134,7 @@ void TrendFeed::ShowRecording() {
     NoteLabel->setVisible(Recording());
     if (!Recording()) return NoteLabel->clear();
     NoteLabel->setText(TrafficTexts::UiText(TrafficTexts::RecordingTo, TrendTexts::English())
-                           .arg(QFileInfo(file_.Path()).fileName()));
+                           .arg(ShortName(file_.Path())));
     NoteLabel->setToolTip(file_.Path());
 }
 
@@ -145,7 +144,7 @@ void TrendFeed::ShowFailure(const QString& message) {
     RecordButton->setChecked(false);
     NoteLabel->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
     NoteLabel->setText(TrafficTexts::UiText(TrafficTexts::RecordingFailed, TrendTexts::English())
-                           .arg(QFileInfo(path).fileName(), message));
+                           .arg(ShortName(path), message));
     NoteLabel->setToolTip(path);
     NoteLabel->show();
     emit RecordingChanged(false);

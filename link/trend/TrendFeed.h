@@ -2,8 +2,9 @@
 // The trend of one input panel: the readings it shows, kept in a ring for the chart and, while
 // the user records, written to a CSV file as they come. The panel hands over each accepted
 // reading (one value per channel, NaN where it shows "No Sensor") and each rejected reply (a gap);
-// it places Controls() (the Trend button, the Record toggle and a note) beside its Read button.
-// A recording that cannot be written ends with one note there, never a message box.
+// it places Controls() (the Trend button and the Record toggle) beside its Read button and
+// NoteLabel (where the recording goes, or why it ended) in a line of its own. A recording that
+// cannot be written ends with one note there, never a message box.
 #include <QGroupBox>
 #include <QObject>
 #include <QPointer>

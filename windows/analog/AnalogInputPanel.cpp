@@ -77,6 +77,7 @@ AnalogInputPanel::AnalogInputPanel(WorkWindow* window, InputChannelTable table, 
         bottom->addWidget(Command_Clr);
         layout->addLayout(bottom);
     }
+    layout->addWidget(Trend->NoteLabel);
     layout->addStretch(1);
 }
 

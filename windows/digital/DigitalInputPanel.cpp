@@ -57,6 +57,7 @@ DigitalInputPanel::DigitalInputPanel(WorkWindow* window, QComboBox* addressList,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(IndicatorGrid(Label18, DI_SHOW));
+    layout->addWidget(Trend->NoteLabel);
     layout->addStretch(1);
 }
 
