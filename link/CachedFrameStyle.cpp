@@ -5,7 +5,6 @@
 #include <QPixmapCache>
 #include <QStyleFactory>
 #include <QStyleOption>
-#include <memory>
 
 namespace {
 QString CacheKey(const QStyleOption& option, qreal ratio) {
@@ -39,12 +38,15 @@ void CachedFrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
         panel.setDevicePixelRatio(ratio);
         panel.fill(Qt::transparent);
         QPainter onPanel(&panel);
-        const std::unique_ptr<QStyleOption> moved(
-            qstyleoption_cast<const QStyleOptionFrame*>(option)
-                ? new QStyleOptionFrame(*qstyleoption_cast<const QStyleOptionFrame*>(option))
-                : new QStyleOption(*option));
-        moved->rect.moveTopLeft({0, 0});
-        QProxyStyle::drawPrimitive(element, moved.get(), &onPanel, widget);
+        // Copied as its own type: QStyleOption has no virtual destructor.
+        const auto drawAtOrigin = [&](auto moved) {
+            moved.rect.moveTopLeft({0, 0});
+            QProxyStyle::drawPrimitive(element, &moved, &onPanel, widget);
+        };
+        if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option))
+            drawAtOrigin(QStyleOptionFrame(*frame));
+        else
+            drawAtOrigin(QStyleOption(*option));
         onPanel.end();
         QPixmapCache::insert(key, panel);
     }
