@@ -126,9 +126,8 @@ void WorkWindow::ClearBoxes() {
 }
 
 void WorkWindow::ClearTexts() {
-    ClearBoxes();
-    SentText.clear();
-    ReceivedText.clear();
+    ClearTextsBeforeSending();
+    SetBoxText(panel_->Text_Send, {});
 }
 
 void WorkWindow::ClearTextsBeforeSending() {
