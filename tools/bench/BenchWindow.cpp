@@ -4,13 +4,20 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/StartUp.h"
 #include "app/WorkWindows.h"
+#include "base/TextTable.h"
+#include "link/CommPanel.h"
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
 
@@ -29,6 +36,47 @@ PollLoop* LoopNamed(const WorkWindow& window, const QString& acquisitionName) {
     for (PollLoop* loop : window.Loops())
         if (loop->Acquisition->objectName() == acquisitionName) return loop;
     return nullptr;
+}
+
+std::optional<PollRun> RunPolls(WorkWindow& window, const std::vector<PollLoop*>& loops, int cycles,
+                                const std::function<void(int)>& onTick) {
+    PollRun run;
+    double cpuStart = 0;
+    QElapsedTimer clock;
+    clock.start();
+    // Connected after the window's own handlers, so these run after them.
+    const auto tick = [&] {
+        run.tickMs.push_back(clock.nsecsElapsed() / 1e6);
+        const int n = static_cast<int>(run.tickMs.size());
+        if (n == 1) {
+            cpuStart = CpuMs();
+            run.rssStartMb = StatusMb("VmRSS");
+            run.peakStartMb = StatusMb("VmHWM");
+        }
+        if (n == cycles + 1) {
+            run.cpuMs = CpuMs() - cpuStart;
+            run.rssEndMb = StatusMb("VmRSS");
+        }
+        if (onTick) onTick(n);
+        if (n == cycles + 1) QApplication::quit();
+    };
+    std::vector<QMetaObject::Connection> connections;
+    for (PollLoop* loop : loops) {
+        connections.push_back(QObject::connect(loop->Acquisition, &QTimer::timeout, tick));
+        connections.push_back(QObject::connect(loop->Overtime, &QTimer::timeout, [&] {
+            if (window.Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++run.accepted;
+        }));
+    }
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QApplication::exit(3); });
+    deadline.start(cycles * 2000 + 5000);
+    window.Command_Port_Click();
+    loops.front()->Button->click();
+    const bool finished = QApplication::exec() == 0;
+    for (const auto& connection : connections) QObject::disconnect(connection);
+    if (!finished) return std::fprintf(stderr, "timed out\n"), std::nullopt;
+    return run;
 }
 
 double CpuMs() {

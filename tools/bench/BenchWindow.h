@@ -3,6 +3,9 @@
 // poll loops found by its timer's name, and the process's own figures.
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
 
 class PollLoop;
 class WorkWindow;
@@ -12,6 +15,23 @@ class WorkWindow;
 WorkWindow* OpenBenchWindow(const char* folder, const QString& model);
 // The loop whose poll timer is `acquisitionName` ("TM_Acquisition_A"); null when none is.
 PollLoop* LoopNamed(const WorkWindow& window, const QString& acquisitionName);
+
+// What a run of poll cycles measured, from the first tick to the tick after the last cycle.
+struct PollRun {
+    int accepted = 0;            // replies the window called normal
+    double cpuMs = 0;            // CPU time of the process over the cycles
+    double rssStartMb = 0;       // resident memory at the first tick
+    double rssEndMb = 0;         // and at the last
+    double peakStartMb = 0;      // resident peak at the first tick
+    std::vector<double> tickMs;  // each tick's time since the run began
+    double WallMs() const { return tickMs.back() - tickMs.front(); }
+};
+
+// Opens the window's port, starts the first of `loops` and polls for `cycles` cycles, the loops'
+// ticks counted together. `onTick(n)` runs after the n-th tick's own handlers (n from 1 to
+// cycles + 1). Empty, with the reason on stderr, when the run did not finish in time.
+std::optional<PollRun> RunPolls(WorkWindow& window, const std::vector<PollLoop*>& loops, int cycles,
+                                const std::function<void(int)>& onTick = {});
 
 // CPU time of the process so far, user and system.
 double CpuMs();

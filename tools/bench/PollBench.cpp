@@ -38,49 +38,27 @@ int Poll(const char* folder, int cycles, const QString& model, const QString& ho
     }
 
     PaintCensus census;
-    std::vector<double> ticks;
-    double cpuStart = 0;
-    double cpuEnd = 0;
-    int accepted = 0;
-    QElapsedTimer clock;
-    clock.start();
-    // Connected after the window's own handlers, so these run after them.
-    const auto tick = [&] {
-        ticks.push_back(clock.nsecsElapsed() / 1e6);
-        if (ticks.size() == 1) {
-            cpuStart = CpuMs();
-            census.Start();
-        }
-        if (second && static_cast<int>(ticks.size()) == cycles / 2)
+    std::vector<PollLoop*> loops{first};
+    if (second) loops.push_back(second);
+    const auto run = RunPolls(*window, loops, cycles, [&](int tick) {
+        if (tick == 1) census.Start();
+        if (second && tick == cycles / 2)
             QTimer::singleShot(0, second->Button, &QPushButton::click);
-        if (static_cast<int>(ticks.size()) == cycles + 1) {
-            cpuEnd = CpuMs();
-            census.Stop();
-            QApplication::quit();
-        }
-    };
-    for (PollLoop* loop : {first, second}) {
-        if (!loop) continue;
-        QObject::connect(loop->Acquisition, &QTimer::timeout, tick);
-        QObject::connect(loop->Overtime, &QTimer::timeout, [&] {
-            if (window->Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++accepted;
-        });
-    }
-    QTimer::singleShot(static_cast<int>(cycles) * 2000 + 5000, [] { QApplication::exit(3); });
-    window->Command_Port_Click();
-    first->Button->click();
-    if (QApplication::exec() != 0) return std::fprintf(stderr, "timed out\n"), 3;
+        if (tick == cycles + 1) census.Stop();
+    });
+    if (!run) return 3;
 
+    const std::vector<double>& ticks = run->tickMs;
     std::vector<double> cycle;
     for (size_t i = 1; i < ticks.size(); ++i) cycle.push_back(ticks[i] - ticks[i - 1]);
     std::sort(cycle.begin(), cycle.end());
     const double total = ticks.back() - ticks.front();
-    std::printf("cycles %d\naccepted %d\n", cycles, accepted);
+    std::printf("cycles %d\naccepted %d\n", cycles, run->accepted);
     std::printf("cycle_mean_ms %.2f\ncycle_p50_ms %.2f\ncycle_p99_ms %.2f\ncycle_max_ms %.2f\n",
                 total / cycles, cycle[cycle.size() / 2], cycle[cycle.size() * 99 / 100],
                 cycle.back());
-    std::printf("cpu_ms_per_cycle %.3f\ncpu_percent %.2f\npeak_rss_mb %.1f\n",
-                (cpuEnd - cpuStart) / cycles, 100.0 * (cpuEnd - cpuStart) / total, PeakRssMb());
+    std::printf("cpu_ms_per_cycle %.3f\ncpu_percent %.2f\npeak_rss_mb %.1f\n", run->cpuMs / cycles,
+                100.0 * run->cpuMs / total, PeakRssMb());
     std::printf("%s", qPrintable(census.Report(cycles)));
     window->Command_Port_Click();
     delete window;

@@ -77,39 +77,18 @@ int Run(const char* folder, int cycles, bool monitorOpen, bool hidden, const QSt
             return std::fprintf(stderr, "not recording\n"), 2;
     }
 
-    int ticks = 0, accepted = 0;
-    double cpuStart = 0, cpuEnd = 0, rssStart = 0, rssEnd = 0;
-    QElapsedTimer clock;
-    QObject::connect(loop->Acquisition, &QTimer::timeout, [&] {
-        if (++ticks == 1) {
-            cpuStart = CpuMs();
-            rssStart = StatusMb("VmRSS");
-            clock.start();
-        }
-        if (ticks == cycles + 1) {
-            cpuEnd = CpuMs();
-            rssEnd = StatusMb("VmRSS");
-            QApplication::quit();
-        }
-    });
-    QObject::connect(loop->Overtime, &QTimer::timeout, [&] {
-        if (window->Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++accepted;
-    });
-    QTimer::singleShot(cycles * 2000 + 5000, [] { QApplication::exit(3); });
-    window->Command_Port_Click();
-    loop->Button->click();
-    if (QApplication::exec() != 0) return std::fprintf(stderr, "timed out\n"), 3;
-    const double wall = clock.nsecsElapsed() / 1e6;
+    const auto run = RunPolls(*window, {loop}, cycles);
+    if (!run) return 3;
 
     std::printf("mode %s\ncycles %d\naccepted %d\nrows_in_ring %d\n",
                 !monitorOpen ? "closed"
                 : hidden     ? "hidden+recording"
                              : (recordPath.isEmpty() ? "open" : "open+recording"),
-                cycles, accepted, TrafficLog::Instance().Count());
-    std::printf("cycle_mean_ms %.2f\ncpu_ms_per_cycle %.3f\n", wall / cycles,
-                (cpuEnd - cpuStart) / cycles);
-    std::printf("rss_first_cycle_mb %.2f\nrss_last_cycle_mb %.2f\npeak_rss_mb %.1f\n", rssStart,
-                rssEnd, PeakRssMb());
+                cycles, run->accepted, TrafficLog::Instance().Count());
+    std::printf("cycle_mean_ms %.2f\ncpu_ms_per_cycle %.3f\n", run->WallMs() / cycles,
+                run->cpuMs / cycles);
+    std::printf("rss_first_cycle_mb %.2f\nrss_last_cycle_mb %.2f\npeak_rss_mb %.1f\n",
+                run->rssStartMb, run->rssEndMb, PeakRssMb());
     window->Command_Port_Click();
     if (monitor && !hidden) ScrollFigures(monitor);
     return 0;

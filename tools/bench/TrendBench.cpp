@@ -80,33 +80,12 @@ int Live(const char* folder, bool chart, int cycles, const QString& recordPath) 
         if (!recordPath.isEmpty() && !feed->StartRecording(recordPath))
             return std::fprintf(stderr, "not recording\n"), 2;
     }
-    int ticks = 0, accepted = 0;
-    double cpuStart = 0, cpuEnd = 0, rssStart = 0, rssEnd = 0, hwmStart = 0;
-    QElapsedTimer clock;
-    QObject::connect(loop->Acquisition, &QTimer::timeout, [&] {
-        if (++ticks == 1) {
-            cpuStart = CpuMs();
-            rssStart = StatusMb("VmRSS");
-            hwmStart = StatusMb("VmHWM");
-            clock.start();
-        }
-        if (ticks == cycles + 1) {
-            cpuEnd = CpuMs();
-            rssEnd = StatusMb("VmRSS");
-            QApplication::quit();
-        }
-    });
-    QObject::connect(loop->Overtime, &QTimer::timeout, [&] {
-        if (window->Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++accepted;
-    });
-    QTimer::singleShot(cycles * 2000 + 5000, [] { QApplication::exit(3); });
-    window->Command_Port_Click();
-    loop->Button->click();
-    if (QApplication::exec() != 0) return std::fprintf(stderr, "timed out\n"), 3;
-    PrintFigures(chart ? "live chart+recording" : "live plain", cycles, cpuEnd - cpuStart, rssStart,
-                 rssEnd, hwmStart, StatusMb("VmHWM"));
-    std::printf("accepted %d\ncycle_mean_ms %.1f\nring_samples %d\n", accepted,
-                clock.nsecsElapsed() / 1e6 / cycles, feed->Ring().Count());
+    const auto run = RunPolls(*window, {loop}, cycles);
+    if (!run) return 3;
+    PrintFigures(chart ? "live chart+recording" : "live plain", cycles, run->cpuMs, run->rssStartMb,
+                 run->rssEndMb, run->peakStartMb, StatusMb("VmHWM"));
+    std::printf("accepted %d\ncycle_mean_ms %.1f\nring_samples %d\n", run->accepted,
+                run->WallMs() / cycles, feed->Ring().Count());
     return 0;
 }
 

@@ -21,3 +21,21 @@ bench_sys() {
   printf 'Poll       00100 ms\r\nDigitalIn  00100 ms\r\nOutWrite   00300 ms\r\nMeasure    00100 ms\r\nAnalogOut  00300 ms\r\nMeasure2   00200 ms\r\n' >"$1/sys/tm.rc"
   printf '1\r\n9600\r\n无校验\r\n' >"$1/sys/set.rc"
 }
+
+# The simulator a script runs, one at a time: start_sim LOG ARGS... starts znsim with ARGS, its
+# output to LOG, and waits until it is ready; stop_sim ends it (harmless when none runs).
+sim_pid=""
+stop_sim() {
+  if [ -n "$sim_pid" ]; then kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+  sim_pid=""
+}
+start_sim() {  # log args...
+  local log=$1
+  shift
+  "$build_dir/znsim" "$@" >"$log" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do grep -q "znsim: ready" "$log" && return 0; sleep 0.1; done
+  cat "$log" >&2
+  echo "simulator did not start" >&2
+  exit 1
+}

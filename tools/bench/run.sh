@@ -20,19 +20,11 @@ done
 source "$repo/tools/bench/common.sh"
 bench_build zn_bench znsim zntool
 bench_work
-sim_pid=""
-stop_sim() {
-  if [ -n "$sim_pid" ]; then kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  sim_pid=""
-}
 trap 'stop_sim; [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null; rm -rf "$work"' EXIT
 bench_sys "$work"
 
-start_sim() {  # log file [model]
-  "$build_dir/znsim" --verbose --bus "$work/sys/COM1" --module "${2:-ZN210}" >"$1" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 50); do grep -q "znsim: ready" "$1" && return 0; sleep 0.1; done
-  echo "simulator did not start" >&2; exit 1
+sim_on_com1() {  # log file, model
+  start_sim "$1" --verbose --bus "$work/sys/COM1" --module "$2"
 }
 
 # Cycle statistics from the simulator's request time stamps (what the line sees).
@@ -68,7 +60,7 @@ for entry in "${windows[@]}"; do
   read -r window module how <<<"$entry"
   for platform in xcb offscreen; do
     echo "== zntool's $window window ($platform${how:+, $how}), $cycles cycles"
-    start_sim "$work/sim-tool.log" "$module"
+    sim_on_com1 "$work/sim-tool.log" "$module"
     DISPLAY=$xvfb_display QT_QPA_PLATFORM=$platform \
       "$build_dir/zn_bench" poll "$work" "$cycles" "$window" ${how:+"$how"} \
       2>"$work/bench.err" | grep -v "^  painted" || { cat "$work/bench.err" >&2; exit 1; }
@@ -79,7 +71,7 @@ line_stats "$work/sim-tool.log" "$cycles"
 
 echo "== mbpoll -l 200 (poll rate 200 ms), same simulator, $cycles cycles"
 if command -v mbpoll >/dev/null; then
-  start_sim "$work/sim-mbpoll.log"
+  sim_on_com1 "$work/sim-mbpoll.log" ZN210
   mbpoll -m rtu -b 9600 -P none -a 1 -r 0 -c 4 -0 -l 200 -o 0.1 "$work/sys/COM1" >/dev/null 2>&1 &
   mb=$!
   started=$(date +%s%N)

@@ -20,11 +20,6 @@ done
 source "$repo/tools/bench/common.sh"
 bench_build zn_scan_bench znsim
 bench_work
-sim_pid=""
-stop_sim() {
-  if [ -n "$sim_pid" ]; then kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  sim_pid=""
-}
 trap 'stop_sim; rm -rf "$work"' EXIT
 bench_sys "$work"
 
@@ -36,12 +31,6 @@ for address in 1 2 3 7 10 15 21 30 42 55 64 77 90 100 128 150 175 200 231 247; d
   modules+=(--module "${models[$((n % 15))]},addr=$address")
   n=$((n + 1))
 done
-start_sim() {
-  "$build_dir/znsim" --bus "$work/sys/COM1" "${modules[@]}" >"$work/sim.log" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do grep -q "znsim: ready" "$work/sim.log" && return 0; sleep 0.1; done
-  echo "simulator did not start" >&2; exit 1
-}
 
 /usr/bin/python3 - <<'PY'
 bit = 1000 / 9600  # ms per bit at 9600 8N1, ten bits a character
@@ -53,7 +42,7 @@ print(f"== default reply wait at 9600 8N1: {int(-(-(request + reply) // 1)) + 20
       f" (request and reply on the wire, 20 ms for the module's turn-round and a USB adapter)")
 PY
 
-start_sim
+start_sim "$work/sim.log" --bus "$work/sys/COM1" "${modules[@]}"
 for run in $(seq "$runs"); do
   echo "== Bus Scan window, run $run"
   (QT_QPA_PLATFORM=offscreen "$build_dir/zn_scan_bench" scan "$work") 2>"$work/bench.err" ||

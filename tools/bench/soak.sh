@@ -31,20 +31,12 @@ done
 source "$repo/tools/bench/common.sh"
 bench_build zn_soak znsim
 bench_work
-sim_pid=""
-stop_sim() {
-  if [ -n "$sim_pid" ]; then kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  sim_pid=""
-}
 trap 'stop_sim; rm -rf "$work"' EXIT
 bench_sys "$work"
 
 spec="$model,addr=1,baud=9600,parity=N"
 for fault in $faults; do spec="$spec,fault=$fault"; done
-"$build_dir/znsim" --verbose --bus "$work/sys/COM1" --module "$spec" >"$work/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 50); do grep -q "znsim: ready" "$work/sim.log" && break; sleep 0.1; done
-grep -q "znsim: ready" "$work/sim.log" || { cat "$work/sim.log" >&2; echo "simulator did not start" >&2; exit 1; }
+start_sim "$work/sim.log" --verbose --bus "$work/sys/COM1" --module "$spec"
 
 echo "== soak: $model window, loop $loop, $cycles cycles at 9600 baud; faults: $faults"
 started=$(date +%s%N)
