@@ -29,6 +29,6 @@ QSize TextLine::minimumSizeHint() const {
 void TextLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect area = rect().adjusted(kMargin, 0, -kMargin, 0);
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
-                     fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
+    painter.setPen(palette().windowText().color());
+    pieces_.Draw(painter, area, text_, palette().window());
 }

@@ -3,6 +3,8 @@
 // the line: it never asks the window for a new layout, which a label does at every change.
 #include <QWidget>
 
+#include "link/TextPieces.h"
+
 class TextLine : public QWidget {
   public:
     explicit TextLine(QWidget* parent);
@@ -16,4 +18,5 @@ class TextLine : public QWidget {
 
   private:
     QString text_;
+    TextPieces pieces_{256 << 10};
 };

@@ -1,10 +1,9 @@
 #pragma once
-// Paints the traffic table's cells from laid-out texts kept between paints. The table moves by a
-// row at every frame, so nearly every text it paints was painted before; laying each out anew (as
-// the standard delegate does) was most of what an open monitor cost the program.
-#include <QHash>
-#include <QStaticText>
+// Paints the traffic table's cells: the row's band, then its text from kept pieces. A band is an
+// exchange (a request and its reply), as the model says, so it stays with the rows.
 #include <QStyledItemDelegate>
+
+#include "link/TextPieces.h"
 
 class TrafficDelegate : public QStyledItemDelegate {
   public:
@@ -12,19 +11,9 @@ class TrafficDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
-  private:
-    const QStaticText& Laid(const QString& text, const QFont& font, int width) const;
+    // Pictures kept, in bytes: the pieces of a few thousand rows.
+    static constexpr int kPictureBytes = 3 << 20;
 
-    struct Key {
-        QString text;
-        int width;
-        bool fixed;
-        bool operator==(const Key& other) const {
-            return width == other.width && fixed == other.fixed && text == other.text;
-        }
-    };
-    friend size_t qHash(const Key& key, size_t seed) {
-        return qHashMulti(seed, key.text, key.width, key.fixed);
-    }
-    mutable QHash<Key, QStaticText> laid_;
+  private:
+    mutable TextPieces pieces_{kPictureBytes};
 };

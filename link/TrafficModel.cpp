@@ -53,6 +53,8 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
         case Qt::FontRole:
             if (index.column() == TrafficTexts::Bytes) return fixedFont_;
             return {};
+        case BandRole:
+            return row.exchange % 2 == 1;
         default:
             return {};
     }

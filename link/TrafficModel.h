@@ -31,6 +31,9 @@ class TrafficModel : public QAbstractTableModel {
     void Flush();
 
     static constexpr int kRefreshMs = 1000;
+    // True for every other exchange: a request and its reply share a band, and a row keeps its
+    // band as older rows leave the top.
+    static constexpr int BandRole = Qt::UserRole + 1;
 
   signals:
     void Flushed();

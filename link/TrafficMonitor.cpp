@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTableView>
 #include <QVBoxLayout>
 #include <set>
 
@@ -22,6 +21,7 @@
 #include "link/TrafficCsv.h"
 #include "link/TrafficDelegate.h"
 #include "link/TrafficModel.h"
+#include "link/TrafficTable.h"
 #include "link/TrafficTexts.h"
 
 namespace {
@@ -70,20 +70,17 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     RecordButton = Named(new QPushButton(Ui(TrafficTexts::Record), this), "Command_Record");
     RecordButton->setCheckable(true);
 
-    table_ = Named(new QTableView(this), "Table_Traffic");
+    table_ = Named(new TrafficTable(this), "Table_Traffic");
     table_->setModel(model_);
     table_->setItemDelegate(new TrafficDelegate(table_));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
-    // Bands instead of a grid: the grid's lines were a fifth of what a refresh painted.
-    table_->setAlternatingRowColors(true);
+    // Bands instead of a grid (the grid's lines were a fifth of what a refresh painted), painted
+    // by the cells: a band is an exchange, not every other row, so a row keeps it while older
+    // rows leave the top.
     table_->setShowGrid(false);
-    // Fixed row heights: 10,000 rows scroll without measuring each one.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {88, 64, 250, 380, 84, 46, 290};
     for (int column = 0; column < 7; ++column) table_->setColumnWidth(column, widths[column]);

@@ -3,5 +3,6 @@ zn_add_tests(test_traffic
   tests/traffic/ReplyVerdictTest.cpp
   tests/traffic/TrafficExchangeTest.cpp
   tests/traffic/TrafficCauseTest.cpp
+  tests/traffic/TrafficTableTest.cpp
   LIBS zn_app
 )

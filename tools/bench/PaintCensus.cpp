@@ -14,10 +14,12 @@ bool PaintCensus::eventFilter(QObject* watched, QEvent* event) {
     if (!counting_ || !watched->isWidgetType()) return false;
     if (event->type() == QEvent::Paint) {
         ++paints_;
-        const QString name = watched->objectName().isEmpty()
-                                 ? QString(watched->metaObject()->className())
-                                 : watched->objectName();
-        ++perWidget_[name];
+        // Named by its window too: the same name can be in the work window and the monitor.
+        const auto nameOf = [](const QObject* object) {
+            return object->objectName().isEmpty() ? QString(object->metaObject()->className())
+                                                  : object->objectName();
+        };
+        ++perWidget_[nameOf(static_cast<QWidget*>(watched)->window()) + '/' + nameOf(watched)];
     } else if (event->type() == QEvent::LayoutRequest) {
         ++layouts_;
     }

@@ -20,6 +20,7 @@
 #include "link/TrafficMonitor.h"
 #include "link/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
+#include "tools/bench/PaintCensus.h"
 
 namespace {
 // Rows like the poll's own, enough to fill the ring, so memory is measured at its ceiling.
@@ -77,7 +78,13 @@ int Run(const char* folder, int cycles, bool monitorOpen, bool hidden, const QSt
             return std::fprintf(stderr, "not recording\n"), 2;
     }
 
-    const auto run = RunPolls(*window, {loop}, cycles);
+    PaintCensus census;
+    double rssHalfMb = 0;  // the picture caches fill in the first half; the second shows the level
+    const auto run = RunPolls(*window, {loop}, cycles, [&](int tick) {
+        if (tick == 1) census.Start();
+        if (tick == cycles / 2 + 1) rssHalfMb = StatusMb("VmRSS");
+        if (tick == cycles + 1) census.Stop();
+    });
     if (!run) return 3;
 
     std::printf("mode %s\ncycles %d\naccepted %d\nrows_in_ring %d\n",
@@ -87,8 +94,10 @@ int Run(const char* folder, int cycles, bool monitorOpen, bool hidden, const QSt
                 cycles, run->accepted, TrafficLog::Instance().Count());
     std::printf("cycle_mean_ms %.2f\ncpu_ms_per_cycle %.3f\n", run->WallMs() / cycles,
                 run->cpuMs / cycles);
-    std::printf("rss_first_cycle_mb %.2f\nrss_last_cycle_mb %.2f\npeak_rss_mb %.1f\n",
-                run->rssStartMb, run->rssEndMb, PeakRssMb());
+    std::printf(
+        "rss_first_cycle_mb %.2f\nrss_half_way_mb %.2f\nrss_last_cycle_mb %.2f\npeak_rss_mb %.1f\n",
+        run->rssStartMb, rssHalfMb, run->rssEndMb, PeakRssMb());
+    std::printf("%s", qPrintable(census.Report(cycles)));
     window->Command_Port_Click();
     if (monitor && !hidden) ScrollFigures(monitor);
     return 0;

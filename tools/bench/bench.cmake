@@ -13,7 +13,8 @@ add_executable(zn_soak
 )
 target_link_libraries(zn_soak PRIVATE zn_app)
 
-add_executable(zn_traffic_bench tools/bench/TrafficBench.cpp tools/bench/BenchWindow.cpp)
+add_executable(zn_traffic_bench tools/bench/TrafficBench.cpp tools/bench/BenchWindow.cpp
+  tools/bench/PaintCensus.cpp)
 target_link_libraries(zn_traffic_bench PRIVATE zn_app)
 
 # The trend benchmark plays the simulator's measurements itself for its simulated hour.

@@ -62,4 +62,5 @@ closed, hidden, opened = (figures(p) for p in sys.argv[1:4])
 for name, run in (("hidden+recording", hidden), ("open+recording", opened)):
     print(f"cpu_ms_per_cycle_added_{name} {run['cpu_ms_per_cycle'] - closed['cpu_ms_per_cycle']:.3f}")
     print(f"rss_growth_{name}_mb {run['rss_last_cycle_mb'] - run['rss_first_cycle_mb']:.2f} (ring full throughout)")
+    print(f"rss_growth_second_half_{name}_mb {run['rss_last_cycle_mb'] - run['rss_half_way_mb']:.2f}")
 PY
