@@ -44,10 +44,11 @@ qreal TextPieces::Widths::Of(QStringView text) {
     return width;
 }
 
-TextPieces::Widths& TextPieces::WidthsOf(const QFont& font) {
-    for (Widths& widths : widths_)
-        if (widths.Font() == font) return widths;
-    return widths_.emplace_back(font);
+int TextPieces::FontIndex(const QFont& font) {
+    for (size_t i = 0; i < widths_.size(); ++i)
+        if (widths_[i].Font() == font) return static_cast<int>(i);
+    widths_.emplace_back(font);
+    return static_cast<int>(widths_.size()) - 1;
 }
 
 QString TextPieces::Shown(const QString& text, Widths& widths, int width) {
@@ -76,7 +77,7 @@ void TextPieces::PaintPiece(QPainter& painter, const Key& key, int x, int top, q
     picture->fill(QColor::fromRgba(key.background));
     {
         QPainter pen(picture);
-        pen.setFont(key.font);
+        pen.setFont(widths_[key.font].Font());
         pen.setPen(QColor::fromRgba(key.pen));
         DrawPiece(pen, QRect(QPoint(), size), key.piece);
     }
@@ -93,10 +94,11 @@ void TextPieces::Draw(QPainter& painter, const QRect& area, const QString& text,
         return DrawPiece(painter, area,
                          painter.fontMetrics().elidedText(text, Qt::ElideRight, area.width()));
 
-    Widths& widths = WidthsOf(font);
+    const int fontIndex = FontIndex(font);
+    Widths& widths = widths_[fontIndex];
     const QString shown = Shown(text, widths, area.width());
-    Key key{{}, area.height(), painter.pen().color().rgba(), background.color().rgba(), font,
-            painter.device()->devicePixelRatioF()};
+    Key key{{},        area.height(), painter.pen().color().rgba(), background.color().rgba(),
+            fontIndex, painter.device()->devicePixelRatioF()};
     qreal x = area.left();
     const auto paintPiece = [&](qsizetype start, qsizetype end) {
         key.piece = shown.mid(start, end - start);

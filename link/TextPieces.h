@@ -42,19 +42,20 @@ class TextPieces {
         int height;
         QRgb pen;
         QRgb background;
-        QFont font;
+        int font;  // its place in widths_: hashing a font is dear
         qreal ratio;
         bool operator==(const Key& other) const {
             return height == other.height && pen == other.pen &&
                    background == other.background && ratio == other.ratio &&
-                   piece == other.piece && font == other.font;
+                   font == other.font && piece == other.piece;
         }
     };
     friend size_t qHash(const Key& key, size_t seed) {
         return qHashMulti(seed, key.piece, key.height, key.pen, key.background, key.font);
     }
 
-    Widths& WidthsOf(const QFont& font);
+    // The font's place in widths_, found or made.
+    int FontIndex(const QFont& font);
     // `text` as shown in `width`: whole, or cut with "…".
     static QString Shown(const QString& text, Widths& widths, int width);
     // Paints one piece `width` wide at `x` (left) and `top`, from its picture when it has one.
