@@ -97,8 +97,12 @@ void TextPieces::Draw(QPainter& painter, const QRect& area, const QString& text,
     const int fontIndex = FontIndex(font);
     Widths& widths = widths_[fontIndex];
     const QString shown = Shown(text, widths, area.width());
-    Key key{{},        area.height(), painter.pen().color().rgba(), background.color().rgba(),
-            fontIndex, painter.device()->devicePixelRatioF()};
+    Key key{{},
+            area.height(),
+            painter.pen().color().rgba(),
+            background.color().rgba(),
+            fontIndex,
+            painter.device()->devicePixelRatioF()};
     qreal x = area.left();
     const auto paintPiece = [&](qsizetype start, qsizetype end) {
         key.piece = shown.mid(start, end - start);
@@ -110,9 +114,9 @@ void TextPieces::Draw(QPainter& painter, const QRect& area, const QString& text,
         qsizetype end = start;
         while (end < shown.size() && !EndsPiece(shown[end])) ++end;
         // Longer numbers (milliseconds, readings) go digit by digit: ten pictures serve them all.
-        const bool number = end - start >= 3 &&
-                            std::all_of(shown.begin() + start, shown.begin() + end,
-                                        [](QChar c) { return c.isDigit(); });
+        const bool number =
+            end - start >= 3 && std::all_of(shown.begin() + start, shown.begin() + end,
+                                            [](QChar c) { return c.isDigit(); });
         end = std::min(end + 1, shown.size());
         if (number)
             for (; start < end - 1; ++start) paintPiece(start, start + 1);

@@ -19,8 +19,7 @@ class TextPieces {
     explicit TextPieces(int pictureBytes) : pictures_(pictureBytes) {}
     // `text` on `background`, left-aligned and centred in height in `area`, cut with "…" where
     // it does not fit. The painter's font and pen draw it.
-    void Draw(QPainter& painter, const QRect& area, const QString& text,
-              const QBrush& background);
+    void Draw(QPainter& painter, const QRect& area, const QString& text, const QBrush& background);
 
   private:
     // The widths of a font's characters, measured once each: measuring a text whole would
@@ -45,9 +44,8 @@ class TextPieces {
         int font;  // its place in widths_: hashing a font is dear
         qreal ratio;
         bool operator==(const Key& other) const {
-            return height == other.height && pen == other.pen &&
-                   background == other.background && ratio == other.ratio &&
-                   font == other.font && piece == other.piece;
+            return height == other.height && pen == other.pen && background == other.background &&
+                   ratio == other.ratio && font == other.font && piece == other.piece;
         }
     };
     friend size_t qHash(const Key& key, size_t seed) {

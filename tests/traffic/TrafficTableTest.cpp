@@ -194,8 +194,9 @@ TEST(TrafficTable, ACellIsLaidOutAsTheTextDrawnWhole) {
         painter.setFont(cell.font);
         painter.setPen(option.palette.text().color());
         const QRect area = option.rect.adjusted(3, 0, -3, 0);
-        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
-                         QFontMetrics(cell.font).elidedText(cell.text, Qt::ElideRight, area.width()));
+        painter.drawText(
+            area, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(cell.font).elidedText(cell.text, Qt::ElideRight, area.width()));
         const auto [first, last] = Ink(pieces, base);
         const auto [wholeFirst, wholeLast] = Ink(whole, base);
         EXPECT_NEAR(first, wholeFirst, 1);
