@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QScreen>
+#include <QScrollArea>
 #include <QImage>
 #include <QLineEdit>
 
@@ -58,5 +62,97 @@ TEST(CachedFrameStyle, BoxesLookAsTheStyleDrawsThemInEveryState) {
         cached.resize(state.size + QSize(40, 0));
         plain.resize(state.size + QSize(40, 0));
         EXPECT_EQ(Look(cached), Look(plain)) << "resized";
+    }
+}
+
+namespace {
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+}  // namespace
+
+// Where the box stands decides whether it can paint its backdrop itself: on a plain window or a
+// filled panel it does, and a changed text repaints the box alone; in a scroll area or under a
+// style sheet it does not. Either way the window looks exactly as with an ordinary box.
+TEST(CachedFrameStyle, BoxesOnPlainBackgroundsRepaintAloneAndLookTheSame) {
+    const struct {
+        const char* name;
+        QColor window;
+        QColor panel;  // invalid: the panel does not fill its background
+        bool scrolled;
+        QString sheet;
+        bool opaque;
+    } stands[] = {
+        {"plain window", QColor(), QColor(), false, {}, true},
+        {"coloured window", QColor(200, 220, 90), QColor(), false, {}, true},
+        {"filled panel", QColor(), QColor(30, 60, 200), false, {}, true},
+        {"scroll area page", QColor(), QColor(), true, {}, true},
+        {"style sheet", QColor(), QColor(), false, "QLabel { color: #223344; }", false},
+    };
+    for (const auto& stand : stands) {
+        SCOPED_TRACE(stand.name);
+        QWidget window;
+        if (stand.window.isValid()) {
+            QPalette palette = window.palette();
+            palette.setColor(QPalette::Window, stand.window);
+            window.setPalette(palette);
+        }
+        window.setStyleSheet(stand.sheet);
+        QScrollArea* area = stand.scrolled ? new QScrollArea(&window) : nullptr;
+        auto* panel = new QWidget(area ? nullptr : &window);
+        if (area) {
+            area->setWidget(panel);
+        }
+        if (stand.panel.isValid()) {
+            QPalette palette = panel->palette();
+            palette.setColor(QPalette::Window, stand.panel);
+            panel->setPalette(palette);
+            panel->setAutoFillBackground(true);
+        }
+        panel->setGeometry(0, 0, 420, 60);
+        if (area) area->setGeometry(0, 0, 440, 80);
+        QLineEdit* boxes[2];
+        for (int k = 0; k < 2; ++k) {
+            boxes[k] = new QLineEdit(panel);
+            boxes[k]->setReadOnly(true);
+            boxes[k]->setFocusPolicy(Qt::NoFocus);
+            boxes[k]->setGeometry(8, 4 + 28 * k, 400, 24);
+        }
+        QLineEdit* cached = boxes[0];
+        QLineEdit* plain = boxes[1];
+        UseCachedFrame(cached);
+        window.resize(460, 100);
+        window.show();
+        QApplication::processEvents();
+        EXPECT_EQ(cached->testAttribute(Qt::WA_OpaquePaintEvent), stand.opaque);
+
+        PaintCounter behind, box;
+        panel->installEventFilter(&behind);
+        cached->installEventFilter(&box);
+        for (const QString& text : {QStringLiteral("01 03 08 02 E9 03 09 03 24"), QString()}) {
+            behind.paints = box.paints = 0;
+            cached->setText(text);
+            QElapsedTimer waited;
+            waited.start();
+            while (box.paints == 0 && waited.elapsed() < 10000)
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+            ASSERT_GT(box.paints, 0);
+            EXPECT_EQ(behind.paints == 0, stand.opaque);
+            plain->setText(text);
+            QApplication::processEvents();
+            // The two boxes as they are on screen are alike pixel for pixel.
+            const QPixmap shot = window.screen()->grabWindow(window.winId());
+            const auto onScreen = [&](QLineEdit* one) {
+                return shot.copy(QRect(one->mapTo(&window, QPoint()), one->size())).toImage();
+            };
+            EXPECT_EQ(onScreen(cached), onScreen(plain));
+        }
     }
 }
