@@ -25,7 +25,7 @@ QString CacheKey(const QStyleOption& option, qreal ratio, const std::optional<QC
                              frame ? static_cast<qint64>(frame->features) : -1,
                              backdrop ? static_cast<qint64>(backdrop->rgba()) : -1};
     return QStringLiteral("zn-box-") +
-           QString(reinterpret_cast<const QChar*>(fields), qsizetype(sizeof(fields) / sizeof(QChar)));
+           QString(reinterpret_cast<const QChar*>(fields), qsizetype(sizeof(fields)) / qsizetype(sizeof(QChar)));
 }
 
 std::optional<QColor> SolidColour(const QBrush& brush) {
