@@ -25,7 +25,8 @@ QString CacheKey(const QStyleOption& option, qreal ratio, const std::optional<QC
                              frame ? static_cast<qint64>(frame->features) : -1,
                              backdrop ? static_cast<qint64>(backdrop->rgba()) : -1};
     return QStringLiteral("zn-box-") +
-           QString(reinterpret_cast<const QChar*>(fields), qsizetype(sizeof(fields)) / qsizetype(sizeof(QChar)));
+           QString(reinterpret_cast<const QChar*>(fields),
+                   qsizetype(sizeof(fields)) / qsizetype(sizeof(QChar)));
 }
 
 std::optional<QColor> SolidColour(const QBrush& brush) {
@@ -63,18 +64,18 @@ class BackdropWatch : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
-        case QEvent::Polish:
-        case QEvent::ParentChange:
-        case QEvent::PaletteChange:
-        case QEvent::StyleChange:
-        case QEvent::Show: {
-            auto* box = static_cast<QWidget*>(watched);
-            box->setAttribute(Qt::WA_OpaquePaintEvent,
-                              box->style() == SharedStyle() && Backdrop(box).has_value());
-            break;
-        }
-        default:
-            break;
+            case QEvent::Polish:
+            case QEvent::ParentChange:
+            case QEvent::PaletteChange:
+            case QEvent::StyleChange:
+            case QEvent::Show: {
+                auto* box = static_cast<QWidget*>(watched);
+                box->setAttribute(Qt::WA_OpaquePaintEvent,
+                                  box->style() == SharedStyle() && Backdrop(box).has_value());
+                break;
+            }
+            default:
+                break;
         }
         return false;
     }

@@ -1,7 +1,7 @@
 // Benchmark driver. "poll": the real ZN210 window polls the simulator on sys/COM1 of a working
 // folder for a number of cycles and reports the cycle time, CPU time per cycle and peak RSS.
 // "startup": the main window's start-up, from a launch time given by the caller to the window
-// being exposed on screen.
+// being exposed on screen. "floor": what the same screen changes cost in a bare window.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -20,6 +20,7 @@
 #include "link/PollLoop.h"
 #include "link/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
+#include "tools/bench/FloorBench.h"
 #include "tools/bench/PaintCensus.h"
 
 namespace {
@@ -86,9 +87,14 @@ int main(int argc, char** argv) {
         return Poll(argv[2], args[3].toInt(), args.size() > 4 ? args[4] : "ZN210",
                     args.size() > 5 ? args[5] : QString());
     if (args.size() == 3 && args[1] == "startup") return StartUp(args[2].toLongLong());
+    if (args.size() == 3 && args[1] == "floor")
+        return Floor(args[2].toInt(), FloorChange::None) ||
+               Floor(args[2].toInt(), FloorChange::Fills) ||
+               Floor(args[2].toInt(), FloorChange::Boxes);
     std::fprintf(
         stderr,
-        "usage: zn_bench poll FOLDER CYCLES [MODEL [AB|GROUP]] | zn_bench startup LAUNCH_NS\n"
+        "usage: zn_bench poll FOLDER CYCLES [MODEL [AB|GROUP]] | zn_bench startup LAUNCH_NS |\n"
+        "       zn_bench floor CYCLES\n"
         "  FOLDER holds sys/ (set.rc, set2.rc, tm.rc) and sys/COM1 to the simulator;\n"
         "  LAUNCH_NS is the launch time in ns since the epoch (date +%%s%%N)\n");
     return 2;

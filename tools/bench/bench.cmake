@@ -1,6 +1,7 @@
 # The benchmark drivers: the real windows and main window, headless or in Xvfb.
 add_executable(zn_bench
   tools/bench/PollBench.cpp
+  tools/bench/FloorBench.cpp
   tools/bench/BenchWindow.cpp
   tools/bench/PaintCensus.cpp
 )

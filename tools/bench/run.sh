@@ -2,8 +2,9 @@
 # Exchange benchmark: real work windows poll the simulator at 9600 baud with tm.rc poll 100 ms
 # and reply wait 100 ms, each under a real X server (Xvfb, platform xcb) and offscreen: ZN210,
 # ZN410 with its two loops in turn, SysFrm reading the 32-register count group, ZN330 with its
-# sixteen inputs. mbpoll polls the same simulator in the same run for comparison; then the
-# start-up time of the main window. Not a test: it prints figures.
+# sixteen inputs. mbpoll polls the same simulator in the same run for comparison, and a bare
+# window shows what the cycle's two screen changes cost by themselves; then the start-up time of
+# the main window. Not a test: it prints figures.
 # Usage: tools/bench/run.sh [--cycles N] [--build-dir DIR]
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -68,6 +69,12 @@ for entry in "${windows[@]}"; do
   done
 done
 line_stats "$work/sim-tool.log" "$cycles"
+
+echo "== floor: a bare window changing at the same two moments per cycle, $cycles cycles"
+for platform in xcb offscreen; do
+  DISPLAY=$xvfb_display QT_QPA_PLATFORM=$platform "$build_dir/zn_bench" floor "$cycles" 2>/dev/null |
+    sed "s/^/$platform /"
+done
 
 echo "== mbpoll -l 200 (poll rate 200 ms), same simulator, $cycles cycles"
 if command -v mbpoll >/dev/null; then
