@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QImage>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "windows/analog/Readout.h"
@@ -62,5 +63,66 @@ TEST(Readout, AChangedReadingRepaintsItselfAloneAndLooksAsDrawnOrdinarily) {
         readout->setAttribute(Qt::WA_OpaquePaintEvent, false);
         const QImage ordinary = Look(group);
         EXPECT_EQ(drawn, ordinary);
+    }
+}
+
+namespace {
+class LayoutRequests : public QObject {
+  public:
+    int requests = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::LayoutRequest) ++requests;
+        return false;
+    }
+};
+}  // namespace
+
+// A new reading relays out the window only when the readout needs another size; it still grows
+// to show a longer text whole, and a hidden readout still gives its room to the others.
+TEST(Readout, ANewReadingRelaysOutTheWindowOnlyWhenItsSizeMoves) {
+    const struct {
+        QString from, to;
+        bool relaid;
+    } changes[] = {
+        {QStringLiteral("12.34mA"), QStringLiteral("56.78mA"), false},
+        {QStringLiteral("12.34mA"), QStringLiteral("12.34mA  (over range, check the wiring)"),
+         true},
+        {QStringLiteral("25.3℃"), QStringLiteral("No Sensor"), true},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.to.toStdString());
+        QGroupBox group(QStringLiteral("Readings"));
+        auto* layout = new QVBoxLayout(&group);
+        QLabel* first = MakeReadout("AI_SHOW(0)", Qt::white, 60, &group);
+        QLabel* second = MakeReadout("AI_SHOW(1)", Qt::white, 60, &group);
+        for (QLabel* readout : {first, second}) {
+            auto* row = new QHBoxLayout;  // room to the right: a readout takes its wish
+            row->addWidget(readout);
+            row->addStretch(1);
+            layout->addLayout(row);
+        }
+        first->setText(change.from);
+        second->setText(QStringLiteral("0.0"));
+        group.resize(640, 120);
+        group.show();
+        QApplication::processEvents();
+        const QPoint firstAt = first->mapTo(&group, QPoint());
+
+        LayoutRequests requests;
+        group.installEventFilter(&requests);
+        first->setText(change.to);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(requests.requests > 0, change.relaid);
+        EXPECT_EQ(first->text(), change.to);
+        EXPECT_EQ(first->width(), first->sizeHint().width());
+        EXPECT_EQ(first->findChild<QLabel*>(), nullptr);
+        EXPECT_EQ(group.findChild<QLabel*>("AI_SHOW(0)"), first);
+
+        first->hide();
+        QApplication::processEvents();
+        EXPECT_EQ(second->mapTo(&group, QPoint()), firstAt);
     }
 }
