@@ -125,4 +125,16 @@ TEST(Readout, ANewReadingRelaysOutTheWindowOnlyWhenItsSizeMoves) {
         QApplication::processEvents();
         EXPECT_EQ(second->mapTo(&group, QPoint()), firstAt);
     }
+    // Hidden before its window is first shown, it stays hidden.
+    QGroupBox group;
+    auto* layout = new QVBoxLayout(&group);
+    QLabel* hidden = MakeReadout("AI_SHOW(0)", Qt::white, 60, &group);
+    layout->addWidget(hidden);
+    hidden->hide();
+    group.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(hidden->isVisible());
+    hidden->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(hidden->isVisible());
 }

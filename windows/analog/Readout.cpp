@@ -96,12 +96,14 @@ class OpaqueReadout : public QLabel {
             return;
         }
         delete place;
+        const bool hidden = isHidden();  // a readout hidden before its window showed stays so
         holder->setGeometry(geometry());
+        holder->setVisible(!hidden);
         holder_ = holder;
         setParent(holder);  // the style sheet polishes it again, clearing the attribute
         setAttribute(Qt::WA_OpaquePaintEvent);
         setGeometry(holder->rect());
-        show();
+        setVisible(!hidden);
     }
     QPointer<ReadoutHolder> holder_;
 };
