@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QImage>
 #include <QLineEdit>
 
 #include "link/CachedFrameStyle.h"
+#include "tests/support/EventCounter.h"
 
 namespace {
 struct BoxState {
@@ -64,19 +63,6 @@ TEST(CachedFrameStyle, BoxesLookAsTheStyleDrawsThemInEveryState) {
         EXPECT_EQ(Look(cached), Look(plain)) << "resized";
     }
 }
-
-namespace {
-class PaintCounter : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-}  // namespace
 
 // Where the box stands decides whether it can paint its backdrop itself: on a plain window or a
 // filled panel it does, and a changed text repaints the box alone; in a scroll area or under a
@@ -133,18 +119,14 @@ TEST(CachedFrameStyle, BoxesOnPlainBackgroundsRepaintAloneAndLookTheSame) {
         QApplication::processEvents();
         EXPECT_EQ(cached->testAttribute(Qt::WA_OpaquePaintEvent), stand.opaque);
 
-        PaintCounter behind, box;
+        EventCounter behind(QEvent::Paint), box(QEvent::Paint);
         panel->installEventFilter(&behind);
         cached->installEventFilter(&box);
         for (const QString& text : {QStringLiteral("01 03 08 02 E9 03 09 03 24"), QString()}) {
-            behind.paints = box.paints = 0;
+            behind.count = box.count = 0;
             cached->setText(text);
-            QElapsedTimer waited;
-            waited.start();
-            while (box.paints == 0 && waited.elapsed() < 10000)
-                QApplication::processEvents(QEventLoop::AllEvents, 20);
-            ASSERT_GT(box.paints, 0);
-            EXPECT_EQ(behind.paints == 0, stand.opaque);
+            ASSERT_TRUE(box.WaitForOne());
+            EXPECT_EQ(behind.count == 0, stand.opaque);
             plain->setText(text);
             QApplication::processEvents();
             // The two boxes as they are on screen are alike pixel for pixel.

@@ -3,26 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QImage>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "tests/support/EventCounter.h"
 #include "windows/analog/Readout.h"
 
 namespace {
-class PaintCounter : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-
 QImage Look(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
@@ -48,16 +37,12 @@ TEST(Readout, AChangedReadingRepaintsItselfAloneAndLooksAsDrawnOrdinarily) {
         group.show();
         QApplication::processEvents();
 
-        PaintCounter groupPaints, readoutPaints;
+        EventCounter groupPaints(QEvent::Paint), readoutPaints(QEvent::Paint);
         group.installEventFilter(&groupPaints);
         readout->installEventFilter(&readoutPaints);
         readout->setText(reading.text);
-        QElapsedTimer waited;
-        waited.start();
-        while (readoutPaints.paints == 0 && waited.elapsed() < 10000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        ASSERT_GT(readoutPaints.paints, 0);
-        EXPECT_EQ(groupPaints.paints, 0);
+        ASSERT_TRUE(readoutPaints.WaitForOne());
+        EXPECT_EQ(groupPaints.count, 0);
 
         const QImage drawn = Look(group);
         readout->setAttribute(Qt::WA_OpaquePaintEvent, false);
@@ -65,19 +50,6 @@ TEST(Readout, AChangedReadingRepaintsItselfAloneAndLooksAsDrawnOrdinarily) {
         EXPECT_EQ(drawn, ordinary);
     }
 }
-
-namespace {
-class LayoutRequests : public QObject {
-  public:
-    int requests = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::LayoutRequest) ++requests;
-        return false;
-    }
-};
-}  // namespace
 
 // A new reading relays out the window only when the readout needs another size; it still grows
 // to show a longer text whole, and a hidden readout still gives its room to the others.
@@ -110,12 +82,12 @@ TEST(Readout, ANewReadingRelaysOutTheWindowOnlyWhenItsSizeMoves) {
         QApplication::processEvents();
         const QPoint firstAt = first->mapTo(&group, QPoint());
 
-        LayoutRequests requests;
+        EventCounter requests(QEvent::LayoutRequest);
         group.installEventFilter(&requests);
         first->setText(change.to);
         QApplication::processEvents();
         QApplication::processEvents();
-        EXPECT_EQ(requests.requests > 0, change.relaid);
+        EXPECT_EQ(requests.count > 0, change.relaid);
         EXPECT_EQ(first->text(), change.to);
         EXPECT_EQ(first->width(), first->sizeHint().width());
         EXPECT_EQ(first->findChild<QLabel*>(), nullptr);
