@@ -10,8 +10,8 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "app/WorkWindows.h"
-#include "link/CommPanel.h"
-#include "link/WorkWindow.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/WorkWindow.h"
 
 Main::Main() {
     NameControl(this, "Main");

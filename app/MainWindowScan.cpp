@@ -1,7 +1,7 @@
 // The main window's side of the bus scan: its button, and a scan row opening a test window.
 #include "app/MainWindow.h"
 #include "link/ParameterCodes.h"
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "windows/scan/ScanFrm.h"
 
 void Main::Command_Scan_Click() {

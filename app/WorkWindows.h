@@ -1,5 +1,5 @@
 #pragma once
 // The work windows the main window can open, by key: a model name, "SetFrm" or "SysFrm".
-#include "link/WorkWindowFactory.h"
+#include "workwindow/WorkWindowFactory.h"
 
 const WorkWindowFactoryMap& WorkWindowFactories();

@@ -1,25 +1,26 @@
 #include "base/Platform.h"
 
-#include <QMessageBox>
 #include <QThread>
+#include <cstdio>
 
 namespace {
-class DesktopPlatform : public Platform {
+// Where no desktop is: a message is a line on standard error, the beep its silence.
+class HeadlessPlatform : public Platform {
   public:
     void ShowMessage(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok);
-        box.exec();
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
     }
     void Wait(int milliseconds) override { QThread::msleep(milliseconds); }
-    void Beep(int frequencyHz, int milliseconds) override { PlayTone(frequencyHz, milliseconds); }
+    void Beep(int, int milliseconds) override { QThread::msleep(milliseconds); }
 };
 
 Platform* installed = nullptr;
 }  // namespace
 
 Platform& CurrentPlatform() {
-    static DesktopPlatform desktop;
-    return installed ? *installed : desktop;
+    static HeadlessPlatform headless;
+    return installed ? *installed : headless;
 }
 
 void InstallPlatform(Platform* platform) {

@@ -1,6 +1,8 @@
 #pragma once
-// What the program asks of the desktop beyond widgets: modal messages, blocking waits and the
-// beep. Tests install their own implementation to record messages and skip the waits.
+// What the program asks of its surroundings: messages, blocking waits and the beep. The desktop
+// program installs message boxes and the sound device (app/DesktopPlatform); a headless program
+// keeps the default, which writes messages to standard error. Tests install their own
+// implementation to record messages and skip the waits.
 #include <QString>
 
 class Platform {
@@ -11,9 +13,9 @@ class Platform {
     virtual void Beep(int frequencyHz, int milliseconds) = 0;
 };
 
-// The platform in force; the desktop one unless a test installed another.
+// The platform in force; the headless one unless another was installed.
 Platform& CurrentPlatform();
-// Installs `platform` (not owned); nullptr restores the desktop one.
+// Installs `platform` (not owned); nullptr restores the headless one.
 void InstallPlatform(Platform* platform);
 
 inline void ShowMessage(const QString& text) {
@@ -22,7 +24,3 @@ inline void ShowMessage(const QString& text) {
 inline void Wait(int milliseconds) {
     CurrentPlatform().Wait(milliseconds);
 }
-
-// Plays a 4000 Hz tone for 300 ms through the sound device, or stays silent for 300 ms when
-// there is none. Blocks, like the waits.
-void PlayTone(int frequencyHz, int milliseconds);

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QLineEdit>
 
-#include "link/CachedFrameStyle.h"
+#include "widgets/CachedFrameStyle.h"
 #include "tests/support/EventCounter.h"
 
 namespace {

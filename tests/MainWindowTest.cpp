@@ -6,7 +6,7 @@
 #include "app/MainWindow.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 

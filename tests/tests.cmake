@@ -6,7 +6,7 @@ add_library(zn_test_support STATIC
   tests/support/PtyPeer.cpp
   tests/support/SimProcess.cpp
 )
-target_link_libraries(zn_test_support PUBLIC zn_link GTest::gtest)
+target_link_libraries(zn_test_support PUBLIC zn_link Qt6::Widgets GTest::gtest)
 # Tests that run the module simulator find it here (or where ZN_ZNSIM_PATH says); it is built
 # before them.
 target_compile_definitions(zn_test_support PUBLIC ZNSIM_BUILT="$<TARGET_FILE:znsim>"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/TextTable.h"
-#include "windows/analog/AnalogCodec.h"
+#include "link/AnalogCodec.h"
 
 using AnalogCodec::ReadingKind;
 

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "tests/support/EventCounter.h"
-#include "windows/analog/Readout.h"
+#include "workwindow/Readout.h"
 
 namespace {
 QImage Look(QWidget& widget) {

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "tests/support/QStringPrinter.h"
-#include "windows/digital/DigitalCodec.h"
+#include "link/DigitalCodec.h"
 
 namespace {
 QString OnInputs(const std::vector<bool>& states) {

@@ -12,7 +12,7 @@
 #include "app/StartUp.h"
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
-#include "link/CommPanel.h"
+#include "workwindow/CommPanel.h"
 #include "tests/fuzz/FuzzTargets.h"
 
 namespace {

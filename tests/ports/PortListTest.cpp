@@ -11,7 +11,7 @@
 #include "app/StartUp.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
+#include "workwindow/CommPanel.h"
 #include "link/PortDiscovery.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"

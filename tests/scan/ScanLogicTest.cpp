@@ -6,9 +6,9 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "tests/support/QStringPrinter.h"
-#include "windows/scan/BatchSession.h"
-#include "windows/scan/ScanPlan.h"
-#include "windows/scan/ScanRows.h"
+#include "link/BatchSession.h"
+#include "link/ScanPlan.h"
+#include "link/ScanRows.h"
 
 namespace {
 class ScanLogicTest : public ::testing::Test {

@@ -4,7 +4,7 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
+#include "workwindow/CommPanel.h"
 #include "link/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"

@@ -10,9 +10,9 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/PollLoop.h"
+#include "workwindow/PollLoop.h"
 #include "link/SerialPort.h"
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 

@@ -8,7 +8,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/TestPlatform.h"

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/WorkWindows.h"
-#include "link/PollLoop.h"
+#include "workwindow/PollLoop.h"
 #include "link/TrafficLog.h"
 #include "link/TrafficTexts.h"
 #include "tests/support/WindowTest.h"

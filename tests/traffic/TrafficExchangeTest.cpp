@@ -15,8 +15,8 @@
 
 #include "link/TrafficCsv.h"
 #include "link/TrafficLog.h"
-#include "link/TrafficModel.h"
-#include "link/TrafficMonitor.h"
+#include "monitor/TrafficModel.h"
+#include "monitor/TrafficMonitor.h"
 #include "link/TrafficTexts.h"
 #include "tests/support/ProbeWindow.h"
 

@@ -15,10 +15,10 @@
 #include <QTableView>
 
 #include "link/Modbus.h"
-#include "link/TrafficDelegate.h"
+#include "monitor/TrafficDelegate.h"
 #include "link/TrafficLog.h"
-#include "link/TrafficModel.h"
-#include "link/TrafficMonitor.h"
+#include "monitor/TrafficModel.h"
+#include "monitor/TrafficMonitor.h"
 
 namespace {
 class PaintedArea : public QObject {

@@ -12,9 +12,9 @@
 #include <functional>
 #include <map>
 
-#include "link/trend/TrendCsv.h"
-#include "link/trend/TrendFeed.h"
-#include "link/trend/TrendWindow.h"
+#include "link/TrendCsv.h"
+#include "trend/TrendFeed.h"
+#include "trend/TrendWindow.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/WindowTest.h"
 #include "windows/analog/AnalogInputWindow.h"

@@ -4,8 +4,8 @@
 #include <QDateTime>
 #include <cmath>
 
-#include "link/trend/TrendCsv.h"
-#include "link/trend/TrendRing.h"
+#include "link/TrendCsv.h"
+#include "link/TrendRing.h"
 #include "tests/support/QStringPrinter.h"
 
 namespace {

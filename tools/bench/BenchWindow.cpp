@@ -17,9 +17,9 @@
 #include "app/StartUp.h"
 #include "app/WorkWindows.h"
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
-#include "link/PollLoop.h"
-#include "link/WorkWindow.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/PollLoop.h"
+#include "workwindow/WorkWindow.h"
 
 WorkWindow* OpenBenchWindow(const char* folder, const QString& model) {
     if (::chdir(folder) != 0) return std::fprintf(stderr, "no folder %s\n", folder), nullptr;

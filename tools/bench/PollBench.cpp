@@ -16,9 +16,9 @@
 
 #include "app/MainWindow.h"
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
-#include "link/PollLoop.h"
-#include "link/WorkWindow.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/PollLoop.h"
+#include "workwindow/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
 #include "tools/bench/FloorBench.h"
 #include "tools/bench/PaintCensus.h"

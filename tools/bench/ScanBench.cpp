@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "link/CommPanel.h"
-#include "link/VbTimer.h"
-#include "link/WorkWindow.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/VbTimer.h"
+#include "workwindow/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
 #include "windows/scan/ScanFrm.h"
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
-#include "link/PollLoop.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/PollLoop.h"
 #include "link/SerialPort.h"
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
 #include "tools/bench/CountingPlatform.h"
 #include "tools/bench/SimLogReader.h"

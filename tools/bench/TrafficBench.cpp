@@ -14,11 +14,11 @@
 #include <cstdio>
 
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
-#include "link/PollLoop.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/PollLoop.h"
 #include "link/TrafficLog.h"
-#include "link/TrafficMonitor.h"
-#include "link/WorkWindow.h"
+#include "monitor/TrafficMonitor.h"
+#include "workwindow/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
 #include "tools/bench/PaintCensus.h"
 

@@ -21,11 +21,11 @@
 #include <cstdio>
 
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
-#include "link/PollLoop.h"
-#include "link/WorkWindow.h"
-#include "link/trend/TrendFeed.h"
-#include "link/trend/TrendWindow.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/PollLoop.h"
+#include "workwindow/WorkWindow.h"
+#include "trend/TrendFeed.h"
+#include "trend/TrendWindow.h"
 #include "sim/ModelTable.h"
 #include "sim/SimModule.h"
 #include "tools/bench/BenchWindow.h"

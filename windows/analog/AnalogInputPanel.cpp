@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "base/Switches.h"
-#include "link/CommPanel.h"
-#include "windows/analog/Readout.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/Readout.h"
 
 namespace {
 QString Indexed(const QString& name, int index) {

@@ -30,10 +30,10 @@
 #include <vector>
 
 #include "base/TextTable.h"
-#include "link/PollLoop.h"
-#include "link/WorkWindow.h"
-#include "link/trend/TrendFeed.h"
-#include "windows/analog/AnalogCodec.h"
+#include "workwindow/PollLoop.h"
+#include "workwindow/WorkWindow.h"
+#include "trend/TrendFeed.h"
+#include "link/AnalogCodec.h"
 
 // What one model's input panel looks like and how it reads.
 struct InputChannelTable {

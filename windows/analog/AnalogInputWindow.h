@@ -2,7 +2,7 @@
 // The temperature and analog input windows: the communication panel, the input panel and, where
 // the model has ADJ / CLEAR, the write-reply timer. The four models differ only in their row of
 // the table in AnalogInputWindow.cpp.
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "windows/analog/AnalogInputPanel.h"
 
 struct InputModel {

@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 
 #include "base/TextTable.h"
-#include "link/CommPanel.h"
-#include "windows/analog/AnalogCodec.h"
-#include "windows/analog/Readout.h"
+#include "workwindow/CommPanel.h"
+#include "link/AnalogCodec.h"
+#include "workwindow/Readout.h"
 
 namespace {
 // A single output's controls carry plain names, those of several an index.

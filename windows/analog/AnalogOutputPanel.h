@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <vector>
 
-#include "link/VbTimer.h"
-#include "link/WorkWindow.h"
+#include "workwindow/VbTimer.h"
+#include "workwindow/WorkWindow.h"
 
 struct OutputTable {
     int channels = 1;  // 1: one register written with function 6; 3: function 16

@@ -5,7 +5,7 @@
 // table in AnalogOutputWindow.cpp.
 #include <optional>
 
-#include "link/WorkWindow.h"
+#include "workwindow/WorkWindow.h"
 #include "windows/analog/AnalogOutputPanel.h"
 #include "windows/analog/CalibrationPanel.h"
 

@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 
 #include "base/Switches.h"
-#include "link/CommPanel.h"
-#include "windows/analog/AnalogCodec.h"
-#include "windows/analog/Readout.h"
+#include "workwindow/CommPanel.h"
+#include "link/AnalogCodec.h"
+#include "workwindow/Readout.h"
 
 namespace {
 QString Indexed(const QString& name, int index) {

@@ -3,8 +3,8 @@
 // temperatures in ZN430) polled as loop A, four digital inputs polled as loop B, and four digital
 // outputs. The two loops exclude each other; every write (outputs, ADJ, CLEAR) is confirmed by the
 // one timer TM_Overtime_C, whose handler resumes the loop PollFlag names.
-#include "link/WorkWindow.h"
-#include "windows/analog/AnalogCodec.h"
+#include "workwindow/WorkWindow.h"
+#include "link/AnalogCodec.h"
 #include "windows/analog/AnalogInputPanel.h"
 #include "windows/digital/DigitalInputPanel.h"
 #include "windows/digital/DigitalOutputPanel.h"

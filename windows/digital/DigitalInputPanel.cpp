@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "base/TextTable.h"
-#include "windows/digital/DigitalCodec.h"
+#include "link/DigitalCodec.h"
 #include "windows/digital/IndicatorGrid.h"
 
 namespace {

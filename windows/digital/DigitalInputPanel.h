@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <vector>
 
-#include "link/PollLoop.h"
-#include "link/WorkWindow.h"
-#include "link/trend/TrendFeed.h"
+#include "workwindow/PollLoop.h"
+#include "workwindow/WorkWindow.h"
+#include "trend/TrendFeed.h"
 #include "windows/digital/IndicatorLabel.h"
 
 enum class LoopSlot { A, B };

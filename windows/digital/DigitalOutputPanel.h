@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/TextTable.h"
-#include "link/VbTimer.h"
-#include "link/WorkWindow.h"
+#include "workwindow/VbTimer.h"
+#include "workwindow/WorkWindow.h"
 #include "windows/digital/IndicatorLabel.h"
 
 struct OutputPanelSpec {

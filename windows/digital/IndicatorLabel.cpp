@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 
-#include "link/CommPanel.h"
+#include "workwindow/CommPanel.h"
 
 IndicatorLabel::IndicatorLabel(const QString& name, bool clickable, QWidget* parent)
     : QLabel(parent), clickable_(clickable) {

@@ -1,6 +1,5 @@
 add_library(zn_digital STATIC
   windows/digital/DigitalWindows.cpp
-  windows/digital/DigitalCodec.cpp
   windows/digital/IndicatorLabel.cpp
   windows/digital/IndicatorGrid.cpp
   windows/digital/DigitalInputPanel.cpp
@@ -8,5 +7,5 @@ add_library(zn_digital STATIC
   windows/digital/DigitalIoWindows.cpp
   windows/digital/CombinationWindows.cpp
 )
-target_link_libraries(zn_digital PUBLIC zn_link zn_analog)
+target_link_libraries(zn_digital PUBLIC zn_trend zn_analog)
 list(APPEND ZN_WINDOW_LIBS zn_digital)

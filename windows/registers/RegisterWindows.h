@@ -1,5 +1,5 @@
 #pragma once
 // The registers family's entries in the main window's registry of work windows.
-#include "link/WorkWindowFactory.h"
+#include "workwindow/WorkWindowFactory.h"
 
 void AddRegisterWindows(WorkWindowFactoryMap& factories);

@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "link/PollLoop.h"
-#include "link/WorkWindow.h"
+#include "workwindow/PollLoop.h"
+#include "workwindow/WorkWindow.h"
 #include "windows/registers/TypedFrame.h"
 
 class SysFrm : public WorkWindow {

@@ -6,5 +6,5 @@ add_library(zn_registers STATIC
   windows/registers/TypedFrame.cpp
   windows/registers/SysFrm.cpp
 )
-target_link_libraries(zn_registers PUBLIC zn_link)
+target_link_libraries(zn_registers PUBLIC zn_trend)
 list(APPEND ZN_WINDOW_LIBS zn_registers)

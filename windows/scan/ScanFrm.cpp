@@ -10,7 +10,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
-#include "windows/scan/ScanTexts.h"
+#include "link/ScanTexts.h"
 
 using namespace ScanTexts;
 

@@ -18,11 +18,11 @@
 #include <optional>
 
 #include "link/ParameterCodes.h"
-#include "link/VbTimer.h"
-#include "link/WorkWindow.h"
-#include "windows/scan/BatchSession.h"
-#include "windows/scan/ScanPlan.h"
-#include "windows/scan/ScanRows.h"
+#include "workwindow/VbTimer.h"
+#include "workwindow/WorkWindow.h"
+#include "link/BatchSession.h"
+#include "link/ScanPlan.h"
+#include "link/ScanRows.h"
 
 // What a scan row asks the main window to open: the model's test window, its panel set to the
 // port, line settings and address the module answered at.

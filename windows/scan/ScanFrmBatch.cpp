@@ -5,9 +5,9 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
-#include "windows/scan/BatchLog.h"
+#include "link/BatchLog.h"
 #include "windows/scan/ScanFrm.h"
-#include "windows/scan/ScanTexts.h"
+#include "link/ScanTexts.h"
 
 using namespace ScanTexts;
 

@@ -1,5 +1,5 @@
 #pragma once
 // The scan family's entry in the main window's registry of work windows.
-#include "link/WorkWindowFactory.h"
+#include "workwindow/WorkWindowFactory.h"
 
 void AddScanWindows(WorkWindowFactoryMap& factories);

@@ -11,8 +11,8 @@
 #include <functional>
 #include <optional>
 
-#include "link/VbTimer.h"
-#include "link/WorkWindow.h"
+#include "workwindow/VbTimer.h"
+#include "workwindow/WorkWindow.h"
 
 class SetFrm : public WorkWindow {
     Q_OBJECT

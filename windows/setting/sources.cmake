@@ -3,5 +3,5 @@ add_library(zn_setting STATIC
   windows/setting/QuietMessages.h
   windows/setting/SetFrm.cpp
 )
-target_link_libraries(zn_setting PUBLIC zn_link)
+target_link_libraries(zn_setting PUBLIC zn_trend)
 list(APPEND ZN_WINDOW_LIBS zn_setting)

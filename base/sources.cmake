@@ -1,0 +1,9 @@
+# Ground floor: what everyone reads. Qt Core only.
+add_library(zn_base STATIC
+  base/TextTable.cpp
+  base/SettingsFiles.cpp
+  base/Switches.cpp
+  base/Platform.cpp
+)
+target_include_directories(zn_base PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(zn_base PUBLIC Qt6::Core)

@@ -1,0 +1,15 @@
+#pragma once
+// The commissioning log: one CSV row per module attempt, appended and flushed as it ends, so a
+// crash or a pulled plug loses nothing already logged. A new or empty file gets the header first.
+#include <QDateTime>
+#include <QString>
+
+#include "link/BatchSession.h"
+
+namespace BatchLog {
+// The row's cells: time, model, old address and settings, new address and settings, verified,
+// reason.
+QStringList Cells(const BatchRecord& record, const QDateTime& time);
+// Appends the record; false with the reason when the file cannot be written.
+bool Append(const QString& path, const BatchRecord& record, const QDateTime& time, QString* error);
+}  // namespace BatchLog

@@ -1,0 +1,168 @@
+#include "trend/TrendFeed.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <cmath>
+
+#include "workwindow/CommPanel.h"
+#include "link/TrafficTexts.h"
+#include "workwindow/WorkWindow.h"
+#include "link/TrendCsv.h"
+#include "link/TrendTexts.h"
+#include "trend/TrendWindow.h"
+
+namespace {
+int64_t SystemClock() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QString Ui(TrendTexts::Ui key) {
+    return TrendTexts::UiText(key, TrendTexts::English());
+}
+
+// The file's name as the one-line note beside the buttons shows it; the tooltip has the path.
+QString ShortName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    return name.size() <= 28 ? name : name.left(13) + QChar(0x2026) + name.right(13);
+}
+}  // namespace
+
+TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChannel> channels)
+    : QObject(window),
+      window_(window),
+      panel_(panel),
+      channels_(std::move(channels)),
+      ring_(static_cast<int>(channels_.size()), kCapacity),
+      clock_(&SystemClock) {
+    controls_ = new QWidget(panel);
+    TrendButton = Named(new QPushButton(controls_), "Command_Trend");
+    RecordButton = Named(new QPushButton(controls_), "Command_Record");
+    RecordButton->setCheckable(true);
+    NoteLabel = Named(new QLabel(panel), "Label_RecordNote");
+    NoteLabel->hide();
+    auto* buttons = new QHBoxLayout(controls_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addWidget(TrendButton);
+    buttons->addWidget(RecordButton);
+
+    connect(TrendButton, &QPushButton::clicked, this, &TrendFeed::ShowTrend);
+    connect(RecordButton, &QPushButton::clicked, this, &TrendFeed::RecordClicked);
+    // A closed work window polls nothing more: its file is finished, its chart goes with it.
+    connect(window, &WorkWindow::Closed, this, [this] {
+        StopRecording();
+        if (chart_) chart_->hide();
+    });
+}
+
+TrendFeed::~TrendFeed() = default;
+
+QString TrendFeed::Title() const {
+    const QString panel = panel_->title().trimmed();
+    return panel.isEmpty() ? window_->windowTitle() : window_->windowTitle() + ' ' + panel;
+}
+
+void TrendFeed::Load() {
+    TrendButton->setText(Ui(TrendTexts::Trend));
+    RecordButton->setText(Ui(TrendTexts::Record));
+    if (chart_) chart_->Retranslate();
+}
+
+void TrendFeed::SetClock(std::function<int64_t()> clock) {
+    clock_ = clock ? std::move(clock) : &SystemClock;
+}
+
+void TrendFeed::Add(const std::vector<double>& values) {
+    const int64_t now = clock_();
+    ring_.Append(now, values);
+    if (file_.IsOpen()) {
+        QString error;
+        if (!file_.Append(TrendCsv::Line(now, values, channels_), &error)) ShowFailure(error);
+    }
+    emit Added();
+}
+
+void TrendFeed::AddGap() {
+    ring_.Append(clock_(), {});
+    emit Added();
+}
+
+bool TrendFeed::StartRecording(const QString& path, QString* error) {
+    QString reason;
+    const bool started =
+        file_.Open(path, TrendCsv::Header(channels_, TrendTexts::English()), &reason);
+    if (!started) {
+        if (error) *error = reason;
+        ShowFailure(reason);
+        return false;
+    }
+    ShowRecording();
+    emit RecordingChanged(true);
+    return true;
+}
+
+void TrendFeed::StopRecording() {
+    if (!file_.IsOpen()) return;
+    file_.Close();
+    ShowRecording();
+    emit RecordingChanged(false);
+}
+
+void TrendFeed::RecordClicked() {
+    if (Recording()) return StopRecording();
+    const bool english = TrendTexts::English();
+    const QString suggested = QDir::home().filePath(
+        TrendTexts::UiText(TrendTexts::FileName, english)
+            .arg(window_->windowTitle(), QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
+    const QString path =
+        QFileDialog::getSaveFileName(window_, Ui(TrendTexts::Record), suggested,
+                                     TrafficTexts::UiText(TrafficTexts::CsvFiles, english));
+    if (path.isEmpty()) {
+        RecordButton->setChecked(false);
+        return;
+    }
+    StartRecording(path);
+}
+
+void TrendFeed::ShowRecording() {
+    RecordButton->setChecked(Recording());
+    NoteLabel->setStyleSheet(QString());
+    NoteLabel->setVisible(Recording());
+    if (!Recording()) return NoteLabel->clear();
+    NoteLabel->setText(TrafficTexts::UiText(TrafficTexts::RecordingTo, TrendTexts::English())
+                           .arg(ShortName(file_.Path())));
+    NoteLabel->setToolTip(file_.Path());
+}
+
+void TrendFeed::ShowFailure(const QString& message) {
+    const QString path = file_.Path();
+    file_.Close();
+    RecordButton->setChecked(false);
+    NoteLabel->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
+    NoteLabel->setText(TrafficTexts::UiText(TrafficTexts::RecordingFailed, TrendTexts::English())
+                           .arg(ShortName(path), message));
+    NoteLabel->setToolTip(path);
+    NoteLabel->show();
+    emit RecordingChanged(false);
+    emit RecordingFailed(message);
+}
+
+TrendWindow* TrendFeed::Chart() {
+    if (!chart_) chart_ = new TrendWindow(this, window_);
+    return chart_;
+}
+
+void TrendFeed::ShowTrend() {
+    TrendWindow* chart = Chart();
+    chart->show();
+    chart->raise();
+    chart->activateWindow();
+}
+
+TrendWindow* TrendFeed::ExistingChart() const {
+    return chart_;
+}

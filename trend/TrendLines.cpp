@@ -1,0 +1,102 @@
+#include "trend/TrendLines.h"
+
+#include <QChart>
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygonF>
+#include <cmath>
+
+TrendLines::TrendLines(QChart* chart, std::vector<QColor> colors)
+    : QGraphicsItem(chart), chart_(chart), colors_(std::move(colors)), lines_(colors_.size()) {
+    // Above the grid, below nothing the chart draws in its plot area.
+    setZValue(100);
+    FollowPlotArea();
+}
+
+void TrendLines::FollowPlotArea() {
+    prepareGeometryChange();
+    area_ = chart_->plotArea();
+    update();
+}
+
+void TrendLines::SetLines(std::vector<std::vector<TrendSegment>> lines, int64_t from, int64_t to,
+                          double low, double high) {
+    lines_ = std::move(lines);
+    lines_.resize(colors_.size());
+    from_ = from;
+    to_ = std::max(to, from + 1);
+    low_ = low;
+    high_ = high > low ? high : low + 1;
+    if (area_ != chart_->plotArea()) FollowPlotArea();
+    update();
+}
+
+int64_t TrendLines::TickStep(int64_t spanMs) {
+    static const int64_t steps[] = {1000,   2000,   5000,   10000,  15000,   30000,   60000,
+                                    120000, 300000, 600000, 900000, 1800000, 3600000, 7200000};
+    for (int64_t step : steps)
+        if (spanMs / step <= 8) return step;
+    return steps[std::size(steps) - 1];
+}
+
+void TrendLines::PaintTimeAxis(QPainter* painter, double xScale) {
+    const int64_t step = TickStep(to_ - from_);
+    // Ticks on whole local minutes and hours, not on the epoch's.
+    const int64_t offset =
+        static_cast<int64_t>(QDateTime::fromMSecsSinceEpoch(to_).offsetFromUtc()) * 1000;
+    const QString format = step < 60000 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    const QFontMetrics metrics(painter->font());
+    const QPen grid(QColor(224, 224, 224), 1);
+    const QPen text(QColor(60, 60, 60));
+    int64_t tick = (from_ + offset + step - 1) / step * step - offset;
+    for (; tick <= to_; tick += step) {
+        const double x = area_.left() + (tick - from_) * xScale;
+        painter->setPen(grid);
+        painter->drawLine(QPointF(x, area_.top()), QPointF(x, area_.bottom()));
+        const QString label = QDateTime::fromMSecsSinceEpoch(tick).toString(format);
+        const double width = metrics.horizontalAdvance(label);
+        // A label that would stick out beside the plot area is left to the next tick.
+        if (x - width / 2 < area_.left() || x + width / 2 > area_.right()) continue;
+        painter->setPen(text);
+        painter->drawText(QPointF(x - width / 2, area_.bottom() + 4 + metrics.ascent()), label);
+    }
+}
+
+void TrendLines::SetCursor(int64_t ms) {
+    cursor_ = ms;
+    update();
+}
+
+void TrendLines::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+    painter->save();
+    const double xScale = area_.width() / static_cast<double>(to_ - from_);
+    PaintTimeAxis(painter, xScale);
+    painter->setClipRect(area_);
+    const double yScale = area_.height() / (high_ - low_);
+    QPolygonF polyline;
+    for (size_t c = 0; c < lines_.size(); ++c) {
+        QPen pen(colors_[c], 1);
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+        for (const TrendSegment& segment : lines_[c]) {
+            polyline.clear();
+            for (const QPointF& p : segment)
+                polyline << QPointF(area_.left() + (p.x() - from_) * xScale,
+                                    area_.bottom() - (p.y() - low_) * yScale);
+            if (polyline.size() == 1) {
+                // A reading between two gaps: a short dash, so it is seen.
+                const QPointF at = polyline.front();
+                painter->drawLine(at - QPointF(2, 0), at + QPointF(2, 0));
+            } else {
+                painter->drawPolyline(polyline);
+            }
+        }
+    }
+    if (cursor_ >= from_ && cursor_ <= to_) {
+        const double x = area_.left() + (cursor_ - from_) * xScale;
+        painter->setPen(QPen(Qt::gray, 1, Qt::DashLine));
+        painter->drawLine(QPointF(x, area_.top()), QPointF(x, area_.bottom()));
+    }
+    painter->restore();
+}

@@ -1,0 +1,8 @@
+# The trend window of an input panel and its recording controls.
+find_package(Qt6 REQUIRED COMPONENTS Charts)
+add_library(zn_trend STATIC
+  trend/TrendFeed.cpp
+  trend/TrendLines.cpp
+  trend/TrendWindow.cpp
+)
+target_link_libraries(zn_trend PUBLIC zn_workwindow Qt6::Charts)

@@ -1,0 +1,8 @@
+# Small widgets and helpers that every window, the monitor and the trend use.
+add_library(zn_widgets STATIC
+  widgets/Controls.cpp
+  widgets/CachedFrameStyle.cpp
+  widgets/TextPieces.cpp
+  widgets/TextLine.cpp
+)
+target_link_libraries(zn_widgets PUBLIC zn_base Qt6::Widgets)

@@ -1,0 +1,254 @@
+#include "workwindow/WorkWindow.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "base/Platform.h"
+#include "base/SettingsFiles.h"
+#include "base/Switches.h"
+#include "workwindow/PollLoop.h"
+#include "link/SerialPort.h"
+#include "monitor/TrafficMonitor.h"
+
+void BeepIfEnabled() {
+    if (BeepModeOn()) CurrentPlatform().Beep(4000, 300);
+}
+
+WorkWindow::WorkWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    panel_ = new CommPanel(this);
+    connect(panel_->Command_Port, &QPushButton::clicked, this, &WorkWindow::Command_Port_Click);
+    connect(panel_->Command_Traffic, &QPushButton::clicked, this, &WorkWindow::ShowTraffic);
+    auto* traffic = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
+    connect(traffic, &QShortcut::activated, this, &WorkWindow::ShowTraffic);
+}
+
+void WorkWindow::ShowTraffic() {
+    TrafficLog::Instance().Follow(windowTitle());
+    TrafficMonitor::Open();
+}
+
+QComboBox* WorkWindow::CreateAddressList(int index, QWidget* parent) {
+    QComboBox* list = MakeAddressList(index, parent);
+    addressLists_[index] = list;
+    return list;
+}
+
+QComboBox* WorkWindow::AddressList(int index) const {
+    auto it = addressLists_.find(index);
+    return it == addressLists_.end() ? nullptr : it->second;
+}
+
+void WorkWindow::OpenWindow() {
+    Form_Load();
+    TrafficLog::Instance().Follow(windowTitle());
+    show();
+    raise();
+    activateWindow();
+}
+
+void WorkWindow::Form_Load() {
+    StopAllTimers();
+    panel_->Load();
+    // The boxes are controls, made anew at every load; SentText and ReceivedText are kept.
+    ClearBoxes();
+    setWindowIcon(QIcon(SettingsFiles::IconPath()));
+    if (ReadsTmRc()) ApplyIntervals(SettingsFiles::ReadIntervals());
+    for (auto& [index, list] : addressLists_) FillAddressList(list);
+    for (PollLoop* loop : loops_) loop->Load();
+    PollFlag = 0;
+    LoadWindow();
+}
+
+void WorkWindow::StopAllTimers() {
+    for (VbTimer* timer : findChildren<VbTimer*>()) timer->SetEnabled(false);
+}
+
+void WorkWindow::StopLoops(PollLoop* except, bool waitAfterEach) {
+    for (PollLoop* loop : loops_) {
+        if (loop == except || !loop->Running()) continue;
+        loop->Stop();
+        if (waitAfterEach) Wait(100);
+    }
+}
+
+void WorkWindow::StopPolling() {
+    StopLoops();
+    PollFlag = 0;
+}
+
+void WorkWindow::ClosePanel() {
+    StopPolling();
+    panel_->ShowPortState(false);
+    SerialPort::ClosePort();
+    Wait(500);
+}
+
+void WorkWindow::Command_Port_Click() {
+    if (!panel_->PortOpen()) {
+        if (panel_->OpenFromLists()) panel_->ShowPortState(true);
+        return;
+    }
+    ClosePanel();
+}
+
+void WorkWindow::ReopenPort() {
+    // Never open a port the panel shows closed (the user closed it, or the device went).
+    if (!panel_->PortOpen()) return;
+    SerialPort::ClosePort();
+    if (panel_->ReopenFromLists()) return;
+    for (PollLoop* loop : loops_) loop->Stop();
+    PollFlag = 0;
+    ClosePanel();
+}
+
+bool WorkWindow::Form_QueryUnload() {
+    panel_->SaveSettings();
+    SerialPort::ClosePort();
+    StopAllTimers();
+    PollFlag = 0;
+    hide();
+    emit Closed();
+    return true;
+}
+
+void WorkWindow::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+void WorkWindow::ClearBoxes() {
+    SetBoxText(panel_->Text_Message, {});
+    SetBoxText(panel_->Text_Send, {});
+    SetBoxText(panel_->Text_Receive, {});
+}
+
+void WorkWindow::ClearTexts() {
+    ClearTextsBeforeSending();
+    SetBoxText(panel_->Text_Send, {});
+}
+
+void WorkWindow::ClearTextsBeforeSending() {
+    SetBoxText(panel_->Text_Message, {});
+    SetBoxText(panel_->Text_Receive, {});
+    SentText.clear();
+    ReceivedText.clear();
+}
+
+void WorkWindow::SendFrame(const Frame& body) {
+    const Frame frame = AppendCrc16(body);
+    auto& buffer = SerialPort::PortBuffer();
+    std::copy(frame.begin(), frame.end(), buffer.begin());
+    SentText = SentTextOf(frame);
+    SetBoxText(panel_->Text_Send, SentText);
+    WriteBuffer(static_cast<int>(frame.size()));
+}
+
+void WorkWindow::WriteBuffer(int count) {
+    const bool open = SerialPort::IsOpen();
+    const int written = SerialPort::WritePort(count);
+    const auto& buffer = SerialPort::PortBuffer();
+    const int framed = std::clamp(count, 0, static_cast<int>(buffer.size()));
+    TrafficLog::Instance().NoteRequest(Frame(buffer.begin(), buffer.begin() + framed), written,
+                                       open ? SerialPort::DiscardedBeforeWrite() : 0, cause_);
+    cause_ = {};
+    CloseIfVanished();
+}
+
+void WorkWindow::ReadReply() {
+    ReceivedText.clear();
+    if (!replyWaited_ || SerialPort::WaitForInput(0))
+        ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
+    collectedAt_ = TrafficLog::Instance().Now();
+    SerialPort::FlushPort();
+    CloseIfVanished();
+}
+
+void WorkWindow::CollectReply() {
+    ReadReply();
+    TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, std::nullopt);
+}
+
+void WorkWindow::CloseIfVanished() {
+    // The serial layer has told the user once; polling a device that is gone would only repeat it.
+    if (SerialPort::Vanished() && panel_->PortOpen()) ClosePanel();
+}
+
+bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
+    // Off first: a message box raised while re-opening must not let this handler run again.
+    timer->SetEnabled(false);
+    ReadReply();
+    // One judgement decides and is logged: the monitor's reason is the reason.
+    const ReplyVerdict verdict = JudgeReply(ReceivedText, SentText, rule.expectedBytes);
+    TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, verdict,
+                                     rule.expectedBytes);
+    const bool accepted = verdict == ReplyVerdict::Accepted;
+    if (accepted) {
+        SetBoxText(panel_->Text_Receive, ReceivedText);
+        if (rule.decode) rule.decode();
+        SetBoxText(panel_->Text_Message, Tt(TextKey::MsgCommNormal));
+    } else {
+        if (rule.rejected) rule.rejected();
+        if (rule.reopensOnReject) ReopenPort();
+        SetBoxText(panel_->Text_Message, Tt(TextKey::MsgCommError));
+    }
+    if (rule.resumesLoop) ResumeLoop();
+    return accepted;
+}
+
+bool WorkWindow::FinishWaitedExchange(VbTimer* timer, const ReplyRule& rule) {
+    replyWaited_ = true;
+    const bool accepted = FinishExchange(timer, rule);
+    replyWaited_ = false;
+    return accepted;
+}
+
+WorkWindow::AddressCheck WorkWindow::CheckAddress(int index) const {
+    QComboBox* list = AddressList(index);
+    const QString text = list ? list->currentText() : QString();
+    if (text.isEmpty()) return {std::nullopt, TextKey::MsgNoAddress};
+    const auto address = ParseAddressText(text);
+    if (!address) return {std::nullopt, TextKey::MsgSettingError};
+    return {address, TextKey::MsgNoAddress};
+}
+
+void WorkWindow::PauseLoops() {
+    for (PollLoop* loop : loops_) {
+        loop->Acquisition->SetEnabled(false);
+        loop->Overtime->SetEnabled(false);
+    }
+    Wait(100);
+    // A loop started with the port closed has not failed yet; never open a port the panel
+    // shows closed.
+    if (panel_->PortOpen()) ReopenPort();
+}
+
+void WorkWindow::ResumeLoop() {
+    for (PollLoop* loop : loops_)
+        if (loop->FlagValue() == PollFlag && PollFlag != 0) loop->Acquisition->SetEnabled(true);
+}
+
+std::optional<uint8_t> WorkWindow::BeginCommand(int addressIndex) {
+    if (PollFlag != 0) PauseLoops();
+    ClearTexts();
+    const AddressCheck check = CheckAddress(addressIndex);
+    if (!panel_->PortOpen() || !check.address) {
+        ShowMessage(Tt(panel_->PortOpen() ? check.refusal : TextKey::MsgOpenPortFirst));
+        // Nothing is sent, so no reply handler would resume the paused loop: resume it here,
+        // unless it would meet the same refusal at its next tick. One click, one message.
+        if (PausedLoopWouldBeRefused()) StopPolling();
+        ResumeLoop();
+        return std::nullopt;
+    }
+    SetCause(TrafficCause::Write);
+    return check.address;
+}
+
+bool WorkWindow::PausedLoopWouldBeRefused() const {
+    for (PollLoop* loop : loops_)
+        if (loop->FlagValue() == PollFlag && PollFlag != 0)
+            return !panel_->PortOpen() || !CheckAddress(loop->AddressIndex()).address;
+    return false;
+}
