@@ -1,32 +1,44 @@
 #include "link/SerialPort.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QThread>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <memory>
 
 #include "base/Platform.h"
 #include "base/TextTable.h"
-#include "link/PortErrors.h"
-#include "link/SerialLineSettings.h"
+#include "link/SerialLine.h"
 
 namespace SerialPort {
 namespace {
-int portFd = -1;
-bool holdsExclusive = false;  // cleared only by whoever set it: never another holder's mode
-dev_t chosenDevice = 0;       // the device number of the user's open; re-opens must find it again
-QString chosenPath;           // and the path it was opened by
+std::unique_ptr<LineBackend> line;
+SerialDeviceIdentity chosen;  // the device of the user's open; re-opens must find it again
 bool vanished = false;        // the open device has hung up or refused a write
 int discarded = 0;            // stale bytes thrown away before the last write
 std::array<uint8_t, 256> buffer{};
+
+// Bytes read as they arrived, before anyone asked for them, with the time they came.
+struct Arrived {
+    std::vector<uint8_t> bytes;
+    int64_t firstUs = -1;
+    int64_t lastUs = -1;
+};
+Arrived arrived;
+constexpr size_t kArrivedLimit = 4096;  // as much as a driver keeps; the rest waits there
+bool hungUp = false;                    // the line said so while bytes were being noted
+int64_t lastActivityUs = -1;            // the last byte seen on the line, either way
+ReadTiming lastRead;
+int64_t requestEndUs = -1;
+std::unique_ptr<QSocketNotifier> notifier;
 
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
 constexpr int kReadCount = 255;
@@ -35,24 +47,11 @@ constexpr int kReadIntervalMs = 20;
 // Write time-out: 1 ms per byte plus 10 ms.
 constexpr int kWriteConstantMs = 10;
 
-// Exclusive mode outlives the close on a pseudo-terminal whose far end stays open, and would
-// lock out every later open but root's: clear it first.
-void CloseDescriptor() {
-    if (portFd < 0) return;
-    if (holdsExclusive) ::ioctl(portFd, TIOCNXCL);
-    holdsExclusive = false;
-    ::close(portFd);
-    portFd = -1;
-}
-
-void Fail(const QString& message) {
-    CloseDescriptor();
-    ShowMessage(message);
-}
-
-// The message everyone knows, and under it what the system said and what to do about it.
-void FailToOpen(const QString& path, int error) {
-    Fail(Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error));
+void CloseLine() {
+    notifier.reset();
+    line.reset();
+    arrived = {};
+    hungUp = false;
 }
 
 // The device is gone (adapter pulled, far end closed): said once, until the next open.
@@ -62,21 +61,76 @@ void MarkVanished() {
     ShowMessage(Tt(TextKey::MsgPortUnavailable));
 }
 
+// Reads what the driver holds into `arrived`, stamped now. False once the line has hung up.
+bool NoteArrivals() {
+    if (!line) return false;
+    uint8_t chunk[256];
+    for (;;) {
+        const size_t room = kArrivedLimit - arrived.bytes.size();
+        if (room == 0) {
+            // The rest waits in the driver until a read makes room: no busy loop meanwhile.
+            if (notifier) notifier->setEnabled(false);
+            return true;
+        }
+        const ssize_t got = line->ReadSome(chunk, std::min(room, sizeof chunk));
+        if (got > 0) {
+            const int64_t now = SteadyMicros();
+            if (arrived.bytes.empty()) arrived.firstUs = now;
+            arrived.lastUs = now;
+            lastActivityUs = now;
+            arrived.bytes.insert(arrived.bytes.end(), chunk, chunk + got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EAGAIN) return true;
+        return false;  // readable yet nothing to read, or an error: the line has hung up
+    }
+}
+
+// While the event loop runs, bytes are taken as they come, so their time is the module's.
+void WatchArrivals() {
+    notifier.reset();
+    if (!line || !QCoreApplication::instance()) return;
+    notifier = std::make_unique<QSocketNotifier>(line->Descriptor(), QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+        if (NoteArrivals()) return;
+        // Told when the window next reads, as before: a notifier must not raise a message box.
+        hungUp = true;
+        notifier->setEnabled(false);
+    });
+}
+
+// Takes arrivals again once a read or a discard has made room.
+void ResumeWatching() {
+    if (notifier && !hungUp) notifier->setEnabled(true);
+}
+
 // Whatever arrived since the last reply was judged belongs to no request of ours: a late reply
 // kept would be shown as the answer to the next request.
-void DiscardInput() {
-    discarded = 0;
+int DiscardInput() {
+    int count = static_cast<int>(arrived.bytes.size());
+    arrived = {};
     std::array<uint8_t, 256> scratch;
     for (;;) {
-        const ssize_t got = ::read(portFd, scratch.data(), scratch.size());
+        const ssize_t got = line->ReadSome(scratch.data(), scratch.size());
         if (got > 0) {
-            discarded += static_cast<int>(got);
+            count += static_cast<int>(got);
+            lastActivityUs = SteadyMicros();
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
         break;
     }
-    ::tcflush(portFd, TCIFLUSH);
+    line->DiscardInput();
+    ResumeWatching();
+    return count;
+}
+
+// Modbus RTU frames are told apart by silence: never start a request sooner after the last byte.
+void KeepSilence() {
+    if (lastActivityUs < 0) return;
+    const int64_t left = lastActivityUs + SilenceMicros() - SteadyMicros();
+    if (left > 0) QThread::usleep(static_cast<unsigned long>(left));
 }
 
 int RemainingMs(const QElapsedTimer& clock, int limitMs) {
@@ -89,13 +143,34 @@ std::array<uint8_t, 256>& PortBuffer() {
 }
 
 bool IsOpen() {
-    return portFd >= 0;
+    return line != nullptr;
+}
+
+int64_t SteadyMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 bool WaitForInput(int timeoutMs) {
-    if (portFd < 0) return false;
-    pollfd pfd{portFd, POLLIN, 0};
-    return ::poll(&pfd, 1, timeoutMs) > 0 && (pfd.revents & POLLIN);
+    if (!line) return false;
+    if (!arrived.bytes.empty()) return true;
+    pollfd pfd{line->Descriptor(), POLLIN, 0};
+    if (::poll(&pfd, 1, timeoutMs) <= 0 || !(pfd.revents & POLLIN)) return false;
+    if (!NoteArrivals()) hungUp = true;
+    return true;
+}
+
+ReadTiming LastReadTiming() {
+    return lastRead;
+}
+
+int64_t LastRequestEndUs() {
+    return requestEndUs;
+}
+
+int64_t SilenceMicros() {
+    return line ? static_cast<int64_t>(3.5 * line->CharacterMicros() + 0.5) : 0;
 }
 
 std::optional<int> ComNumber(const QString& name) {
@@ -118,56 +193,22 @@ QString DevicePath(const QString& name) {
 
 static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
     ClosePort();
-    const QString device = DevicePath(name);
-    // A name that now leads to another path (its link gone, so "COMn" means /dev/ttyS<n-1>)
-    // names another device: that one is not even opened, which could stir its modem lines.
-    if (mustBeChosen && device != chosenPath) {
-        FailToOpen(name, ENODEV);
+    QString message;
+    SerialDeviceIdentity reached;
+    const SerialDeviceIdentity want = chosen;
+    auto opened =
+        SerialLine::Open(name, settings, mustBeChosen ? &want : nullptr, &reached, &message);
+    if (!reached.path.isEmpty()) {
+        chosen = reached;
+        vanished = false;
+    }
+    if (!opened) {
+        ShowMessage(message);
         return false;
     }
-    const QByteArray path = device.toLocal8Bit();
-    portFd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    int error = portFd < 0 ? errno : 0;
-    // Only a terminal device is a port; a directory or a plain file is "no such port".
-    if (error == 0 && !::isatty(portFd)) error = ENOTTY;
-    // Another holder's lock or exclusive mode: the port is busy.
-    if (error == 0 && ::flock(portFd, LOCK_EX | LOCK_NB) != 0) error = errno;
-    if (error == 0 && ::ioctl(portFd, TIOCEXCL) != 0) error = errno;
-    if (error != 0) {
-        FailToOpen(device, error);
-        return false;
-    }
-    holdsExclusive = true;
-    struct stat status {};
-    if (::fstat(portFd, &status) != 0) {
-        FailToOpen(device, errno);
-        return false;
-    }
-    // The name now leads to another device than the one chosen: the chosen one is not there.
-    if (mustBeChosen && status.st_rdev != chosenDevice) {
-        FailToOpen(name, ENODEV);
-        return false;
-    }
-    chosenDevice = status.st_rdev;
-    chosenPath = device;
-    vanished = false;
-    // The time-outs live in our reads and writes; they need the descriptor non-blocking.
-    const int flags = ::fcntl(portFd, F_GETFL);
-    if (flags < 0 || ::fcntl(portFd, F_SETFL, flags | O_NONBLOCK) != 0) {
-        Fail(QStringLiteral("Port timeout setting is invalid %1 error: %2").arg(name).arg(errno));
-        return false;
-    }
-    const auto line = ParseLineSettings(settings);
-    if (!line) {
-        Fail(QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(EINVAL));
-        return false;
-    }
-    if (int error = ApplyLineSettings(portFd, *line); error != 0) {
-        Fail(QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(error));
-        return false;
-    }
-    // A reopen must start clean: nothing left over from before.
-    ::tcflush(portFd, TCIOFLUSH);
+    line = std::move(opened);
+    lastActivityUs = -1;
+    WatchArrivals();
     return true;
 }
 
@@ -180,11 +221,11 @@ bool ReopenPort(const QString& name, const QString& settings) {
 }
 
 void ClosePort() {
-    CloseDescriptor();
+    CloseLine();
 }
 
 void FlushPort() {
-    if (portFd >= 0) ::tcdrain(portFd);
+    if (line) line->Drain();
 }
 
 bool Vanished() {
@@ -196,15 +237,16 @@ int DiscardedBeforeWrite() {
 }
 
 int WritePort(int n) {
-    if (portFd < 0 || n <= 0) return 0;
+    if (!line || n <= 0) return 0;
     n = qMin(n, static_cast<int>(buffer.size()));
-    DiscardInput();
+    discarded = DiscardInput();
+    KeepSilence();
     const int limitMs = n + kWriteConstantMs;
     QElapsedTimer clock;
     clock.start();
     int written = 0;
     while (written < n) {
-        ssize_t got = ::write(portFd, buffer.data() + written, n - written);
+        ssize_t got = line->WriteSome(buffer.data() + written, n - written);
         if (got > 0) {
             written += static_cast<int>(got);
             continue;
@@ -215,21 +257,32 @@ int WritePort(int n) {
         }
         const int left = RemainingMs(clock, limitMs);
         if (left == 0) break;
-        pollfd pfd{portFd, POLLOUT, 0};
+        pollfd pfd{line->Descriptor(), POLLOUT, 0};
         ::poll(&pfd, 1, left);
     }
+    requestEndUs =
+        SteadyMicros() + static_cast<int64_t>(line->Unsent() * line->CharacterMicros() + 0.5);
+    lastActivityUs = requestEndUs;
     return written;
 }
 
 QString ReadPortHex() {
-    if (portFd < 0) return QString();
+    lastRead = {};
+    if (!line) return QString();
     QElapsedTimer clock;
     clock.start();
-    int count = 0;
+    // What came while nobody was reading, with the time it came.
+    int count = static_cast<int>(std::min<size_t>(arrived.bytes.size(), kReadCount));
+    std::copy(arrived.bytes.begin(), arrived.bytes.begin() + count, buffer.begin());
+    if (count > 0) lastRead = {arrived.firstUs, arrived.lastUs};
+    arrived.bytes.erase(arrived.bytes.begin(), arrived.bytes.begin() + count);
+    if (arrived.bytes.empty()) arrived = {};
+    ResumeWatching();
+    if (hungUp && count == 0) MarkVanished();
     while (count < kReadCount) {
         const int totalLeft = RemainingMs(clock, kReadTotalMs);
         if (totalLeft == 0) break;
-        pollfd pfd{portFd, POLLIN, 0};
+        pollfd pfd{line->Descriptor(), POLLIN, 0};
         const int ready = ::poll(&pfd, 1, count > 0 ? qMin(kReadIntervalMs, totalLeft) : totalLeft);
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;  // silence
@@ -237,12 +290,16 @@ QString ReadPortHex() {
             if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) MarkVanished();
             break;
         }
-        ssize_t got = ::read(portFd, buffer.data() + count, kReadCount - count);
+        ssize_t got = line->ReadSome(buffer.data() + count, kReadCount - count);
         if (got <= 0) {
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
             MarkVanished();  // readable yet nothing to read: the line has hung up
             break;
         }
+        const int64_t now = SteadyMicros();
+        if (count == 0) lastRead.firstByteUs = now;
+        lastRead.lastByteUs = now;
+        lastActivityUs = now;
         count += static_cast<int>(got);
     }
     if (count == 0) {

@@ -1,5 +1,8 @@
 #pragma once
-// The one serial port of the process and its one buffer. Only this module touches the line.
+// The one port of the process and its one buffer. Only this module touches the line; the line
+// itself is a backend (link/LineBackend), the POSIX serial device today. The port notes when
+// bytes arrive, so that response times are the module's, and keeps the silence that Modbus RTU
+// requires before each request.
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -34,6 +37,21 @@ QString ReadPortHex();
 bool IsOpen();
 // Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
 bool WaitForInput(int timeoutMs);
+
+// Times on one steady clock, in microseconds.
+int64_t SteadyMicros();
+// When the bytes the last ReadPortHex returned arrived: the first and the last; -1 for none.
+struct ReadTiming {
+    int64_t firstByteUs = -1;
+    int64_t lastByteUs = -1;
+};
+ReadTiming LastReadTiming();
+// When the last request's last byte left the driver: the write's end plus what the driver still
+// held then, at the line's character time.
+int64_t LastRequestEndUs();
+// 3.5 character times at the line's settings: the least silence between the end of one frame
+// and the next request. WritePort keeps it; 0 with no port open.
+int64_t SilenceMicros();
 
 // The n of a "COMn" name (any case, up to five digits); none for any other name.
 std::optional<int> ComNumber(const QString& name);

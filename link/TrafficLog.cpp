@@ -81,7 +81,8 @@ void TrafficLog::SetClock(std::function<TrafficTime()> clock) {
 }
 
 void TrafficLog::NoteRequest(const Frame& bytes, int written, int staleBytes,
-                             const TrafficCause& cause) {
+                             const TrafficCause& cause, int64_t endUs) {
+    if (awaiting_) NoteAbandoned(TrafficAbandon::NextRequest);
     const TrafficTime now = clock_();
     const bool english = English();
     TrafficRow row;
@@ -96,13 +97,49 @@ void TrafficLog::NoteRequest(const Frame& bytes, int written, int staleBytes,
     row.cause = TrafficTexts::CauseText(cause, english);
     lastRequest_ = bytes;
     lastRequestSteady_ = now.steadyMs;
+    lastRequestEndUs_ = endUs;
+    awaiting_ = true;
     ++summary_.requests;
     if (row.staleBytes > 0) ++summary_.staleRequests;
     Add(std::move(row));
 }
 
+int TrafficLog::ResponseMs(bool gotBytes, TrafficTime collectedAt,
+                           const ReplyTiming& timing) const {
+    // The module's own time where the line noted it: from the request's last byte to the
+    // reply's first, or to the end of the wait when nothing came.
+    const int64_t endUs = gotBytes ? timing.firstByteUs : timing.waitEndUs;
+    if (lastRequestEndUs_ >= 0 && endUs >= 0)
+        return static_cast<int>(std::max<int64_t>(endUs - lastRequestEndUs_ + 500, 0) / 1000);
+    return static_cast<int>(std::max<int64_t>(collectedAt.steadyMs - lastRequestSteady_, 0));
+}
+
+QString TrafficLog::CauseOfExchange(uint64_t exchange) const {
+    for (int i = count_ - 1; i >= 0; --i) {
+        const TrafficRow& earlier = Row(i);
+        if (earlier.exchange != exchange) break;
+        if (earlier.direction == TrafficRow::Sent) return earlier.cause;
+    }
+    return QString();
+}
+
+void TrafficLog::CountOutcome(const TrafficRow& row) {
+    awaiting_ = false;
+    if (row.verdict == TrafficVerdict::Accepted) ++summary_.accepted;
+    if (row.Rejected()) ++summary_.rejected;
+    ++summary_.byVerdict[static_cast<int>(row.verdict)];
+    if (!row.bytes.empty() && row.verdict != TrafficVerdict::Abandoned) {
+        summary_.minMs =
+            summary_.responses == 0 ? row.responseMs : std::min(summary_.minMs, row.responseMs);
+        summary_.maxMs = std::max(summary_.maxMs, row.responseMs);
+        summary_.totalMs += row.responseMs;
+        ++summary_.responses;
+    }
+}
+
 void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
-                           std::optional<ReplyVerdict> verdict, const std::vector<int>& expected) {
+                           std::optional<ReplyVerdict> verdict, const std::vector<int>& expected,
+                           const ReplyTiming& timing) {
     const bool english = English();
     TrafficRow row;
     row.exchange = exchange_;
@@ -110,31 +147,34 @@ void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
     row.direction = TrafficRow::Received;
     row.bytes = bytes;
     row.meaning = bytes.empty() ? QString() : FrameDecoder::Reply(bytes, lastRequest_, english);
-    row.responseMs =
-        static_cast<int>(std::max<int64_t>(collectedAt.steadyMs - lastRequestSteady_, 0));
+    row.responseMs = ResponseMs(!bytes.empty(), collectedAt, timing);
     row.crc = CrcOf(bytes);
     row.verdict = verdict ? VerdictOf(*verdict) : TrafficVerdict::NotJudged;
     row.expected = LengthsText(expected);
     // The reply belongs to the request's cause.
-    for (int i = count_ - 1; i >= 0; --i) {
-        const TrafficRow& earlier = Row(i);
-        if (earlier.exchange != row.exchange) break;
-        if (earlier.direction == TrafficRow::Sent) row.cause = earlier.cause;
-    }
-    if (row.verdict == TrafficVerdict::Accepted) ++summary_.accepted;
-    if (row.Rejected()) ++summary_.rejected;
-    ++summary_.byVerdict[static_cast<int>(row.verdict)];
-    if (!bytes.empty()) {
-        summary_.minMs =
-            summary_.responses == 0 ? row.responseMs : std::min(summary_.minMs, row.responseMs);
-        summary_.maxMs = std::max(summary_.maxMs, row.responseMs);
-        summary_.totalMs += row.responseMs;
-        ++summary_.responses;
-    }
+    row.cause = CauseOfExchange(row.exchange);
+    CountOutcome(row);
     Add(std::move(row));
 }
 
-void TrafficLog::Add(TrafficRow row) {
+void TrafficLog::NoteAbandoned(TrafficAbandon why, const Frame& arrived) {
+    if (!awaiting_) return;
+    const bool english = English();
+    TrafficRow row;
+    row.exchange = exchange_;
+    row.msOfDay = clock_().msOfDay;
+    row.direction = TrafficRow::Received;
+    row.bytes = arrived;
+    row.meaning = arrived.empty() ? QString() : FrameDecoder::Reply(arrived, lastRequest_, english);
+    row.crc = CrcOf(arrived);
+    row.verdict = TrafficVerdict::Abandoned;
+    row.abandon = why;
+    row.cause = CauseOfExchange(row.exchange);
+    CountOutcome(row);
+    Add(std::move(row));
+}
+
+void TrafficLog::Add(TrafficRow row, bool record) {
     const int at = (first_ + count_) % kCapacity;
     if (count_ == kCapacity)
         first_ = (first_ + 1) % kCapacity;
@@ -142,7 +182,7 @@ void TrafficLog::Add(TrafficRow row) {
         ++count_;
     ring_[at] = std::move(row);
     const TrafficRow& added = ring_[at];
-    if (recorder_) {
+    if (recorder_ && record) {
         QString error;
         if (!recorder_->Write(added, English(), &error)) {
             recorder_.reset();
@@ -158,11 +198,22 @@ const TrafficRow& TrafficLog::Row(int index) const {
 }
 
 void TrafficLog::Clear() {
+    // A request in flight stays: its reply will come with its cause, and never count alone.
+    std::optional<TrafficRow> inFlight;
+    if (awaiting_ && count_ > 0 && Row(count_ - 1).direction == TrafficRow::Sent)
+        inFlight = Row(count_ - 1);
     for (int i = 0; i < count_; ++i) ring_[(first_ + i) % kCapacity] = TrafficRow{};
     first_ = 0;
     count_ = 0;
     summary_ = TrafficSummary{};
     emit Cleared();
+    if (!inFlight) {
+        awaiting_ = false;
+        return;
+    }
+    ++summary_.requests;
+    if (inFlight->staleBytes > 0) ++summary_.staleRequests;
+    Add(std::move(*inFlight), false);  // recorded when it was sent
 }
 
 void TrafficLog::Follow(const QString& window) {

@@ -33,6 +33,12 @@ struct TrafficTime {
     int64_t steadyMs = 0;
 };
 
+// When a reply's bytes came, on the line's steady clock in microseconds (-1: not known).
+struct ReplyTiming {
+    int64_t firstByteUs = -1;  // the reply's first byte arrived; none when nothing came
+    int64_t waitEndUs = -1;    // the wait for it ended and the reply was collected
+};
+
 class TrafficLog : public QObject {
     Q_OBJECT
   public:
@@ -41,19 +47,29 @@ class TrafficLog : public QObject {
     static TrafficLog& Instance();
     ~TrafficLog() override;
 
-    // A request has been written: `bytes` as given to the line, `written` of them taken.
-    void NoteRequest(const Frame& bytes, int written, int staleBytes, const TrafficCause& cause);
+    // A request has been written: `bytes` as given to the line, `written` of them taken, its last
+    // byte gone from the driver at `endUs` (the line's clock). A request still awaiting its reply
+    // is abandoned first: every request has one outcome.
+    void NoteRequest(const Frame& bytes, int written, int staleBytes, const TrafficCause& cause,
+                     int64_t endUs = -1);
     // A reply has been collected at `collectedAt` (empty bytes: nothing arrived). `verdict` is the
-    // judge's, none for a reply shown unjudged; `expected` the lengths the judge took.
+    // judge's, none for a reply shown unjudged; `expected` the lengths the judge took. The response
+    // time runs from the request's last byte to the reply's first, or to the end of the wait.
     void NoteReply(const Frame& bytes, TrafficTime collectedAt, std::optional<ReplyVerdict> verdict,
-                   const std::vector<int>& expected = {});
+                   const std::vector<int>& expected = {}, const ReplyTiming& timing = {});
+    // The awaited reply will not be collected; `arrived` is what had come of it. Nothing when no
+    // request awaits its reply.
+    void NoteAbandoned(TrafficAbandon why, const Frame& arrived = {});
+    // The last request has no outcome yet.
+    bool Awaiting() const { return awaiting_; }
     TrafficTime Now() const { return clock_(); }
 
     // Rows oldest first.
     int Count() const { return count_; }
     const TrafficRow& Row(int index) const;
     const TrafficSummary& Summary() const { return summary_; }
-    // Empties the rows and the summary; a recording goes on.
+    // Empties the rows and the summary; a recording goes on. A request awaiting its reply stays,
+    // so that its reply keeps its cause and the counts hold together.
     void Clear();
 
     // The work window whose traffic this is (its title).
@@ -80,7 +96,12 @@ class TrafficLog : public QObject {
 
   private:
     TrafficLog();
-    void Add(TrafficRow row);
+    void Add(TrafficRow row, bool record = true);
+    // The response time of a reply, and the summary's account of it.
+    int ResponseMs(bool gotBytes, TrafficTime collectedAt, const ReplyTiming& timing) const;
+    void CountOutcome(const TrafficRow& row);
+    // The cause of the request a reply or outcome belongs to.
+    QString CauseOfExchange(uint64_t exchange) const;
 
     std::vector<TrafficRow> ring_;
     int first_ = 0;
@@ -89,6 +110,8 @@ class TrafficLog : public QObject {
     uint64_t exchange_ = 0;
     Frame lastRequest_;
     int64_t lastRequestSteady_ = 0;
+    int64_t lastRequestEndUs_ = -1;
+    bool awaiting_ = false;
     QString followed_;
     std::function<TrafficTime()> clock_;
     std::unique_ptr<TrafficRecorder> recorder_;

@@ -45,7 +45,18 @@ struct TrafficCause {
     }
 };
 
-// How a row was judged. Requests are not; a typed frame's reply is shown unjudged.
+// Why a request's reply was never collected: the program itself went another way.
+enum class TrafficAbandon {
+    LoopSwitched,  // the other poll loop of the window was started
+    Command,       // a one-shot command paused the loop
+    WindowClosed,
+    PortClosed,
+    Reopened,     // the port was opened again (a search step, a change of settings)
+    NextRequest,  // another request went out first
+};
+
+// How a row was judged. Requests are not; a typed frame's reply is shown unjudged; a request
+// whose reply was never collected ends with an abandoned row.
 enum class TrafficVerdict {
     Request,
     NotJudged,
@@ -57,6 +68,7 @@ enum class TrafficVerdict {
     WrongFunction,
     Exception,
     BadCrc,
+    Abandoned,
     Count
 };
 TrafficVerdict VerdictOf(ReplyVerdict verdict);
@@ -70,17 +82,19 @@ struct TrafficRow {
     Direction direction = Sent;
     Frame bytes;
     QString meaning;
-    int responseMs = -1;  // replies: from the request's last byte to the collection
+    int responseMs = -1;  // replies: from the request's last byte to the reply's first (or to
+                          // the end of the wait, when nothing came)
     Crc crc = CrcNone;
     TrafficVerdict verdict = TrafficVerdict::Request;
     QString expected;    // replies: the lengths the handler takes ("13", "8/17")
     int staleBytes = 0;  // requests: bytes thrown away unasked just before it was written
     int unwritten = 0;   // requests: bytes the line did not take
     QString cause;
+    TrafficAbandon abandon = TrafficAbandon::NextRequest;  // abandoned rows: why
 
     bool Rejected() const {
         return verdict != TrafficVerdict::Request && verdict != TrafficVerdict::NotJudged &&
-               verdict != TrafficVerdict::Accepted;
+               verdict != TrafficVerdict::Accepted && verdict != TrafficVerdict::Abandoned;
     }
     // A row worth a look: a refused reply, or a request preceded by stale bytes or cut short.
     bool Fault() const { return Rejected() || staleBytes > 0 || unwritten > 0; }

@@ -44,8 +44,27 @@ QString Reason(TrafficVerdict verdict, bool english) {
             return Pick(english, "exception", "异常应答");
         case TrafficVerdict::BadCrc:
             return Pick(english, "bad CRC", "CRC 错误");
+        case TrafficVerdict::Abandoned:
+            return Pick(english, "abandoned", "放弃");
         case TrafficVerdict::Count:
             break;
+    }
+    return QString();
+}
+QString AbandonReason(TrafficAbandon why, bool english) {
+    switch (why) {
+        case TrafficAbandon::LoopSwitched:
+            return Pick(english, "the other loop was started", "已切换到另一采集");
+        case TrafficAbandon::Command:
+            return Pick(english, "paused for a command", "为单次命令暂停");
+        case TrafficAbandon::WindowClosed:
+            return Pick(english, "window closed", "窗口已关闭");
+        case TrafficAbandon::PortClosed:
+            return Pick(english, "port closed", "串口已关闭");
+        case TrafficAbandon::Reopened:
+            return Pick(english, "port opened again", "串口已重新打开");
+        case TrafficAbandon::NextRequest:
+            return Pick(english, "another request went first", "已发送下一请求");
     }
     return QString();
 }
@@ -117,6 +136,8 @@ QString VerdictText(const TrafficRow& row, bool english) {
         return notes.join(Pick(english, "; ", "；"));
     }
     const QString reason = Reason(row.verdict, english);
+    if (row.verdict == TrafficVerdict::Abandoned)
+        return Pick(english, "abandoned: %1", "放弃：%1").arg(AbandonReason(row.abandon, english));
     if (!row.Rejected()) return reason;
     QString text = Pick(english, "rejected: %1", "拒绝：%1").arg(reason);
     if ((row.verdict == TrafficVerdict::TooShort || row.verdict == TrafficVerdict::TooLong) &&
@@ -138,7 +159,9 @@ QString Cell(const TrafficRow& row, int column, bool english) {
             return SpacedHex(row.bytes);
         case Meaning:
             if (row.direction == TrafficRow::Received && row.bytes.empty())
-                return Pick(english, "nothing arrived within the wait", "等待期间未收到数据");
+                return row.verdict == TrafficVerdict::Abandoned
+                           ? Pick(english, "no reply collected", "未收取应答")
+                           : Pick(english, "nothing arrived within the wait", "等待期间未收到数据");
             return row.meaning;
         case Response:
             return row.responseMs < 0 ? QString() : QString::number(row.responseMs);
@@ -163,7 +186,7 @@ QString SummaryText(const TrafficSummary& s, bool english) {
             .arg(s.rejected);
     QStringList reasons;
     for (int v = static_cast<int>(TrafficVerdict::NoReply);
-         v < static_cast<int>(TrafficVerdict::Count); ++v)
+         v < static_cast<int>(TrafficVerdict::Abandoned); ++v)
         if (s.byVerdict[v] > 0)
             reasons << QStringLiteral("%1 %2")
                            .arg(Reason(static_cast<TrafficVerdict>(v), english))
@@ -171,6 +194,8 @@ QString SummaryText(const TrafficSummary& s, bool english) {
     if (!reasons.isEmpty())
         text += Pick(english, " (", "（") + reasons.join(Pick(english, ", ", "，")) +
                 Pick(english, ")", "）");
+    if (const int abandoned = s.byVerdict[static_cast<int>(TrafficVerdict::Abandoned)])
+        text += Pick(english, "; abandoned %1", "；放弃 %1").arg(abandoned);
     if (s.staleRequests > 0)
         text += Pick(english, "; stale bytes before %1 requests", "；%1 次请求前有残留字节")
                     .arg(s.staleRequests);

@@ -2,6 +2,7 @@
 # only; Qt SerialPort lists the devices present, while opening them stays in link/SerialPort.
 add_library(zn_link STATIC
   link/SerialPort.cpp
+  link/SerialLine.cpp
   link/SerialLineSettings.cpp
   link/Modbus.cpp
   link/FrameDecoder.cpp
@@ -9,16 +10,19 @@ add_library(zn_link STATIC
   link/TrafficLog.cpp
   link/CsvFile.cpp
   link/TrafficCsv.cpp
+  link/Exchange.cpp
   link/PortDiscovery.cpp
   link/PortDiscoverySystem.cpp
   link/PortErrors.cpp
   link/ParameterCodes.cpp
   link/ModuleParameters.cpp
+  link/ParameterSearch.cpp
   link/AnalogCodec.cpp
   link/DigitalCodec.cpp
   link/ScanTexts.cpp
   link/ScanPlan.cpp
   link/ScanRows.cpp
+  link/BusScan.cpp
   link/BatchSession.cpp
   link/BatchLog.cpp
   link/TrendTexts.cpp

@@ -1,17 +1,21 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-add_library(zn_test_support STATIC
-  tests/support/TestMain.cpp
+# Helpers for every test: a pseudo-terminal peer and the simulator, on the core alone.
+add_library(zn_test_core STATIC
   tests/support/PtyPeer.cpp
   tests/support/SimProcess.cpp
 )
-target_link_libraries(zn_test_support PUBLIC zn_link Qt6::Widgets GTest::gtest)
+target_link_libraries(zn_test_core PUBLIC zn_link GTest::gtest)
 # Tests that run the module simulator find it here (or where ZN_ZNSIM_PATH says); it is built
 # before them.
-target_compile_definitions(zn_test_support PUBLIC ZNSIM_BUILT="$<TARGET_FILE:znsim>"
-                                                  "ZNSIM_PATH=ZnsimPath()")
-add_dependencies(zn_test_support znsim)
+target_compile_definitions(zn_test_core PUBLIC ZNSIM_BUILT="$<TARGET_FILE:znsim>"
+                                               "ZNSIM_PATH=ZnsimPath()")
+add_dependencies(zn_test_core znsim)
+
+# The widget tests' main, with an application that can show windows offscreen.
+add_library(zn_test_support STATIC tests/support/TestMain.cpp)
+target_link_libraries(zn_test_support PUBLIC zn_test_core Qt6::Widgets)
 
 # zn_add_tests(name sources... LIBS libs...): one test program, its cases listed in CTest.
 function(zn_add_tests name)
@@ -30,6 +34,7 @@ zn_add_tests(test_foundation
   tests/ExchangeTest.cpp
   tests/MainWindowTest.cpp
   tests/CachedFrameStyleTest.cpp
+  tests/ReopenFailureTest.cpp
   LIBS zn_app)
 
 include(tests/setting/tests.cmake)
@@ -41,6 +46,7 @@ include(tests/ports/tests.cmake)
 include(tests/traffic/tests.cmake)
 include(tests/trend/tests.cmake)
 include(tests/scan/tests.cmake)
+include(tests/core/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI
 # runs it) each test program that opens pseudo-terminals runs once more, whole, as the user nobody.
@@ -48,7 +54,7 @@ include(tests/scan/tests.cmake)
 execute_process(COMMAND id -u OUTPUT_VARIABLE zn_configuring_uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(zn_configuring_uid STREQUAL "0")
   foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim
-               test_traffic test_trend test_scan)
+               test_traffic test_trend test_scan test_core)
     add_test(NAME nobody:${name}
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/run_as_nobody.sh $<TARGET_FILE:${name}>
               $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)

@@ -44,6 +44,7 @@ void PollLoop::Click() {
     }
     if (stoppedOther) {
         Wait(100);
+        window_->AbandonReply(TrafficAbandon::LoopSwitched);
         if (window_->Panel()->PortOpen()) window_->ReopenPort();
     }
     Acquisition->SetEnabled(true);

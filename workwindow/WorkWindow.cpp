@@ -17,7 +17,10 @@ void BeepIfEnabled() {
     if (BeepModeOn()) CurrentPlatform().Beep(4000, 300);
 }
 
-WorkWindow::WorkWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+WorkWindow::WorkWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      SentText(exchange_.SentText),
+      ReceivedText(exchange_.ReceivedText) {
     panel_ = new CommPanel(this);
     connect(panel_->Command_Port, &QPushButton::clicked, this, &WorkWindow::Command_Port_Click);
     connect(panel_->Command_Traffic, &QPushButton::clicked, this, &WorkWindow::ShowTraffic);
@@ -82,6 +85,7 @@ void WorkWindow::StopPolling() {
 void WorkWindow::ClosePanel() {
     StopPolling();
     panel_->ShowPortState(false);
+    AbandonReply(TrafficAbandon::PortClosed);
     SerialPort::ClosePort();
     Wait(500);
 }
@@ -97,6 +101,7 @@ void WorkWindow::Command_Port_Click() {
 void WorkWindow::ReopenPort() {
     // Never open a port the panel shows closed (the user closed it, or the device went).
     if (!panel_->PortOpen()) return;
+    AbandonReply(TrafficAbandon::Reopened);
     SerialPort::ClosePort();
     if (panel_->ReopenFromLists()) return;
     for (PollLoop* loop : loops_) loop->Stop();
@@ -106,6 +111,7 @@ void WorkWindow::ReopenPort() {
 
 bool WorkWindow::Form_QueryUnload() {
     panel_->SaveSettings();
+    AbandonReply(TrafficAbandon::WindowClosed);
     SerialPort::ClosePort();
     StopAllTimers();
     PollFlag = 0;
@@ -138,37 +144,24 @@ void WorkWindow::ClearTextsBeforeSending() {
 }
 
 void WorkWindow::SendFrame(const Frame& body) {
-    const Frame frame = AppendCrc16(body);
-    auto& buffer = SerialPort::PortBuffer();
-    std::copy(frame.begin(), frame.end(), buffer.begin());
-    SentText = SentTextOf(frame);
+    const int size = exchange_.Prepare(body);
     SetBoxText(panel_->Text_Send, SentText);
-    WriteBuffer(static_cast<int>(frame.size()));
+    WriteBuffer(size);
 }
 
 void WorkWindow::WriteBuffer(int count) {
-    const bool open = SerialPort::IsOpen();
-    const int written = SerialPort::WritePort(count);
-    const auto& buffer = SerialPort::PortBuffer();
-    const int framed = std::clamp(count, 0, static_cast<int>(buffer.size()));
-    TrafficLog::Instance().NoteRequest(Frame(buffer.begin(), buffer.begin() + framed), written,
-                                       open ? SerialPort::DiscardedBeforeWrite() : 0, cause_);
-    cause_ = {};
+    exchange_.WriteBuffer(count);
     CloseIfVanished();
 }
 
 void WorkWindow::ReadReply() {
-    ReceivedText.clear();
-    if (!replyWaited_ || SerialPort::WaitForInput(0))
-        ReceivedText = FormatReceivedHex(SerialPort::ReadPortHex());
-    collectedAt_ = TrafficLog::Instance().Now();
-    SerialPort::FlushPort();
+    exchange_.Collect(replyWaited_);
     CloseIfVanished();
 }
 
 void WorkWindow::CollectReply() {
     ReadReply();
-    TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, std::nullopt);
+    exchange_.NoteUnjudged();
 }
 
 void WorkWindow::CloseIfVanished() {
@@ -180,10 +173,7 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
     // Off first: a message box raised while re-opening must not let this handler run again.
     timer->SetEnabled(false);
     ReadReply();
-    // One judgement decides and is logged: the monitor's reason is the reason.
-    const ReplyVerdict verdict = JudgeReply(ReceivedText, SentText, rule.expectedBytes);
-    TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, verdict,
-                                     rule.expectedBytes);
+    const ReplyVerdict verdict = exchange_.Judge(rule.expectedBytes);
     const bool accepted = verdict == ReplyVerdict::Accepted;
     if (accepted) {
         SetBoxText(panel_->Text_Receive, ReceivedText);
@@ -220,6 +210,7 @@ void WorkWindow::PauseLoops() {
         loop->Overtime->SetEnabled(false);
     }
     Wait(100);
+    AbandonReply(TrafficAbandon::Command);
     // A loop started with the port closed has not failed yet; never open a port the panel
     // shows closed.
     if (panel_->PortOpen()) ReopenPort();
@@ -231,8 +222,11 @@ void WorkWindow::ResumeLoop() {
 }
 
 std::optional<uint8_t> WorkWindow::BeginCommand(int addressIndex) {
+    const bool wasOpen = panel_->PortOpen();
     if (PollFlag != 0) PauseLoops();
     ClearTexts();
+    // The pause's re-open failed, said so and closed the panel: one click, one message.
+    if (wasOpen && !panel_->PortOpen()) return std::nullopt;
     const AddressCheck check = CheckAddress(addressIndex);
     if (!panel_->PortOpen() || !check.address) {
         ShowMessage(Tt(panel_->PortOpen() ? check.refusal : TextKey::MsgOpenPortFirst));

@@ -11,6 +11,7 @@
 
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
+#include "link/Exchange.h"
 #include "link/Modbus.h"
 #include "link/TrafficLog.h"
 #include "workwindow/VbTimer.h"
@@ -38,9 +39,9 @@ class WorkWindow : public QWidget {
     // Runs the load step and shows the window.
     void OpenWindow();
 
-    // Per-window exchange state.
-    QString SentText;
-    QString ReceivedText;
+    // Per-window exchange state: the texts of the last request and reply.
+    QString& SentText;
+    QString& ReceivedText;
     int PollFlag = 0;
 
     CommPanel* Panel() const { return panel_; }
@@ -96,11 +97,11 @@ class WorkWindow : public QWidget {
 
     // What makes the next frame go out, for the traffic log (poll loop, write, search step...).
     // A command begun with BeginCommand is a write unless its panel says otherwise.
-    void SetCause(const TrafficCause& cause) { cause_ = cause; }
-    void SetCause(TrafficCause::Kind kind) {
-        cause_ = TrafficCause();
-        cause_.kind = kind;
-    }
+    void SetCause(const TrafficCause& cause) { exchange_.SetCause(cause); }
+    void SetCause(TrafficCause::Kind kind) { exchange_.SetCause(kind); }
+    // The reply in transit will not be collected (a loop switched, a command, the port closed):
+    // the traffic log says why, so every request has an outcome.
+    void AbandonReply(TrafficAbandon why) { exchange_.Abandon(why); }
     // Shows the traffic monitor (Command_Traffic, Ctrl+M).
     void ShowTraffic();
 
@@ -127,15 +128,14 @@ class WorkWindow : public QWidget {
     void ClosePanel();
 
   private:
-    // CollectReply without a verdict: ReceivedText, the time of collection, the drain.
+    // The exchange's collection, then the panel closed when the device went meanwhile.
     void ReadReply();
     // The loop PollFlag names would stop at its next tick with a message of its own.
     bool PausedLoopWouldBeRefused() const;
 
+    Exchange exchange_;
     CommPanel* panel_;
     std::map<int, QComboBox*> addressLists_;
     std::vector<PollLoop*> loops_;
-    TrafficCause cause_;
-    TrafficTime collectedAt_;
     bool replyWaited_ = false;  // FinishWaitedExchange: read only what has arrived
 };

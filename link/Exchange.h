@@ -1,0 +1,41 @@
+#pragma once
+// One request and its reply over the process's one line: the request framed with its CRC and
+// written, the reply collected and judged, each noted in the traffic log with what caused it and
+// when its bytes moved. No widgets: the work windows and headless programs exchange through it.
+#include <QString>
+#include <vector>
+
+#include "link/Modbus.h"
+#include "link/TrafficLog.h"
+
+class Exchange {
+  public:
+    // The last request and reply as the user sees them ("01 03 00 00 00 04 44 09 ").
+    QString SentText;
+    QString ReceivedText;
+
+    // What makes the next frame go out (poll loop, write, search step...); used once.
+    void SetCause(const TrafficCause& cause) { cause_ = cause; }
+    void SetCause(TrafficCause::Kind kind);
+
+    // Frames `body` with its CRC into the port's buffer and shows it in SentText; gives its size.
+    int Prepare(const Frame& body);
+    // Prepare, then WriteBuffer.
+    void Send(const Frame& body) { WriteBuffer(Prepare(body)); }
+    // Writes the port's buffer bytes 0..count-1 (a request already in place, a typed frame).
+    void WriteBuffer(int count);
+    // Reads the reply into ReceivedText and drains the port. The port's read waits for a first
+    // byte; with `arrivedOnly` only what has already arrived is taken.
+    void Collect(bool arrivedOnly = false);
+    // Judges the collected reply against the lengths a handler takes, and notes it.
+    ReplyVerdict Judge(const std::vector<int>& expectedBytes);
+    // Notes the collected reply as shown unjudged (the reply to a typed frame).
+    void NoteUnjudged();
+    // The awaited reply will not be collected: notes why, with whatever has arrived of it.
+    void Abandon(TrafficAbandon why);
+
+  private:
+    TrafficCause cause_;
+    TrafficTime collectedAt_;
+    ReplyTiming timing_;
+};
