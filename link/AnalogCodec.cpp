@@ -14,6 +14,20 @@ QString Fixed(double value, int decimals) {
 }
 }  // namespace
 
+Frame PollRequest(uint8_t address, int channels) {
+    return ReadRequest(address, 0x03, 0, channels);
+}
+
+std::vector<RawReading> ReadingsOfReply(ReadingKind kind, const QString& receivedText,
+                                        int channels) {
+    std::vector<RawReading> readings;
+    for (int k = 0; k < channels; ++k) {
+        const int raw = RegisterOfReply(receivedText, k);
+        readings.push_back({raw, Decode(kind, raw)});
+    }
+    return readings;
+}
+
 Reading Decode(ReadingKind kind, int raw) {
     const auto shown = [kind](double value) {
         return Reading{value, Fixed(value, DecimalsOf(kind)) + UnitOf(kind)};

@@ -3,6 +3,7 @@
 // adjustment a reading calls for, and the bytes of the requests. Plain functions, so the wire
 // format and the texts are tested on their own.
 #include <QString>
+#include <vector>
 
 #include "link/Modbus.h"
 
@@ -28,6 +29,18 @@ Reading Decode(ReadingKind kind, int raw);
 inline QString ReadingText(ReadingKind kind, int raw) {
     return Decode(kind, raw).text;
 }
+// The poll of `channels` input registers from 0, the length of its reply, and the readings of an
+// accepted reply in received-text form, as the input panel shows them.
+Frame PollRequest(uint8_t address, int channels);
+inline int PollReplyBytes(int channels) {
+    return 5 + 2 * channels;
+}
+struct RawReading {
+    int raw;
+    Reading reading;
+};
+std::vector<RawReading> ReadingsOfReply(ReadingKind kind, const QString& receivedText,
+                                        int channels);
 // The unit a reading is shown in and its number of decimals.
 QString UnitOf(ReadingKind kind);
 int DecimalsOf(ReadingKind kind);

@@ -20,9 +20,13 @@ AnalogInputPanel::AnalogInputPanel(WorkWindow* window, InputChannelTable table, 
     const int channels = static_cast<int>(table_.channelNames.size());
 
     PollLoopSpec spec;
-    spec.request = [channels](uint8_t address) { return ReadRequest(address, 0x03, 0, channels); };
-    spec.reply = {
-        {5 + 2 * channels}, table_.reopensOnRejectedPoll, [this] { ShowReadings(); }, true};
+    spec.request = [channels](uint8_t address) {
+        return AnalogCodec::PollRequest(address, channels);
+    };
+    spec.reply = {{AnalogCodec::PollReplyBytes(channels)},
+                  table_.reopensOnRejectedPoll,
+                  [this] { ShowReadings(); },
+                  true};
     spec.reply.rejected = [this] { Trend->AddGap(); };
     spec.clearsBoxesOnTick = true;
     loop_ = new PollLoop(window, spec);
@@ -95,13 +99,13 @@ void AnalogInputPanel::Load() {
 }
 
 void AnalogInputPanel::ShowReadings() {
+    const auto readings =
+        AnalogCodec::ReadingsOfReply(table_.reading, window_->ReceivedText, Channels());
     std::vector<double> values(Channels());
     for (int k = 0; k < Channels(); ++k) {
-        const int raw = RegisterOfReply(window_->ReceivedText, k);
-        Readings[k] = raw;
-        const AnalogCodec::Reading reading = AnalogCodec::Decode(table_.reading, raw);
-        AI_SHOW[k]->setText(reading.text);
-        values[k] = reading.value;
+        Readings[k] = readings[k].raw;
+        AI_SHOW[k]->setText(readings[k].reading.text);
+        values[k] = readings[k].reading.value;
     }
     Trend->Add(values);
 }

@@ -11,18 +11,20 @@
 #include "link/SerialPort.h"
 #include "link/ModuleParameters.h"
 #include "link/ParameterCodes.h"
-#include "windows/setting/QuietMessages.h"
+#include "link/ParameterSearch.h"
 
 namespace {
 constexpr int kRegisterAddress = 100;
 constexpr int kRegisterParameterCode = 101;
-constexpr int kParameterWords = 3;  // address, parameter code, model code
-constexpr int kReadReplyBytes = 5 + 2 * kParameterWords;
 constexpr int kEchoBytes = 8;
 constexpr uint8_t kBroadcast = 0;
 
 bool FullLists() {
     return Switches().FullSerialLists == 1;
+}
+
+ParameterSearch Search() {
+    return ParameterSearch(FullLists());
 }
 
 QPushButton* MakeButton(const QString& name, QWidget* parent) {
@@ -164,7 +166,6 @@ void SetFrm::EndSearch() {
 void SetFrm::Command_OK1_Click() {
     if (!Panel()->PortOpen()) return ShowMessage(Tt(TextKey::MsgOpenPortFirst));
     if (Searching()) return EndSearch();  // SearchStep kept: Read resumes with the next candidate
-    openFailureReported_ = false;
     Command_OK1->setText(Tt(TextKey::CaptionStop));
     TM_Acquisition_A->SetEnabled(true);
 }
@@ -174,36 +175,32 @@ void SetFrm::TM_Acquisition_A_Timer() {
     TM_Acquisition_A->SetEnabled(false);
     if (OpenCandidate(SearchStep)) {
         ++SearchStep;
-        SetCause(TrafficCause::SearchStep(SearchStep, ParameterCodes::CandidateCount(FullLists()),
-                                          PortSettings()));
+        SetCause(TrafficCause::SearchStep(SearchStep, Search().Count(), PortSettings()));
         SendParameterRead();
     }
     TM_Acquisition_A->SetEnabled(Searching());
 }
 
 bool SetFrm::OpenCandidate(int step) {
-    SerialPort::ClosePort();
-    const SerialCandidate candidate = ParameterCodes::SearchCandidate(step, FullLists());
+    const SerialCandidate candidate = Search().Candidate(step);
     Panel()->Combo2->setEditText(QString::number(candidate.baud));
     Panel()->Combo3->setEditText(ParameterCodes::ParityWord(candidate.parity));
-    if (openFailureReported_) {
-        QuietMessages quiet;
-        return Panel()->ReopenFromLists();
-    }
-    const bool opened = Panel()->ReopenFromLists();
-    if (!opened) openFailureReported_ = true;
-    return opened;
+    // The work window's re-open: a port that will not open is said once and closes the panel,
+    // which ends the search.
+    ReopenPort();
+    return SerialPort::IsOpen();
 }
 
 void SetFrm::SendParameterRead() {
     Text_Parameter->clear();
     ClearTexts();
-    SendFrame(ReadRequest(kBroadcast, 0x03, kRegisterAddress, kParameterWords));
+    SendFrame(ParameterSearch::Request());
     TM_Overtime_A->SetEnabled(true);
 }
 
 void SetFrm::TM_Overtime_A_Timer() {
-    const ReplyRule rule{{kReadReplyBytes}, false, [this] { ShowModuleParameters(); }, false};
+    const ReplyRule rule{
+        {ParameterSearch::kReplyBytes}, false, [this] { ShowModuleParameters(); }, false};
     if (FinishExchange(TM_Overtime_A, rule)) {
         EndSearch();
         SearchStep = 0;
@@ -212,7 +209,7 @@ void SetFrm::TM_Overtime_A_Timer() {
     Text_Parameter->setPlainText(Tt(TextKey::MsgSearching));
     // At or past the count: a search whose last reply was never judged (the port was closed
     // first) ends at its next step instead of wrapping round for ever.
-    if (SearchStep >= ParameterCodes::CandidateCount(FullLists())) {
+    if (SearchStep >= Search().Count()) {
         Text_Parameter->setPlainText(Tt(TextKey::MsgReadFailed));
         EndSearch();
         SearchStep = 0;

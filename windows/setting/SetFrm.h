@@ -60,7 +60,4 @@ class SetFrm : public WorkWindow {
     // change it refuses.
     void SendChange(int addressIndex,
                     const std::function<std::optional<Frame>(uint8_t address)>& request);
-
-    // The open failure of a candidate is reported once per search, not at every step.
-    bool openFailureReported_ = false;
 };

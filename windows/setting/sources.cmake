@@ -1,6 +1,5 @@
 add_library(zn_setting STATIC
   windows/setting/SettingWindows.cpp
-  windows/setting/QuietMessages.h
   windows/setting/SetFrm.cpp
 )
 target_link_libraries(zn_setting PUBLIC zn_trend)
