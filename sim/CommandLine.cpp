@@ -50,6 +50,20 @@ Options:
                order; a module goes --hold MS after the last write it took (default 1500), one
                never written --pause MS after the program first reached it (default 5000); the
                next comes --gap MS later (default 1000)
+  --tap PATH   the bus before it gets a listening pty at PATH: a copy of every request as it
+               arrives and every reply as it goes out, on the pty or the network, with the real
+               silences between them; whatever a listener writes there is dropped
+  --tcp PORT   the bus before it is reached on 127.0.0.1:PORT too, as raw RTU over TCP (what a
+               plain serial device server passes on); every module answers there whatever its
+               baud rate and parity, as the server's line is taken as set right for it
+  --modbus-tcp PORT
+               the bus before it is reached on 127.0.0.1:PORT as Modbus TCP (unit id = module
+               address), as through a Modbus TCP gateway: faults apply on its line; a module
+               that gives no valid reply within 1000 ms (silent, late, bad CRC, garbage) is
+               answered with exception 0B (gateway target failed to respond); unit 0 is passed
+               on like any address. PORT 0 takes a free port; the port is printed.
+               One client at a time on each port: the next waits until it leaves. After --demo
+               these options apply to its last bus (COM15)
   --verbose    print every request and reply as hex with a time stamp
   --freeze S   hold measurements and inputs where they are S seconds after the start
   --seed N     seed of the fault probabilities (default 1)
@@ -57,6 +71,7 @@ Options:
 
 Example:
   znsim --verbose --bus sys/COM1 --module ZN210,addr=1 --module ZN330,addr=2,fault=late:every=3
+  znsim --bus sys/COM1 --tcp 5021 --modbus-tcp 5502 --tap sys/TAP1 --module ZN210
   znsim --bench sys/COM17 --hold 2000 --module ZN210 --module ZN220,writes=refuse \
         --module ZN230,take=800
 )";
@@ -219,6 +234,22 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
             if (!hasValue || args[i + 1].empty()) return std::string("--bus needs a path");
             config.buses.emplace_back();
             config.buses.back().path = args[++i];
+        } else if (arg == "--tap") {
+            if (!hasValue || args[i + 1].empty()) return std::string("--tap needs a path");
+            if (config.buses.empty()) return std::string("--tap must follow a bus");
+            if (!config.buses.back().tapPath.empty())
+                return "bus " + config.buses.back().path + " has two --tap";
+            config.buses.back().tapPath = args[++i];
+        } else if (arg == "--tcp" || arg == "--modbus-tcp") {
+            long port = 0;
+            if (!hasValue || !ToInt(args[i + 1], 0, 65535, &port))
+                return arg + " needs a port 0..65535";
+            if (config.buses.empty()) return arg + " must follow a bus";
+            int& chosen =
+                arg == "--tcp" ? config.buses.back().rawTcpPort : config.buses.back().modbusTcpPort;
+            if (chosen >= 0) return "bus " + config.buses.back().path + " has two " + arg;
+            chosen = static_cast<int>(port);
+            ++i;
         } else if (arg == "--module") {
             if (!hasValue) return std::string("--module needs a module spec");
             if (config.buses.empty() || manyAt.count(config.buses.size() - 1))
@@ -240,6 +271,17 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
         for (size_t b = a + 1; b < config.buses.size(); ++b)
             if (config.buses[a].path == config.buses[b].path)
                 return "bus " + config.buses[a].path + " is given twice";
+    }
+    // Every pty link and every fixed port once: a clash would only show as a failure to start.
+    std::set<std::string> paths;
+    std::set<int> ports;
+    for (const BusConfig& bus : config.buses) {
+        for (const std::string& path : {bus.path, bus.tapPath})
+            if (!path.empty() && !paths.insert(path).second)
+                return "path " + path + " is given twice";
+        for (int port : {bus.rawTcpPort, bus.modbusTcpPort})
+            if (port > 0 && !ports.insert(port).second)
+                return "port " + std::to_string(port) + " is given twice";
     }
     return config;
 }

@@ -12,6 +12,9 @@ struct BusConfig {
     std::vector<ModuleConfig> modules;
     bool bench = false;  // the modules come one at a time
     BenchTiming timing;
+    std::string tapPath;     // a second pty there gets a copy of every byte on the line
+    int rawTcpPort = -1;     // raw RTU over TCP on 127.0.0.1 (0: a free port), -1 none
+    int modbusTcpPort = -1;  // Modbus TCP on 127.0.0.1 (0: a free port), -1 none
 };
 
 struct SimConfig {

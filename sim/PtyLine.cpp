@@ -1,8 +1,10 @@
 #include "sim/PtyLine.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +42,22 @@ PtyLine::~PtyLine() {
         if (n > 0 && std::string(target, n) == slavePath_) ::unlink(linkPath_.c_str());
     }
     if (master_ >= 0) ::close(master_);
+}
+
+void PtyLine::MakeTap() {
+    termios raw{};
+    if (::tcgetattr(master_, &raw) == 0) {  // on a master this is the slave's setting
+        ::cfmakeraw(&raw);
+        ::tcsetattr(master_, TCSANOW, &raw);
+    }
+    // A slave never opened does not show as hung up; one opened and closed does.
+    const int slave = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (slave >= 0) ::close(slave);
+}
+
+bool PtyLine::Held() const {
+    pollfd fd{master_, POLLOUT, 0};
+    return ::poll(&fd, 1, 0) >= 0 && !(fd.revents & (POLLHUP | POLLERR));
 }
 
 LineState PtyLine::Line() const {

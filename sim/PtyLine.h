@@ -23,6 +23,13 @@ class PtyLine {
     const std::string& SlavePath() const { return slavePath_; }
     const std::string& LinkPath() const { return linkPath_; }
 
+    // Makes the line a tap: its slave end raw (a listener's own settings aside, nothing it gets
+    // is echoed back), and seen as closed until a listener opens it.
+    void MakeTap();
+    // Whether someone holds the slave end open: bytes written while no one does would wait there
+    // and reach a listener who opens it later as if they had just come.
+    bool Held() const;
+
     // The speed and odd parity the program has set on its end.
     LineState Line() const;
     // What has arrived: the count, 0 when nothing, -1 when the program's end is closed.

@@ -57,6 +57,7 @@ std::string LineText(const ModuleLine& line) {
 }
 
 bool Hears(const SimModule& module, LineState line) {
+    if (line.anySettings) return true;
     return module.Line().baud == line.baud && (module.Line().parity == 'O') == line.oddParity;
 }
 }  // namespace

@@ -33,6 +33,9 @@ struct BenchTiming {
 struct LineState {
     int baud = 0;
     bool oddParity = false;
+    // A serial device server's or gateway's line, taken as set right for whichever module a
+    // request is for: every module hears it.
+    bool anySettings = false;
 };
 
 struct Transmission {

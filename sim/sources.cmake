@@ -8,6 +8,8 @@ add_library(zn_sim STATIC
   sim/RequestFramer.cpp
   sim/CommandLine.cpp
   sim/PtyLine.cpp
+  sim/NetListener.cpp
+  sim/ModbusTcp.cpp
   sim/SimLoop.cpp
 )
 target_link_libraries(zn_sim PUBLIC zn_link)

@@ -2,7 +2,8 @@
 # Starts the tool for trying it out: in a run folder with its own copy of the settings, and with
 # the module simulator playing a module on each of COM1..COM15 (ZN210 on COM1 ... ZN430 on COM15,
 # address 1, 9600 baud, no parity), a line of twenty modules on COM16 and a commissioning bench
-# of five on COM17 for the Bus Scan window. The simulator stops when the tool is closed.
+# of five on COM17 for the Bus Scan window; COM16's line is also served as raw RTU over TCP on
+# 127.0.0.1:5021, ready for network lines. The simulator stops when the tool is closed.
 set -euo pipefail
 
 usage() {
@@ -60,7 +61,7 @@ make -C "$build_dir" -j"$(nproc)" --no-print-directory zntool znsim >/dev/null
 if [ "$hardware" -eq 0 ]; then
   log="$run_dir/znsim.log"
   "$build_dir/znsim" "${sim_options[@]}" --demo "$run_dir/sys" --many "$run_dir/sys/COM16" \
-    --pause 8000 --bench "$run_dir/sys/COM17" --module ZN210 --module ZN220,writes=refuse \
+    --tcp 5021 --pause 8000 --bench "$run_dir/sys/COM17" --module ZN210 --module ZN220,writes=refuse \
     --module ZN230,take=1000 --module ZN260 --module ZN310 >"$log" 2>&1 &
   sim_pid=$!
   trap 'kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT

@@ -93,3 +93,51 @@ TEST(SimCommandLine, DemoPutsOneModelOnEachPortInListOrder) {
         EXPECT_TRUE(buses[i].modules[0].faults.empty());
     }
 }
+
+TEST(SimCommandLine, NetworkAndTapOptionsGoToTheBusBeforeThem) {
+    const struct {
+        const char* line;
+        const char* error;  // nullptr: parsed, with COM1's and COM2's settings below
+        int rawTcp[2];
+        int modbusTcp[2];
+        const char* tap[2];
+    } cases[] = {
+        {"--bus COM1 --tcp 5021 --module ZN210 --bus COM2 --modbus-tcp 0 --tap TAP2 --module ZN220",
+         nullptr,
+         {5021, -1},
+         {-1, 0},
+         {"", "TAP2"}},
+        {"--bus COM1 --module ZN210 --bus COM2 --module ZN220 --tcp 0 --modbus-tcp 0",
+         nullptr,
+         {-1, 0},
+         {-1, 0},
+         {"", ""}},
+        {"--tcp 5021 --bus COM1 --module ZN210", "--tcp must follow a bus"},
+        {"--tap T --bus COM1 --module ZN210", "--tap must follow a bus"},
+        {"--bus COM1 --module ZN210 --tcp 65536", "--tcp needs a port"},
+        {"--bus COM1 --module ZN210 --modbus-tcp x", "--modbus-tcp needs a port"},
+        {"--bus COM1 --module ZN210 --tap", "--tap needs a path"},
+        {"--bus COM1 --tcp 1 --tcp 2 --module ZN210", "bus COM1 has two --tcp"},
+        {"--bus COM1 --tap A --tap B --module ZN210", "bus COM1 has two --tap"},
+        {"--bus COM1 --tap COM1 --module ZN210", "path COM1 is given twice"},
+        {"--bus COM1 --tcp 502 --module ZN210 --bus COM2 --modbus-tcp 502 --module ZN220",
+         "port 502 is given twice"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = Parse(c.line);
+        if (c.error) {
+            ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << c.line;
+            EXPECT_NE(std::get<std::string>(parsed).find(c.error), std::string::npos)
+                << c.line << " -> " << std::get<std::string>(parsed);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<SimConfig>(parsed)) << std::get<std::string>(parsed);
+        const auto& buses = std::get<SimConfig>(parsed).buses;
+        ASSERT_EQ(buses.size(), 2u);
+        for (int b = 0; b < 2; ++b) {
+            EXPECT_EQ(buses[b].rawTcpPort, c.rawTcp[b]) << c.line;
+            EXPECT_EQ(buses[b].modbusTcpPort, c.modbusTcp[b]) << c.line;
+            EXPECT_EQ(buses[b].tapPath, c.tap[b]) << c.line;
+        }
+    }
+}

@@ -6,6 +6,9 @@ zn_add_tests(test_sim
   tests/sim/SimProgramTest.cpp
   tests/sim/MbpollPeerTest.cpp
   tests/sim/PymodbusPeerTest.cpp
+  tests/sim/SimNetworkTest.cpp
+  tests/sim/SimTapTest.cpp
+  tests/sim/WireEnds.cpp
   LIBS zn_sim zn_workwindow)
 target_compile_definitions(test_sim PRIVATE
   PYMODBUS_SERVER="${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py")

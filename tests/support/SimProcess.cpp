@@ -65,3 +65,11 @@ QString SimProcess::Output() {
     output_ += QString::fromUtf8(process_.readAll());
     return output_;
 }
+
+bool SimProcess::WaitFor(const QString& text, int times, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (Output().count(text) < times)
+        if (clock.elapsed() > timeoutMs || process_.state() == QProcess::NotRunning) return false;
+    return true;
+}

@@ -29,6 +29,8 @@ class SimProcess {
     int Stop(int signal = 15);
     // What it printed so far.
     QString Output();
+    // Waits until it has printed `text` `times` times in all; false when it did not in time.
+    bool WaitFor(const QString& text, int times = 1, int timeoutMs = 5000);
 
   private:
     QProcess process_;
