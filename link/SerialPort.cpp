@@ -61,10 +61,12 @@ void MarkVanished() {
     ShowMessage(Tt(TextKey::MsgPortUnavailable));
 }
 
-// Reads what the driver holds into `arrived`, stamped now. False once the line has hung up.
+// Reads what the driver holds into `arrived`, stamped now; called when the line is readable.
+// False once the line has hung up.
 bool NoteArrivals() {
     if (!line) return false;
     uint8_t chunk[256];
+    bool gotAny = false;
     for (;;) {
         const size_t room = kArrivedLimit - arrived.bytes.size();
         if (room == 0) {
@@ -79,11 +81,14 @@ bool NoteArrivals() {
             arrived.lastUs = now;
             lastActivityUs = now;
             arrived.bytes.insert(arrived.bytes.end(), chunk, chunk + got);
+            gotAny = true;
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
         if (got < 0 && errno == EAGAIN) return true;
-        return false;  // readable yet nothing to read, or an error: the line has hung up
+        // A raw terminal reads 0 once it is empty; readable yet nothing at all to read, or an
+        // error, is a line that has hung up.
+        return got == 0 && gotAny;
     }
 }
 

@@ -66,6 +66,10 @@ QByteArray WithResponseTimesOf(const QByteArray& csv, const QByteArray& model) {
     if (lines.size() != modelLines.size()) return csv;
     QByteArray out;
     for (int i = 0; i < lines.size(); ++i) {
+        if (i == 0) {  // the header, with its byte-order mark
+            out += lines[i] + (lines.size() > 1 ? "\n" : "");
+            continue;
+        }
         QString line = QString::fromUtf8(lines[i]);
         const auto mine = time.match(line), theirs = time.match(QString::fromUtf8(modelLines[i]));
         if (mine.hasMatch() && theirs.hasMatch() &&
