@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
 #include <cmath>
 
 TrendLines::TrendLines(QChart* chart, std::vector<QColor> colors)
@@ -17,7 +18,32 @@ TrendLines::TrendLines(QChart* chart, std::vector<QColor> colors)
 void TrendLines::FollowPlotArea() {
     prepareGeometryChange();
     area_ = chart_->plotArea();
+    LayOutLanes();
     update();
+}
+
+void TrendLines::UseLanes(QStringList names, int nameBand) {
+    prepareGeometryChange();
+    names_ = std::move(names);
+    nameBand_ = nameBand;
+    SetShown(std::vector<bool>(colors_.size(), true));
+}
+
+void TrendLines::SetShown(std::vector<bool> shown) {
+    shown_ = std::move(shown);
+    LayOutLanes();
+    update();
+}
+
+void TrendLines::LayOutLanes() {
+    if (names_.isEmpty()) return;
+    lanes_ = StackLanes(static_cast<int>(std::count(shown_.begin(), shown_.end(), true)),
+                        area_.top(), area_.height());
+}
+
+std::optional<TrendLane> TrendLines::LaneOf(int channel) const {
+    if (names_.isEmpty() || !shown_[channel]) return std::nullopt;
+    return lanes_[std::count(shown_.begin(), shown_.begin() + channel, true)];
 }
 
 void TrendLines::SetLines(std::vector<std::vector<TrendSegment>> lines, int64_t from, int64_t to,
@@ -68,22 +94,48 @@ void TrendLines::SetCursor(int64_t ms) {
     update();
 }
 
+void TrendLines::PaintLaneNames(QPainter* painter) {
+    const QFontMetrics metrics(painter->font());
+    painter->setPen(QPen(QColor(224, 224, 224), 1));
+    for (size_t k = 1; k < lanes_.size(); ++k)
+        painter->drawLine(QPointF(area_.left(), lanes_[k].top),
+                          QPointF(area_.right(), lanes_[k].top));
+    for (int c = 0; c < names_.size(); ++c) {
+        const std::optional<TrendLane> lane = LaneOf(c);
+        if (!lane) continue;
+        painter->setPen(colors_[c]);
+        const double middle = (lane->top + lane->bottom) / 2;
+        painter->drawText(QPointF(area_.left() - nameBand_ + 4,
+                                  middle + (metrics.ascent() - metrics.descent()) / 2.0),
+                          names_[c]);
+    }
+}
+
 void TrendLines::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
     painter->save();
     const double xScale = area_.width() / static_cast<double>(to_ - from_);
     PaintTimeAxis(painter, xScale);
+    if (!names_.isEmpty()) PaintLaneNames(painter);
     painter->setClipRect(area_);
     const double yScale = area_.height() / (high_ - low_);
     QPolygonF polyline;
     for (size_t c = 0; c < lines_.size(); ++c) {
+        if (lines_[c].empty()) continue;
         QPen pen(colors_[c], 1);
         pen.setCosmetic(true);
         painter->setPen(pen);
+        // y = base - value * scale: against the value axis, or within the channel's lane.
+        double base = area_.bottom() + low_ * yScale, scale = yScale;
+        if (!names_.isEmpty()) {
+            const std::optional<TrendLane> lane = LaneOf(static_cast<int>(c));
+            if (!lane) continue;
+            base = lane->low;
+            scale = lane->low - lane->high;
+        }
         for (const TrendSegment& segment : lines_[c]) {
             polyline.clear();
             for (const QPointF& p : segment)
-                polyline << QPointF(area_.left() + (p.x() - from_) * xScale,
-                                    area_.bottom() - (p.y() - low_) * yScale);
+                polyline << QPointF(area_.left() + (p.x() - from_) * xScale, base - p.y() * scale);
             if (polyline.size() == 1) {
                 // A reading between two gaps: a short dash, so it is seen.
                 const QPointF at = polyline.front();

@@ -5,12 +5,16 @@
 // change, and its time axis lays out every label as a rich-text document whenever the view moves
 // (once a second while following): together more than all the rest of a poll cycle. These lines
 // need no hit testing (the readout finds values by time), and the time labels are plain text.
+// Digital inputs are drawn in lanes, one per shown input, with its name left of the plot area.
 #include <QColor>
 #include <QGraphicsItem>
+#include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "link/TrendRing.h"
+#include "trend/TrendLanes.h"
 
 class QChart;
 
@@ -25,6 +29,13 @@ class TrendLines : public QGraphicsItem {
     const std::vector<TrendSegment>& LinesOf(int channel) const { return lines_[channel]; }
     // A thin vertical line where the readout reads (-1: none).
     void SetCursor(int64_t ms);
+    int64_t Cursor() const { return cursor_; }
+    // From now on each channel shown in `shown` has a lane of its own, named in a band
+    // `nameBand` pixels wide left of the plot area.
+    void UseLanes(QStringList names, int nameBand);
+    void SetShown(std::vector<bool> shown);
+    // The lane `channel` is drawn in; none for a hidden channel or a chart without lanes.
+    std::optional<TrendLane> LaneOf(int channel) const;
     // The plot area moved or changed size.
     void FollowPlotArea();
 
@@ -35,7 +46,7 @@ class TrendLines : public QGraphicsItem {
 
     // The plot area and the band below it: no axis label of the chart's beside it is repainted
     // with the lines.
-    QRectF boundingRect() const override { return area_.adjusted(0, 0, 0, kLabelBand); }
+    QRectF boundingRect() const override { return area_.adjusted(-nameBand_, 0, 0, kLabelBand); }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
   private:
@@ -46,5 +57,12 @@ class TrendLines : public QGraphicsItem {
     int64_t from_ = 0, to_ = 1;
     double low_ = 0, high_ = 1;
     int64_t cursor_ = -1;
+    // With lanes: the names, which channels are shown, and the lanes of those in order.
+    QStringList names_;
+    int nameBand_ = 0;
+    std::vector<bool> shown_;
+    std::vector<TrendLane> lanes_;
+    void LayOutLanes();
     void PaintTimeAxis(QPainter* painter, double xScale);
+    void PaintLaneNames(QPainter* painter);
 };

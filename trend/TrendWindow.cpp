@@ -19,6 +19,7 @@
 
 #include "widgets/Controls.h"
 #include "link/TrendCsv.h"
+#include "trend/TrendColors.h"
 #include "trend/TrendFeed.h"
 #include "trend/TrendLines.h"
 #include "link/TrendTexts.h"
@@ -26,15 +27,6 @@
 namespace {
 QString Ui(TrendTexts::Ui key) {
     return TrendTexts::UiText(key, TrendTexts::English());
-}
-
-// Eleven channels at most; colours told apart on a white ground.
-const QColor kColors[] = {{31, 119, 180},  {214, 39, 40},  {44, 160, 44},   {255, 127, 14},
-                          {148, 103, 189}, {140, 86, 75},  {227, 119, 194}, {127, 127, 127},
-                          {188, 189, 34},  {23, 190, 207}, {0, 0, 0}};
-
-QColor ColorOf(int channel) {
-    return kColors[channel % std::size(kColors)];
 }
 
 // The chart's view with the mouse: wheel zooms, a drag pans, a move shows the values there.
@@ -47,7 +39,8 @@ class TrendView : public QChartView {
     std::function<int64_t(QPointF)> timeAt;
     std::function<void(double factor, int64_t anchor)> zoom;
     std::function<void(int64_t ms)> pan;
-    std::function<void(int64_t ms)> hover;
+    std::function<void(QPointF)> hover;
+    std::function<void()> leave;
 
   protected:
     void wheelEvent(QWheelEvent* event) override {
@@ -66,7 +59,11 @@ class TrendView : public QChartView {
             pan(dragFrom_ - at);  // the time grabbed stays under the mouse
             return;
         }
-        hover(at);
+        hover(event->position());
+    }
+    bool viewportEvent(QEvent* event) override {
+        if (event->type() == QEvent::Leave) leave();
+        return QChartView::viewportEvent(event);
     }
 
   private:
@@ -79,6 +76,17 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     : QWidget(parent, Qt::Window), feed_(feed) {
     NameControl(this, "TrendWindow");
     const int channels = static_cast<int>(feed->Channels().size());
+    colors_ = TrendColors(channels);
+    // 0/1 inputs on one value axis would all sit on the same two levels.
+    const bool lanes =
+        channels > 0 && std::all_of(feed->Channels().begin(), feed->Channels().end(),
+                                    [](const TrendChannel& channel) { return channel.steps; });
+    QStringList names;
+    int nameBand = 0;
+    for (const TrendChannel& channel : feed->Channels()) {
+        names << channel.name;
+        nameBand = std::max(nameBand, fontMetrics().horizontalAdvance(channel.name) + 8);
+    }
 
     chart_ = new QChart;
     chart_->legend()->hide();
@@ -93,6 +101,9 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     chart_->addAxis(valueAxis_, Qt::AlignLeft);
     QMargins margins = chart_->margins();
     margins.setBottom(margins.bottom() + TrendLines::kLabelBand);
+    // Lanes are named where the value axis would stand.
+    if (lanes) margins.setLeft(margins.left() + nameBand);
+    valueAxis_->setVisible(!lanes);
     chart_->setMargins(margins);
     // The unit the channels share names the value axis.
     QString unit = feed->Channels().empty() ? QString() : feed->Channels()[0].unit;
@@ -105,16 +116,21 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
     chart_->addSeries(anchor);
     anchor->attachAxis(placeAxis_);
     anchor->attachAxis(valueAxis_);
-    std::vector<QColor> colors;
-    for (int c = 0; c < channels; ++c) colors.push_back(ColorOf(c));
-    lines_ = new TrendLines(chart_, std::move(colors));
+    lines_ = new TrendLines(chart_, colors_);
+    if (lanes) lines_->UseLanes(names, nameBand);
     connect(chart_, &QChart::plotAreaChanged, this, [this] { lines_->FollowPlotArea(); });
     auto* view = new TrendView(chart_, this);
     view_ = Named(view, "Chart_Trend");
     view->timeAt = [this](QPointF position) { return TimeAt(position); };
     view->zoom = [this](double factor, int64_t anchor) { ZoomBy(factor, anchor); };
     view->pan = [this](int64_t ms) { PanBy(ms); };
-    view->hover = [this](int64_t ms) { ShowReadoutAt(ms); };
+    view->hover = [this](QPointF position) {
+        if (PlotContains(position))
+            ShowReadoutAt(TimeAt(position));
+        else
+            HideReadout();
+    };
+    view->leave = [this] { HideReadout(); };
 
     PauseButton = Named(new QPushButton(this), "Command_Pause");
     PauseButton->setCheckable(true);
@@ -134,8 +150,11 @@ TrendWindow::TrendWindow(TrendFeed* feed, QWidget* parent)
                          : QStringLiteral("%1 (%2)").arg(channel.name, channel.unit));
         box->setChecked(true);
         box->setStyleSheet(
-            QStringLiteral("QCheckBox { color: %1; font-weight: bold; }").arg(ColorOf(c).name()));
+            QStringLiteral("QCheckBox { color: %1; font-weight: bold; }").arg(colors_[c].name()));
         connect(box, &QCheckBox::toggled, this, [this] {
+            std::vector<bool> shown;
+            for (QCheckBox* each : ChannelBoxes) shown.push_back(each->isChecked());
+            lines_->SetShown(std::move(shown));
             changed_ = true;
             Redraw();
         });
@@ -188,13 +207,24 @@ int64_t TrendWindow::To() const {
     return following_ ? feed_->Now() : pausedTo_;
 }
 
+int64_t TrendWindow::Span() const {
+    if (!following_) return span_;
+    const TrendRing& ring = feed_->Ring();
+    return TrendSpan::Following(
+        span_, ring.Count() ? std::optional<int64_t>(ring.TimeAt(0)) : std::nullopt, feed_->Now());
+}
+
 int64_t TrendWindow::From() const {
-    return To() - span_;
+    return To() - Span();
+}
+
+std::optional<TrendLane> TrendWindow::LaneOf(int channel) const {
+    return lines_->LaneOf(channel);
 }
 
 int TrendWindow::RefreshMs() const {
     const double width = std::max(100.0, chart_->plotArea().width());
-    return static_cast<int>(std::clamp<double>(3 * span_ / width, 1000, 2000));
+    return static_cast<int>(std::clamp<double>(3 * Span() / width, 1000, 2000));
 }
 
 void TrendWindow::RedrawIfChanged() {
@@ -205,7 +235,7 @@ void TrendWindow::RedrawIfChanged() {
 void TrendWindow::Redraw() {
     changed_ = false;
     refresh_->setInterval(RefreshMs());
-    const int64_t to = To(), from = to - span_;
+    const int64_t to = To(), from = to - Span();
     const int columns = std::max(100, static_cast<int>(chart_->plotArea().width()));
     const TrendRing& ring = feed_->Ring();
     const int channels = static_cast<int>(feed_->Channels().size());
@@ -240,7 +270,12 @@ int64_t TrendWindow::TimeAt(QPointF viewPosition) const {
     const QPointF inChart = chart_->mapFromScene(view_->mapToScene(viewPosition.toPoint()));
     const QRectF area = chart_->plotArea();
     const double share = area.width() > 0 ? (inChart.x() - area.left()) / area.width() : 0;
-    return From() + std::llround(share * span_);
+    return From() + std::llround(share * Span());
+}
+
+bool TrendWindow::PlotContains(QPointF viewPosition) const {
+    return chart_->plotArea().contains(
+        chart_->mapFromScene(view_->mapToScene(viewPosition.toPoint())));
 }
 
 const std::vector<TrendSegment>& TrendWindow::LinesOf(int channel) const {
@@ -256,19 +291,26 @@ void TrendWindow::Follow() {
 
 void TrendWindow::SetPaused(bool paused) {
     if (paused == !following_) return;
-    if (paused) pausedTo_ = To();
+    if (paused) {
+        // The view holds what it showed, a young trend's shorter span too.
+        spanBeforePause_ = span_;
+        span_ = heldSpan_ = Span();
+        pausedTo_ = To();
+    } else if (span_ == heldSpan_) {
+        span_ = spanBeforePause_;
+    }
     following_ = !paused;
     PauseButton->setChecked(paused);
     Redraw();
 }
 
 void TrendWindow::ZoomBy(double factor, int64_t anchorMs) {
-    const int64_t to = To();
+    const int64_t to = To(), shown = Span();
     const auto span =
-        std::clamp<int64_t>(std::llround(span_ * factor), kShortestSpanMs, kLongestSpanMs);
+        std::clamp<int64_t>(std::llround(shown * factor), kShortestSpanMs, kLongestSpanMs);
     if (!following_) {
         // The time under the mouse stays where it is on the axis.
-        const double share = span_ > 0 ? static_cast<double>(to - anchorMs) / span_ : 0;
+        const double share = shown > 0 ? static_cast<double>(to - anchorMs) / shown : 0;
         pausedTo_ = anchorMs + std::llround(share * span);
     }
     span_ = span;
@@ -304,4 +346,13 @@ void TrendWindow::ShowReadoutAt(int64_t ms) {
     const int index = ring.Nearest(ms);
     lines_->SetCursor(index < 0 ? -1 : ring.TimeAt(index));
     ReadoutLabel->setText(ReadoutAt(ms));
+}
+
+void TrendWindow::HideReadout() {
+    lines_->SetCursor(-1);
+    ReadoutLabel->clear();
+}
+
+int64_t TrendWindow::CursorMs() const {
+    return lines_->Cursor();
 }

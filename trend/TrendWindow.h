@@ -1,13 +1,19 @@
 #pragma once
-// The chart of one panel's readings against time: a line per channel in its name and unit, each
-// shown or hidden by its box, the last ten minutes followed by default; pause, zoom (wheel or
-// buttons) and pan (drag), and a readout of the values under the cursor. It draws from the
-// feed's ring every one or two seconds while shown, so an open chart costs the poll little.
+// The chart of one panel's readings against time: a line per channel in its name and unit and a
+// colour of its own, each shown or hidden by its box, the last ten minutes followed by default
+// (all of a younger trend); 0/1 inputs each in a lane of their own. Pause, zoom (wheel or
+// buttons) and pan (drag), and a readout of the values under the mouse while it is over the plot.
+// It draws from the feed's ring every one or two seconds while shown, so an open chart costs the
+// poll little.
+#include <QColor>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "link/TrendRing.h"
+#include "trend/TrendLanes.h"
+#include "trend/TrendSpan.h"
 
 class QCheckBox;
 class QChart;
@@ -22,9 +28,9 @@ class TrendLines;
 class TrendWindow : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int64_t kDefaultSpanMs = 10 * 60 * 1000;
-    static constexpr int64_t kShortestSpanMs = 10 * 1000;
-    static constexpr int64_t kLongestSpanMs = 3 * 60 * 60 * 1000;
+    static constexpr int64_t kDefaultSpanMs = TrendSpan::kDefaultMs;
+    static constexpr int64_t kShortestSpanMs = TrendSpan::kShortestMs;
+    static constexpr int64_t kLongestSpanMs = TrendSpan::kLongestMs;
 
     TrendWindow(TrendFeed* feed, QWidget* parent);
 
@@ -46,6 +52,12 @@ class TrendWindow : public QWidget {
     const std::vector<TrendSegment>& LinesOf(int channel) const;
     int64_t From() const;
     int64_t To() const;
+    // To() - From().
+    int64_t Span() const;
+    // The colour of `channel`'s line and box.
+    QColor ColorOf(int channel) const { return colors_[channel]; }
+    // The lane `channel` is drawn in (charts of 0/1 inputs); none when hidden or for values.
+    std::optional<TrendLane> LaneOf(int channel) const;
     bool Following() const { return following_; }
 
     // Back to following the newest readings over the last ten minutes.
@@ -59,6 +71,10 @@ class TrendWindow : public QWidget {
     // Time and visible values at `ms`, from the nearest reading; shown under the chart.
     QString ReadoutAt(int64_t ms) const;
     void ShowReadoutAt(int64_t ms);
+    // The readout and its line go: the mouse left the plot.
+    void HideReadout();
+    // Where the readout's line stands (-1: nowhere).
+    int64_t CursorMs() const;
     // Texts in the language in use.
     void Retranslate();
 
@@ -72,6 +88,7 @@ class TrendWindow : public QWidget {
     void FitValueAxis(double low, double high);
     // The time at a point of the view.
     int64_t TimeAt(QPointF viewPosition) const;
+    bool PlotContains(QPointF viewPosition) const;
 
     TrendFeed* feed_;
     QChart* chart_;
@@ -81,8 +98,13 @@ class TrendWindow : public QWidget {
     QLabel* hint_;
     QTimer* refresh_;
     TrendLines* lines_;
+    std::vector<QColor> colors_;
     bool following_ = true;
     bool changed_ = true;
     int64_t span_ = kDefaultSpanMs;
     int64_t pausedTo_ = 0;
+    // The span chosen before a pause and the one the pause held: a resume without a zoom in
+    // between follows as before (a young trend whole again).
+    int64_t spanBeforePause_ = kDefaultSpanMs;
+    int64_t heldSpan_ = kDefaultSpanMs;
 };

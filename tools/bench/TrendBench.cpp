@@ -8,7 +8,8 @@
 //         them from the reply text as a poll does, the feed's clock steps 200 ms per cycle, and
 //         with "chart" the chart is redrawn and painted once per simulated second while a
 //         recording goes on. CPU time per cycle and the growth of the resident peak.
-//   shot: polls a ZN410 window for some seconds with its trend shown, then saves pictures.
+//   shot: polls a ZN410 window (its measurements) or a ZN330 window (its sixteen inputs) for some
+//         seconds with the trend shown, then saves pictures.
 #include <QApplication>
 #include <QChartView>
 #include <QDateTime>
@@ -31,6 +32,7 @@
 #include "tools/bench/BenchWindow.h"
 #include "windows/analog/AnalogInputWindow.h"
 #include "windows/digital/CombinationWindows.h"
+#include "windows/digital/DigitalIoWindows.h"
 
 namespace {
 constexpr int kCycleMs = 200;
@@ -131,13 +133,21 @@ int Hour(const char* folder, bool chart, const QString& recordPath) {
     return 0;
 }
 
-// ZN410 polled for `seconds` with its trend shown, zoomed to the last `minutes`; pictures of the
-// trend and of the window.
-int Shot(const char* folder, int seconds, double minutes, const QString& picture) {
-    auto* window = dynamic_cast<CombinationWindow*>(OpenBenchWindow(folder, "ZN410"));
-    if (!window) return 2;
-    PollLoop* loop = window->Measurements->Loop();
-    TrendFeed* feed = window->Measurements->Trend;
+// ZN410's measurements or ZN330's inputs polled for `seconds` with their trend shown, zoomed to
+// the last `minutes` (0: the default view); pictures of the trend and of the window.
+int Shot(const char* folder, const QString& model, int seconds, double minutes,
+         const QString& picture) {
+    WorkWindow* window = OpenBenchWindow(folder, model);
+    PollLoop* loop = nullptr;
+    TrendFeed* feed = nullptr;
+    if (auto* combination = dynamic_cast<CombinationWindow*>(window)) {
+        loop = combination->Measurements->Loop();
+        feed = combination->Measurements->Trend;
+    } else if (auto* inputs = dynamic_cast<DigitalIoWindow*>(window); inputs && inputs->Inputs) {
+        loop = inputs->Inputs->Loop;
+        feed = inputs->Inputs->Trend;
+    }
+    if (!feed) return 2;
     window->move(0, 0);
     window->Command_Port_Click();
     loop->Button->click();
@@ -145,7 +155,7 @@ int Shot(const char* folder, int seconds, double minutes, const QString& picture
     TrendWindow* chart = feed->Chart();
     chart->move(40, 330);
     chart->resize(1200, 620);
-    chart->ZoomBy(minutes * 60000.0 / TrendWindow::kDefaultSpanMs, chart->To());
+    if (minutes > 0) chart->ZoomBy(minutes * 60000.0 / TrendWindow::kDefaultSpanMs, chart->To());
     // A loop of its own: quitting the application would close the windows.
     const auto run = [](int ms) {
         QEventLoop loop;
@@ -176,12 +186,12 @@ int main(int argc, char** argv) {
         return Live(argv[1], variant == "chart", args.value(4, "300").toInt(), args.value(5));
     if (mode == "hour" && (variant == "plain" || variant == "chart"))
         return Hour(argv[1], variant == "chart", args.value(4));
-    if (mode == "shot" && args.size() == 6)
-        return Shot(argv[1], args[3].toInt(), args[4].toDouble(), args[5]);
+    if (mode == "shot" && args.size() == 7)
+        return Shot(argv[1], args[3], args[4].toInt(), args[5].toDouble(), args[6]);
     std::fprintf(stderr,
                  "usage: zn_trend_bench FOLDER live plain|chart [CYCLES [RECORD_FILE]]\n"
                  "       zn_trend_bench FOLDER hour plain|chart [RECORD_FILE]\n"
-                 "       zn_trend_bench FOLDER shot SECONDS MINUTES PICTURE_PREFIX\n"
+                 "       zn_trend_bench FOLDER shot ZN410|ZN330 SECONDS MINUTES PICTURE_PREFIX\n"
                  "  FOLDER holds sys/ (set.rc, set2.rc, tm.rc) and sys/COM1 to the simulator\n");
     return 2;
 }

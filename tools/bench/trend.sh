@@ -7,8 +7,9 @@
 #  2. hour: one hour of simulated time (18,000 cycles) as fast as it runs: the simulator's
 #     measurements decoded by the window's panel from the reply text, the feed's clock stepped
 #     200 ms per cycle, the chart redrawn and painted once per simulated second while recording.
-# With --shots DIR it also takes pictures of a ZN410 trend against the simulator in Xvfb, in
-# English and in Chinese, after S seconds of polling (default 150).
+# With --shots DIR it also takes pictures against the simulator in Xvfb, in English and in
+# Chinese, after S seconds of polling (default 150): a ZN410 trend zoomed to its last 2.5 minutes
+# and a ZN330 trend of sixteen inputs in lanes in the default view.
 # Usage: tools/bench/trend.sh [--cycles N] [--build-dir DIR] [--shots DIR [--seconds S]]
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -93,23 +94,26 @@ PY
 
 [ -n "$shots" ] || exit 0
 echo
-echo "== pictures of a ZN410 trend after $seconds s of polling, in $shots"
+echo "== pictures of ZN410 and ZN330 trends after $seconds s of polling, in $shots"
 source "$repo/tests/support/xtest.sh"
 mkdir -p "$shots"
 shots="$(cd "$shots" && pwd)"
 start_xvfb "$work" 1600x1000x24
 pids+=("$XVFB_PID")
-for language in en zh; do
-  prepare "$work/shot-$language" ZN410
-  [ $language = zh ] || printf '0\r\n0\r\n1\r\n' >"$work/shot-$language/sys/set2.rc"
-  "$build_dir/zn_trend_bench" "$work/shot-$language" shot "$seconds" 2.5 \
-    "$shots/zn410-$language" >"$work/shot-$language.out" 2>&1 &
-  shot=$!
-  # The whole screen while the program still shows its windows.
-  wait_until $((seconds + 120)) grep -q "zn410-$language" "$work/shot-$language.out" ||
-    { cat "$work/shot-$language.out" >&2; exit 1; }
-  sleep 1
-  import -window root "$shots/zn410-$language-screen.png"
-  wait "$shot"
+for model in ZN410:2.5 ZN330:0; do
+  minutes=${model#*:} model=${model%:*} name=$(echo "$model" | tr A-Z a-z)
+  for language in en zh; do
+    prepare "$work/shot-$name-$language" "$model"
+    [ $language = zh ] || printf '0\r\n0\r\n1\r\n' >"$work/shot-$name-$language/sys/set2.rc"
+    "$build_dir/zn_trend_bench" "$work/shot-$name-$language" shot "$model" "$seconds" "$minutes" \
+      "$shots/$name-$language" >"$work/shot-$name-$language.out" 2>&1 &
+    shot=$!
+    # The whole screen while the program still shows its windows.
+    wait_until $((seconds + 120)) grep -qs "$name-$language" "$work/shot-$name-$language.out" ||
+      { cat "$work/shot-$name-$language.out" >&2; exit 1; }
+    sleep 1
+    import -window root "$shots/$name-$language-screen.png"
+    wait "$shot"
+  done
 done
-ls -1 "$shots"/zn410-*.png
+ls -1 "$shots"/zn*.png
