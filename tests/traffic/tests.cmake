@@ -4,5 +4,6 @@ zn_add_tests(test_traffic
   tests/traffic/TrafficExchangeTest.cpp
   tests/traffic/TrafficCauseTest.cpp
   tests/traffic/TrafficTableTest.cpp
+  tests/traffic/TrafficColumnsTest.cpp
   LIBS zn_app
 )
