@@ -100,13 +100,16 @@ ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, in
     const Frame bytes = BytesOfText(receivedText);
     const Frame request = BytesOfText(sentText.left(6));
     if (IsExceptionReply(bytes, request)) return ReplyVerdict::Exception;
+    // Noise first: bytes whose CRC fails say nothing about their length, sender or function, and
+    // a burst that happens to differ in its first byte must not read as another module's reply.
+    const bool wellFormed =
+        receivedText.size() == 3 * static_cast<int>(bytes.size()) && CrcMatches(bytes);
+    if (!wellFormed) return ReplyVerdict::BadCrc;
     if (receivedText.size() < 3 * expectedBytes) return ReplyVerdict::TooShort;
     if (receivedText.size() > 3 * expectedBytes) return ReplyVerdict::TooLong;
     if (sentText.size() < 6 || receivedText.left(2) != sentText.left(2))
         return ReplyVerdict::WrongAddress;
     if (receivedText.mid(2, 4) != sentText.mid(2, 4)) return ReplyVerdict::WrongFunction;
-    if (static_cast<int>(bytes.size()) != expectedBytes || !CrcMatches(bytes))
-        return ReplyVerdict::BadCrc;
     return ReplyVerdict::Accepted;
 }
 

@@ -42,7 +42,9 @@ enum class ReplyVerdict {
 
 // A reply is accepted when it holds exactly `expectedBytes` bytes, repeats the request's address
 // and function code, and its CRC matches its bytes. An exception reply (5 bytes, address and
-// function | 0x80 of the request, good CRC) is named as such whatever length was expected.
+// function | 0x80 of the request, good CRC) is named as such whatever length was expected. Bytes
+// whose CRC fails are refused for that alone; length, address and function are judged only of
+// well-formed frames.
 ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, int expectedBytes);
 // The same for a handler that takes any of several lengths: accepted when one of them accepts;
 // otherwise the reason given against the length that fits best.

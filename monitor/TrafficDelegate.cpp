@@ -5,7 +5,15 @@
 #include "monitor/TrafficModel.h"
 
 namespace {
-constexpr int kPadding = 3;
+QFont CellFont(const QModelIndex& index, const QFont& viewFont) {
+    const QVariant font = index.data(Qt::FontRole);
+    return font.isValid() ? font.value<QFont>() : viewFont;
+}
+}  // namespace
+
+QString TrafficDelegate::Shown(const QModelIndex& index, const QFont& font, int columnWidth) const {
+    return pieces_.Shown(CellFont(index, font), index.data(Qt::DisplayRole).toString(),
+                         columnWidth - 2 * kPadding);
 }
 
 void TrafficDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -21,9 +29,8 @@ void TrafficDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->fillRect(option.rect, background);
     const QString text = index.data(Qt::DisplayRole).toString();
     if (text.isEmpty()) return;
-    const QVariant font = index.data(Qt::FontRole);
     const QVariant colour = index.data(Qt::ForegroundRole);
-    painter->setFont(font.isValid() ? font.value<QFont>() : option.font);
+    painter->setFont(CellFont(index, option.font));
     painter->setPen(selected           ? palette.highlightedText().color()
                     : colour.isValid() ? colour.value<QColor>()
                                        : palette.text().color());

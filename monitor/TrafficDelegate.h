@@ -10,6 +10,11 @@ class TrafficDelegate : public QStyledItemDelegate {
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    // The text a cell shows in a column `columnWidth` wide: whole, or cut with "…".
+    QString Shown(const QModelIndex& index, const QFont& font, int columnWidth) const;
+
+    // Room left blank on each side of a cell's text.
+    static constexpr int kPadding = 3;
 
     // Pictures kept, in bytes: the pieces of a few thousand rows.
     static constexpr int kPictureBytes = 3 << 20;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -12,13 +13,16 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <set>
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "widgets/Controls.h"
 #include "link/TrafficCsv.h"
+#include "monitor/TrafficColumns.h"
 #include "monitor/TrafficDelegate.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficTable.h"
@@ -81,9 +85,17 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     // by the cells: a band is an exchange, not every other row, so a row keeps it while older
     // rows leave the top.
     table_->setShowGrid(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {88, 64, 250, 380, 84, 46, 290};
-    for (int column = 0; column < 7; ++column) table_->setColumnWidth(column, widths[column]);
+    QHeaderView* header = table_->horizontalHeader();
+    header->setStretchLastSection(true);
+    const TrafficColumns::Widths widths =
+        TrafficColumns::Default(table_->font(), QFontDatabase::systemFont(QFontDatabase::FixedFont),
+                                TrafficDelegate::kPadding);
+    int tableWidth = 2 * table_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < TrafficTexts::ColumnCount; ++column) {
+        const int width = std::max(widths[column], header->sectionSizeHint(column));
+        table_->setColumnWidth(column, width);
+        tableWidth += width;
+    }
 
     // Changes at every refresh: one line that never asks for a new layout.
     SummaryLabel = Named(new TextLine(this), "Label_Summary");
@@ -100,7 +112,9 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(table_, 1);
     layout->addWidget(SummaryLabel);
     layout->addWidget(NoteLabel);
-    resize(1320, 560);
+    // Every column whole at first: the table and what the layout puts around it.
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(tableWidth + margins.left() + margins.right(), sizeHint().width()), 560);
 
     connect(FaultsOnly, &QCheckBox::toggled, model_, &TrafficModel::SetFaultsOnly);
     connect(PauseButton, &QPushButton::toggled, model_, &TrafficModel::SetPaused);

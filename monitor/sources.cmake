@@ -1,6 +1,7 @@
 # The traffic monitor's window over the traffic log.
 add_library(zn_monitor STATIC
   monitor/TrafficModel.cpp
+  monitor/TrafficColumns.cpp
   monitor/TrafficDelegate.cpp
   monitor/TrafficTable.cpp
   monitor/TrafficMonitor.cpp

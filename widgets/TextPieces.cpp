@@ -51,13 +51,25 @@ int TextPieces::FontIndex(const QFont& font) {
     return static_cast<int>(widths_.size()) - 1;
 }
 
-QString TextPieces::Shown(const QString& text, Widths& widths, int width) {
+QString TextPieces::Cut(const QString& text, Widths& widths, int width) {
     if (widths.Of(text) <= width) return text;
     const qreal room = width - widths.Of(kEllipsis);
     qreal used = 0;
     int fit = 0;
     while (fit < text.size() && used + widths.Of(text[fit]) <= room) used += widths.Of(text[fit++]);
     return text.left(fit) + kEllipsis;
+}
+
+QString TextPieces::Shown(const QFont& font, const QString& text, int width) {
+    if (std::any_of(text.begin(), text.end(), Composed))
+        return QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
+    return Cut(text, widths_[FontIndex(font)], width);
+}
+
+int TextPieces::WidthOf(const QFont& font, const QString& text) {
+    if (std::any_of(text.begin(), text.end(), Composed))
+        return QFontMetrics(font).horizontalAdvance(text);
+    return int(std::ceil(Widths(font).Of(text)));
 }
 
 void TextPieces::PaintPiece(QPainter& painter, const Key& key, int x, int top, qreal width) {
@@ -96,7 +108,7 @@ void TextPieces::Draw(QPainter& painter, const QRect& area, const QString& text,
 
     const int fontIndex = FontIndex(font);
     Widths& widths = widths_[fontIndex];
-    const QString shown = Shown(text, widths, area.width());
+    const QString shown = Cut(text, widths, area.width());
     Key key{{},
             area.height(),
             painter.pen().color().rgba(),

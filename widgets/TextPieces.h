@@ -20,6 +20,10 @@ class TextPieces {
     // `text` on `background`, left-aligned and centred in height in `area`, cut with "…" where
     // it does not fit. The painter's font and pen draw it.
     void Draw(QPainter& painter, const QRect& area, const QString& text, const QBrush& background);
+    // `text` as Draw shows it in `width` with `font`: whole, or cut with "…".
+    QString Shown(const QFont& font, const QString& text, int width);
+    // The width Draw takes for `text` whole in `font`, rounded up.
+    static int WidthOf(const QFont& font, const QString& text);
 
   private:
     // The widths of a font's characters, measured once each: measuring a text whole would
@@ -55,7 +59,7 @@ class TextPieces {
     // The font's place in widths_, found or made.
     int FontIndex(const QFont& font);
     // `text` as shown in `width`: whole, or cut with "…".
-    static QString Shown(const QString& text, Widths& widths, int width);
+    static QString Cut(const QString& text, Widths& widths, int width);
     // Paints one piece `width` wide at `x` (left) and `top`, from its picture when it has one.
     void PaintPiece(QPainter& painter, const Key& key, int x, int top, qreal width);
 

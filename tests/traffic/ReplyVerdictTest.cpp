@@ -1,5 +1,6 @@
 // The reason a reply is refused comes from the judging itself: each verdict, and the wrapper that
-// only says yes or no agreeing with it.
+// only says yes or no agreeing with it. Bytes whose CRC fails are noise whatever they hold: only a
+// well-formed frame can be of the wrong length, from another module or for another function.
 #include <gtest/gtest.h>
 
 #include "link/Modbus.h"
@@ -23,17 +24,26 @@ TEST(ReplyVerdict, EachReasonFromTheJudge) {
     } cases[] = {
         {good, poll, {13}, ReplyVerdict::Accepted},
         {"", poll, {13}, ReplyVerdict::NoReply},
-        {good.left(good.size() - 3), poll, {13}, ReplyVerdict::TooShort},
-        {"00 " + good, poll, {13}, ReplyVerdict::TooLong},
+        {Framed("01 03 06 02 6C 02 6D 02 6E"), poll, {13}, ReplyVerdict::TooShort},
+        {Framed("01 03 08 02 6C 02 6D 02 6E 02 6F 00"), poll, {13}, ReplyVerdict::TooLong},
         {Framed("02 03 08 02 6C 02 6D 02 6E 02 6F"), poll, {13}, ReplyVerdict::WrongAddress},
         {Framed("01 04 08 02 6C 02 6D 02 6E 02 6F"), poll, {13}, ReplyVerdict::WrongFunction},
         {"01 83 02 C0 F1 ", poll, {13}, ReplyVerdict::Exception},
         {"01 83 02 C0 F1 ", poll, {5}, ReplyVerdict::Exception},
-        // An exception with a broken CRC is not trusted as one: too short.
-        {"01 83 02 C0 F2 ", poll, {13}, ReplyVerdict::TooShort},
         // An exception from another address is another module's business.
         {Framed("02 83 02"), poll, {13}, ReplyVerdict::TooShort},
+        {Framed("02 83 02"), poll, {5}, ReplyVerdict::WrongAddress},
         {badCrc, poll, {13}, ReplyVerdict::BadCrc},
+        // Noise, of any length and whatever its first bytes: a cut reply, a reply with a byte
+        // before it, a broken exception, bursts whose address or function differ.
+        {good.left(good.size() - 3), poll, {13}, ReplyVerdict::BadCrc},
+        {"00 " + good, poll, {13}, ReplyVerdict::BadCrc},
+        {"01 83 02 C0 F2 ", poll, {13}, ReplyVerdict::BadCrc},
+        {"FF 03 08 02 6C 02 6D 02 6E 02 6F 00 00 ", poll, {13}, ReplyVerdict::BadCrc},
+        {"01 FF 08 02 6C 02 6D 02 6E 02 6F 00 00 ", poll, {13}, ReplyVerdict::BadCrc},
+        {"FE 7F 3C ", poll, {13}, ReplyVerdict::BadCrc},
+        // Characters that are not bytes make no frame.
+        {good.left(good.size() - 3) + "<A ", poll, {13}, ReplyVerdict::BadCrc},
         {good, "", {13}, ReplyVerdict::WrongAddress},
         // Either of two lengths; a miss is judged against the nearer.
         {Framed("01 06 00 30 00 01"), "01 06 00 30 00 01 48 05 ", {8, 17}, ReplyVerdict::Accepted},
@@ -49,6 +59,7 @@ TEST(ReplyVerdict, EachReasonFromTheJudge) {
          "01 06 00 30 00 01 48 05 ",
          {8, 17},
          ReplyVerdict::WrongFunction},
+        {"02 06 00 30 00 01 48 05 ", "01 06 00 30 00 01 48 05 ", {8, 17}, ReplyVerdict::BadCrc},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(JudgeReply(c.received, c.sent, c.expected), c.verdict)

@@ -104,11 +104,24 @@ TEST_F(TrafficExchangeTest, EachReasonIsARowBesideItsRequest) {
          "addr 1, Read Holding Registers, 4 registers from 0: 620 621 622 623"},
         {"silence", {}, {}, "rejected: no reply", "", "nothing arrived within the wait"},
         {"short",
+         HexBytes("01 03 06 02 6C 02 6D 02 6E", true),
+         {},
+         "rejected: too short (11 of 13 bytes)",
+         "good",
+         "addr 1, Read Holding Registers, 3 registers from 0: 620 621 622"},
+        // Bytes whose CRC fails are noise, however long and whatever their first byte.
+        {"cut",
          HexBytes("01 03 08 02 6C"),
          {},
-         "rejected: too short (5 of 13 bytes)",
+         "rejected: bad CRC",
          "bad",
          "addr 1, Read Holding Registers, byte count 8 but 0 bytes follow"},
+        {"noise",
+         HexBytes("7F 03 08 02 6C 02 6D 02 6E 02 6F 00 00"),
+         {},
+         "rejected: bad CRC",
+         "bad",
+         "addr 127, Read Holding Registers, 4 registers from 0: 620 621 622 623"},
         {"long",
          HexBytes(QString(kGood) + " 00", true),
          {},
@@ -167,16 +180,16 @@ TEST_F(TrafficExchangeTest, EachReasonIsARowBesideItsRequest) {
                                                             : Tt(TextKey::MsgCommError));
     }
     const TrafficSummary& summary = log.Summary();
-    EXPECT_EQ(summary.requests, 9);
+    EXPECT_EQ(summary.requests, 11);
     EXPECT_EQ(summary.accepted, 2);
-    EXPECT_EQ(summary.rejected, 7);
+    EXPECT_EQ(summary.rejected, 9);
     EXPECT_EQ(summary.staleRequests, 1);
     for (TrafficVerdict v :
          {TrafficVerdict::NoReply, TrafficVerdict::TooShort, TrafficVerdict::TooLong,
           TrafficVerdict::WrongAddress, TrafficVerdict::WrongFunction, TrafficVerdict::Exception,
           TrafficVerdict::BadCrc})
-        EXPECT_EQ(summary.byVerdict[static_cast<int>(v)], 1);
-    EXPECT_EQ(summary.responses, 8);
+        EXPECT_EQ(summary.byVerdict[static_cast<int>(v)], v == TrafficVerdict::BadCrc ? 3 : 1);
+    EXPECT_EQ(summary.responses, 10);
     EXPECT_TRUE(platform.messages.isEmpty());
 }
 

@@ -5,5 +5,6 @@ zn_add_tests(test_traffic
   tests/traffic/TrafficCauseTest.cpp
   tests/traffic/TrafficTableTest.cpp
   tests/traffic/TrafficOutcomeTest.cpp
+  tests/traffic/TrafficColumnsTest.cpp
   LIBS zn_app
 )
