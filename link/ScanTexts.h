@@ -37,6 +37,7 @@ enum Key {
     NoteOtherSettings,
     NoteOtherAddress,
     NoteUnreadable,
+    NoteSlow,
     ProblemException,
     ProblemBadCrc,
     ProblemLength,

@@ -19,6 +19,7 @@ add_library(zn_link STATIC
   link/ScanTexts.cpp
   link/ScanPlan.cpp
   link/ScanRows.cpp
+  link/ScanReplies.cpp
   link/BatchSession.cpp
   link/BatchLog.cpp
   link/TrendTexts.cpp

@@ -70,10 +70,18 @@ class ScanSimTest : public ::testing::Test {
         for (const ScanRow& row : window.Rows().Rows()) {
             const QStringList cells = ScanRows::Cells(row);
             lines << QStringLiteral("%1 %2 %3 at %4%5")
-                         .arg(cells[0], cells[1], cells[2], cells[3],
-                              row.Mismatch() ? " FLAGGED" : "");
+                             .arg(cells[0], cells[1], cells[2], cells[3],
+                                  row.Mismatch() ? " FLAGGED" : "") +
+                         (row.slow ? " SLOW" : "");
         }
         return lines;
+    }
+
+    static int SentCount() {
+        int sent = 0;
+        const TrafficLog& log = TrafficLog::Instance();
+        for (int i = 0; i < log.Count(); ++i) sent += log.Row(i).direction == TrafficRow::Sent;
+        return sent;
     }
 
     ScratchSys sys;
@@ -284,5 +292,60 @@ TEST_F(ScanSimTest, ABenchOfFiveModulesIsCommissionedWithReadBack) {
                         "ZN260,3,\"9600,N,8,1\",12,\"19200,E,8,1\",yes,",
                         "ZN310,1,\"9600,N,8,1\",13,\"19200,E,8,1\",yes,",
                     }));
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+}
+
+namespace {
+// A module's reply to the scan's read of registers 100..102: address, code 103, its model.
+QByteArray ScanReply(int address, int model) {
+    return HexBytes(SentTextOf(Frame{
+                        static_cast<uint8_t>(address), 0x03, 6, 0, static_cast<uint8_t>(address), 0,
+                        103, static_cast<uint8_t>(model >> 8), static_cast<uint8_t>(model & 0xFF)}),
+                    true);
+}
+}  // namespace
+
+TEST_F(ScanSimTest, ALateAnswerFlagsItsModuleAndListsNoAddressWhereNothingAnswered) {
+    // Addresses 1..3 at the default wait; what the line gives back to each probe, in one burst.
+    const struct {
+        const char* what;
+        QByteArray answers[3];
+        QStringList found;
+    } cases[] = {
+        {"alone, while the next address is probed",
+         {"", ScanReply(1, 210), ""},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW"}},
+        {"glued before the next module's own",
+         {"", ScanReply(1, 210) + ScanReply(2, 220), ""},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW", "2 ZN220 9600,N,8,1 (103) at 9600,N,8,1"}},
+        {"glued after the next module's own",
+         {"", ScanReply(2, 220) + ScanReply(1, 210), ""},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW", "2 ZN220 9600,N,8,1 (103) at 9600,N,8,1"}},
+        {"two probes later",
+         {"", "", ScanReply(1, 210)},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW"}},
+    };
+    PtyPeer peer("sys/COM1");
+    Open();
+    window.Scan_From->setValue(1);
+    window.Scan_To->setValue(3);
+    window.Scan_Wait->setValue(0);  // the default wait
+    for (const auto& c : cases) {
+        TrafficLog::Instance().Clear();
+        window.Command_Scan_Click();
+        for (int address = 1; address <= 3; ++address) {
+            // The scan cannot judge while the peer answers: the answer is there when it looks.
+            EXPECT_EQ(
+                SpacedHex(peer.ReadRequest()),
+                SentTextOf(AppendCrc16(ReadRequest(static_cast<uint8_t>(address), 3, 100, 3))))
+                << c.what;
+            if (!c.answers[address - 1].isEmpty()) peer.Write(c.answers[address - 1]);
+            ASSERT_TRUE(
+                RunUntil([&] { return SentCount() > address || !window.Scanning(); }, 30000))
+                << c.what;
+        }
+        EXPECT_FALSE(window.Scanning()) << c.what;
+        EXPECT_EQ(Found(), c.found) << c.what;
+    }
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
 }
