@@ -84,6 +84,9 @@ constexpr Pair kTexts[] = {
     {"yes", "是"},
     {"no", "否"},
     {"Log file %1 cannot be written (%2)", "无法写入记录文件 %1（%2）"},
+    {"Not started: the log file %1 cannot be opened (%2). Choose a log file in a folder that "
+     "exists and can be written.",
+     "未开始：无法打开记录文件 %1（%2）。请选择存在且可写入的文件夹中的记录文件。"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == KeyCount, "one pair per key");
 }  // namespace

@@ -75,6 +75,7 @@ enum Key {
     Yes,
     No,
     LogFailed,
+    LogRefused,
     KeyCount
 };
 QString Text(Key key);

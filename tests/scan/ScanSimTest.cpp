@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <functional>
@@ -348,4 +349,51 @@ TEST_F(ScanSimTest, ALateAnswerFlagsItsModuleAndListsNoAddressWhereNothingAnswer
         EXPECT_EQ(Found(), c.found) << c.what;
     }
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+}
+
+TEST_F(ScanSimTest, NoModuleIsCommissionedWithoutItsLogRecord) {
+    ASSERT_TRUE(simulator.Start({"--bench", "sys/COM1", "--hold", "300", "--gap", "300", "--module",
+                                 "ZN210", "--module", "ZN220", "--module", "ZN230"}))
+        << simulator.Output().toStdString();
+    const struct {
+        const char* what;
+        QString logPath;
+        int dropFolderAfter;  // modules verified before the log's folder goes; -1: never there
+        QString message;
+        int modulesDone;  // rows in the window's table when it stops
+    } cases[] = {
+        {"a folder that does not exist", "missing/log.csv", -1,
+         "Not started: the log file missing/log.csv cannot be opened", 0},
+        {"a folder that goes while it runs", "logs/log.csv", 1,
+         "Log file logs/log.csv cannot be written", 2},
+    };
+    Open();
+    window.Batch_First->setValue(10);
+    for (const auto& c : cases) {
+        platform.messages.clear();
+        TrafficLog::Instance().Clear();
+        if (c.dropFolderAfter >= 0) ASSERT_TRUE(QDir().mkpath("logs"));
+        window.Batch_Table->setRowCount(0);
+        window.Batch_LogPath->setText(c.logPath);
+        window.Command_Batch_Click();
+        if (c.dropFolderAfter < 0) {
+            EXPECT_EQ(SentCount(), 0) << c.what;  // refused before any frame
+        } else {
+            ASSERT_TRUE(window.Batching()) << c.what;
+            ASSERT_TRUE(RunUntil(
+                [&] {
+                    return !window.Batching() || window.Session()->Verified() == c.dropFolderAfter;
+                },
+                60000))
+                << c.what;
+            ASSERT_TRUE(QDir("logs").removeRecursively());
+            ASSERT_TRUE(RunUntil([&] { return !window.Batching(); }, 60000)) << c.what;
+        }
+        EXPECT_FALSE(window.Batching()) << c.what;
+        ASSERT_EQ(platform.messages.size(), 1) << c.what;
+        EXPECT_TRUE(platform.messages[0].startsWith(c.message))
+            << platform.messages[0].toStdString();
+        EXPECT_EQ(window.Batch_Table->rowCount(), c.modulesDone) << c.what;
+        EXPECT_EQ(window.Command_Batch->text(), "Start") << c.what;
+    }
 }
