@@ -36,6 +36,13 @@ QStringList Cells(const BatchRecord& record, const QDateTime& time) {
             record.reason};
 }
 
+bool CanOpen(const QString& path, QString* error) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) return true;
+    if (error) *error = file.errorString();
+    return false;
+}
+
 bool Append(const QString& path, const BatchRecord& record, const QDateTime& time, QString* error) {
     using namespace ScanTexts;
     QFile file(path);

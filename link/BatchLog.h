@@ -10,6 +10,9 @@ namespace BatchLog {
 // The row's cells: time, model, old address and settings, new address and settings, verified,
 // reason.
 QStringList Cells(const BatchRecord& record, const QDateTime& time);
+// Whether the log can be appended to (the file is made when missing, empty); false with the
+// reason when it cannot.
+bool CanOpen(const QString& path, QString* error);
 // Appends the record; false with the reason when the file cannot be written.
 bool Append(const QString& path, const BatchRecord& record, const QDateTime& time, QString* error);
 }  // namespace BatchLog

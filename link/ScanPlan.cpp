@@ -49,6 +49,10 @@ ScanProbe ScanPlan::Current() const {
     return {address_, s, replyWaitMs_ > 0 ? replyWaitMs_ : ScanTiming::DefaultReplyWaitMs(s)};
 }
 
+bool ScanPlan::ProbedBefore(int address) const {
+    return !Done() && address_ != 0 && address >= first_ && address < address_;
+}
+
 void ScanPlan::Advance(bool answered) {
     if (Done()) return;
     ++probes_;

@@ -33,6 +33,9 @@ class ScanPlan {
 
     bool Done() const { return candidate_ >= static_cast<int>(settings_.size()); }
     ScanProbe Current() const;
+    // Whether `address` was probed already at the current probe's settings: a reply from it now
+    // is that module's late answer.
+    bool ProbedBefore(int address) const;
     // The current probe has been judged: `answered` when any byte came back.
     void Advance(bool answered);
 

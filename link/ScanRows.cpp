@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/ScanReplies.h"
 #include "link/ScanTexts.h"
 
 namespace {
@@ -71,6 +72,12 @@ QStringList ScanRows::Cells(const ScanRow& row) {
         note = notes.join(QStringLiteral("; "));
     } else {
         note = ScanTexts::Text(ScanTexts::NoteUnreadable).arg(row.problem);
+    }
+    if (row.slow) {
+        const QString slow = ScanTexts::Text(ScanTexts::NoteSlow)
+                                 .arg(row.responseMs)
+                                 .arg(ScanReplies::WaitToMeet(row.responseMs));
+        note = note.isEmpty() ? slow : note + QStringLiteral("; ") + slow;
     }
     return {QString::number(row.address),    model, settings, SettingsText(row.heardAt),
             QString::number(row.responseMs), note};

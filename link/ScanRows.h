@@ -15,10 +15,13 @@ struct ScanRow {
     ModuleParameters registers;  // registers 100..102 (readable rows)
     QString problem;             // unreadable rows: why ("exception 02", "bad CRC")
     int responseMs = 0;          // from the request written to the reply's first byte
+    bool slow = false;           // its reply came after the wait, while a later address was probed
 
     // Its code names no settings, or other settings than it answered at, or register 100
     // differs from the address it answered at.
     bool Mismatch() const;
+    // Shown marked: a mismatch, something that is not a module's reply, or a slow module.
+    bool Flagged() const { return Mismatch() || !readable || slow; }
 };
 
 class ScanRows {

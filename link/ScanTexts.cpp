@@ -44,6 +44,9 @@ constexpr Pair kTexts[] = {
     {"answers at other settings than its code says", "应答参数与参数代码不符"},
     {"register 100 holds %1", "寄存器 100 为 %1"},
     {"something answers, not a module's reply: %1", "有应答，但不是模块的应答：%1"},
+    {"slow: answered %1 ms after its request, past the reply wait; a wait of %2 ms would find it "
+     "cleanly",
+     "响应慢：请求后 %1 ms 才应答，已超过应答等待；应答等待设为 %2 ms 可正常找到"},
     {"exception %1", "异常 %1"},
     {"bad CRC (two modules at this address?)", "CRC 错误（此地址有两个模块？）"},
     {"wrong length", "长度不符"},
@@ -81,6 +84,9 @@ constexpr Pair kTexts[] = {
     {"yes", "是"},
     {"no", "否"},
     {"Log file %1 cannot be written (%2)", "无法写入记录文件 %1（%2）"},
+    {"Not started: the log file %1 cannot be opened (%2). Choose a log file in a folder that "
+     "exists and can be written.",
+     "未开始：无法打开记录文件 %1（%2）。请选择存在且可写入的文件夹中的记录文件。"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == KeyCount, "one pair per key");
 }  // namespace

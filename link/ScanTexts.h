@@ -37,6 +37,7 @@ enum Key {
     NoteOtherSettings,
     NoteOtherAddress,
     NoteUnreadable,
+    NoteSlow,
     ProblemException,
     ProblemBadCrc,
     ProblemLength,
@@ -74,6 +75,7 @@ enum Key {
     Yes,
     No,
     LogFailed,
+    LogRefused,
     KeyCount
 };
 QString Text(Key key);

@@ -22,6 +22,7 @@ add_library(zn_link STATIC
   link/ScanTexts.cpp
   link/ScanPlan.cpp
   link/ScanRows.cpp
+  link/ScanReplies.cpp
   link/BusScan.cpp
   link/BatchSession.cpp
   link/BatchLog.cpp

@@ -8,6 +8,7 @@
 #include "tests/support/QStringPrinter.h"
 #include "link/BatchSession.h"
 #include "link/ScanPlan.h"
+#include "link/ScanReplies.h"
 #include "link/ScanRows.h"
 
 namespace {
@@ -227,4 +228,87 @@ TEST_F(ScanLogicTest, BatchWritesReadsBackAndCountsOnlyWhatMatches) {
     session.Retry();
     EXPECT_EQ(session.CurrentPhase(), P::Finding);
     EXPECT_EQ(Hex(session.Next().body), "00 03 00 64 00 03");
+}
+
+namespace {
+// A read reply of registers 100..102 (address, code 103, the model) or an exception, spaced hex.
+QString ReadReplyHex(int address, int model) {
+    return SentTextOf(AppendCrc16(
+        Frame{static_cast<uint8_t>(address), 0x03, 6, 0, static_cast<uint8_t>(address), 0, 103,
+              static_cast<uint8_t>(model >> 8), static_cast<uint8_t>(model & 0xFF)}));
+}
+QString ExceptionHex(int address, int code) {
+    return SentTextOf(
+        AppendCrc16(Frame{static_cast<uint8_t>(address), 0x83, static_cast<uint8_t>(code)}));
+}
+}  // namespace
+
+TEST_F(ScanLogicTest, LateAnswersOfProbedAddressesAreSplitFromTheProbesOwnReply) {
+    // Address 5 is probed at 9600 N after 1..4.
+    ScanPlan plan(1, 9, {{9600, 'N'}}, 0);
+    for (int n = 0; n < 4; ++n) plan.Advance(false);
+    ASSERT_EQ(plan.Current().address, 5);
+    QString badCrc = ReadReplyHex(2, 210);
+    badCrc.replace(badCrc.size() - 3, 2, "00");
+    const struct {
+        const char* what;
+        QString bytes;
+        QStringList late;
+        QString own;
+    } cases[] = {
+        {"alone", ReadReplyHex(2, 210), {ReadReplyHex(2, 210)}, ""},
+        {"before the own",
+         ReadReplyHex(2, 210) + ReadReplyHex(5, 220),
+         {ReadReplyHex(2, 210)},
+         ReadReplyHex(5, 220)},
+        {"after the own",
+         ReadReplyHex(5, 220) + ReadReplyHex(4, 230),
+         {ReadReplyHex(4, 230)},
+         ReadReplyHex(5, 220)},
+        {"two, one a refusal",
+         ReadReplyHex(1, 210) + ExceptionHex(3, 2) + ExceptionHex(5, 2),
+         {ReadReplyHex(1, 210), ExceptionHex(3, 2)},
+         ExceptionHex(5, 2)},
+        {"after a stray byte", "00 " + ReadReplyHex(2, 210), {ReadReplyHex(2, 210)}, "00 "},
+        {"not probed yet", ReadReplyHex(6, 210), {}, ReadReplyHex(6, 210)},
+        {"broken", badCrc + ReadReplyHex(5, 220), {}, badCrc + ReadReplyHex(5, 220)},
+        {"none", "", {}, ""},
+    };
+    for (const auto& c : cases) {
+        const ScanReplySplit split = ScanReplies::Split(
+            BytesOfText(c.bytes), [&plan](int address) { return plan.ProbedBefore(address); });
+        QStringList late;
+        for (const Frame& frame : split.late) late << SentTextOf(frame);
+        EXPECT_EQ(late, c.late) << c.what;
+        EXPECT_EQ(SentTextOf(split.own), c.own) << c.what;
+    }
+}
+
+TEST_F(ScanLogicTest, ALateAnswerIsItsModulesRowFlaggedSlowInBothLanguages) {
+    const struct {
+        int english;
+        QString reply;
+        QStringList cells;
+    } cases[] = {
+        {1,
+         ReadReplyHex(2, 220),
+         {"2", "ZN220", "9600,N,8,1 (103)", "9600,N,8,1", "63",
+          "slow: answered 63 ms after its request, past the reply wait; a wait of 90 ms would "
+          "find it cleanly"}},
+        {0,
+         ReadReplyHex(2, 220),
+         {"2", "ZN220", "9600,N,8,1 (103)", "9600,N,8,1", "63",
+          "响应慢：请求后 63 ms 才应答，已超过应答等待；应答等待设为 90 ms 可正常找到"}},
+        {1,
+         ExceptionHex(7, 2),
+         {"7", "", "", "9600,N,8,1", "63",
+          "something answers, not a module's reply: exception 02; slow: answered 63 ms after its "
+          "request, past the reply wait; a wait of 90 ms would find it cleanly"}},
+    };
+    for (const auto& c : cases) {
+        Switches().EnglishUi = c.english;
+        const ScanRow row = ScanReplies::LateRow(BytesOfText(c.reply), {9600, 'N'}, 63);
+        EXPECT_TRUE(row.Flagged());
+        EXPECT_EQ(ScanRows::Cells(row), c.cells) << c.reply.toStdString();
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <functional>
@@ -70,10 +71,18 @@ class ScanSimTest : public ::testing::Test {
         for (const ScanRow& row : window.Rows().Rows()) {
             const QStringList cells = ScanRows::Cells(row);
             lines << QStringLiteral("%1 %2 %3 at %4%5")
-                         .arg(cells[0], cells[1], cells[2], cells[3],
-                              row.Mismatch() ? " FLAGGED" : "");
+                             .arg(cells[0], cells[1], cells[2], cells[3],
+                                  row.Mismatch() ? " FLAGGED" : "") +
+                         (row.slow ? " SLOW" : "");
         }
         return lines;
+    }
+
+    static int SentCount() {
+        int sent = 0;
+        const TrafficLog& log = TrafficLog::Instance();
+        for (int i = 0; i < log.Count(); ++i) sent += log.Row(i).direction == TrafficRow::Sent;
+        return sent;
     }
 
     ScratchSys sys;
@@ -285,4 +294,106 @@ TEST_F(ScanSimTest, ABenchOfFiveModulesIsCommissionedWithReadBack) {
                         "ZN310,1,\"9600,N,8,1\",13,\"19200,E,8,1\",yes,",
                     }));
     EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+}
+
+namespace {
+// A module's reply to the scan's read of registers 100..102: address, code 103, its model.
+QByteArray ScanReply(int address, int model) {
+    return HexBytes(SentTextOf(Frame{
+                        static_cast<uint8_t>(address), 0x03, 6, 0, static_cast<uint8_t>(address), 0,
+                        103, static_cast<uint8_t>(model >> 8), static_cast<uint8_t>(model & 0xFF)}),
+                    true);
+}
+}  // namespace
+
+TEST_F(ScanSimTest, ALateAnswerFlagsItsModuleAndListsNoAddressWhereNothingAnswered) {
+    // Addresses 1..3 at the default wait; what the line gives back to each probe, in one burst.
+    const struct {
+        const char* what;
+        QByteArray answers[3];
+        QStringList found;
+    } cases[] = {
+        {"alone, while the next address is probed",
+         {"", ScanReply(1, 210), ""},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW"}},
+        {"glued before the next module's own",
+         {"", ScanReply(1, 210) + ScanReply(2, 220), ""},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW", "2 ZN220 9600,N,8,1 (103) at 9600,N,8,1"}},
+        {"glued after the next module's own",
+         {"", ScanReply(2, 220) + ScanReply(1, 210), ""},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW", "2 ZN220 9600,N,8,1 (103) at 9600,N,8,1"}},
+        {"two probes later",
+         {"", "", ScanReply(1, 210)},
+         {"1 ZN210 9600,N,8,1 (103) at 9600,N,8,1 SLOW"}},
+    };
+    PtyPeer peer("sys/COM1");
+    Open();
+    window.Scan_From->setValue(1);
+    window.Scan_To->setValue(3);
+    window.Scan_Wait->setValue(0);  // the default wait
+    for (const auto& c : cases) {
+        TrafficLog::Instance().Clear();
+        window.Command_Scan_Click();
+        for (int address = 1; address <= 3; ++address) {
+            // The scan cannot judge while the peer answers: the answer is there when it looks.
+            EXPECT_EQ(
+                SpacedHex(peer.ReadRequest()),
+                SentTextOf(AppendCrc16(ReadRequest(static_cast<uint8_t>(address), 3, 100, 3))))
+                << c.what;
+            if (!c.answers[address - 1].isEmpty()) peer.Write(c.answers[address - 1]);
+            ASSERT_TRUE(
+                RunUntil([&] { return SentCount() > address || !window.Scanning(); }, 30000))
+                << c.what;
+        }
+        EXPECT_FALSE(window.Scanning()) << c.what;
+        EXPECT_EQ(Found(), c.found) << c.what;
+    }
+    EXPECT_TRUE(platform.messages.isEmpty()) << platform.messages.join("|").toStdString();
+}
+
+TEST_F(ScanSimTest, NoModuleIsCommissionedWithoutItsLogRecord) {
+    ASSERT_TRUE(simulator.Start({"--bench", "sys/COM1", "--hold", "300", "--gap", "300", "--module",
+                                 "ZN210", "--module", "ZN220", "--module", "ZN230"}))
+        << simulator.Output().toStdString();
+    const struct {
+        const char* what;
+        QString logPath;
+        int dropFolderAfter;  // modules verified before the log's folder goes; -1: never there
+        QString message;
+        int modulesDone;  // rows in the window's table when it stops
+    } cases[] = {
+        {"a folder that does not exist", "missing/log.csv", -1,
+         "Not started: the log file missing/log.csv cannot be opened", 0},
+        {"a folder that goes while it runs", "logs/log.csv", 1,
+         "Log file logs/log.csv cannot be written", 2},
+    };
+    Open();
+    window.Batch_First->setValue(10);
+    for (const auto& c : cases) {
+        platform.messages.clear();
+        TrafficLog::Instance().Clear();
+        if (c.dropFolderAfter >= 0) ASSERT_TRUE(QDir().mkpath("logs"));
+        window.Batch_Table->setRowCount(0);
+        window.Batch_LogPath->setText(c.logPath);
+        window.Command_Batch_Click();
+        if (c.dropFolderAfter < 0) {
+            EXPECT_EQ(SentCount(), 0) << c.what;  // refused before any frame
+        } else {
+            ASSERT_TRUE(window.Batching()) << c.what;
+            ASSERT_TRUE(RunUntil(
+                [&] {
+                    return !window.Batching() || window.Session()->Verified() == c.dropFolderAfter;
+                },
+                60000))
+                << c.what;
+            ASSERT_TRUE(QDir("logs").removeRecursively());
+            ASSERT_TRUE(RunUntil([&] { return !window.Batching(); }, 60000)) << c.what;
+        }
+        EXPECT_FALSE(window.Batching()) << c.what;
+        ASSERT_EQ(platform.messages.size(), 1) << c.what;
+        EXPECT_TRUE(platform.messages[0].startsWith(c.message))
+            << platform.messages[0].toStdString();
+        EXPECT_EQ(window.Batch_Table->rowCount(), c.modulesDone) << c.what;
+        EXPECT_EQ(window.Command_Batch->text(), "Start") << c.what;
+    }
 }

@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -122,4 +123,6 @@ class ScanFrm : public WorkWindow {
     QElapsedTimer runClock_;                 // since the scan or batch began
     int replyWaitMs_ = 0;
     int firstByteMs_ = -1;
+    // When each address was last probed (runClock_ ms): how late a late answer came.
+    std::array<qint64, 256> probeSentAtMs_{};
 };

@@ -26,6 +26,10 @@ void ScanFrm::Command_Batch_Click() {
             return ShowMessage(Tt(TextKey::MsgSettingError));
         setup.giveSettings = true;
     }
+    // No module is touched without its record: a log that cannot be opened stops Start here.
+    QString logError;
+    if (!BatchLog::CanOpen(Batch_LogPath->text(), &logError))
+        return ShowMessage(Text(LogRefused).arg(Batch_LogPath->text(), logError));
     userSettings_ = PanelSettings();
     openAt_ = userSettings_;
     if (Batch_FindAll->isChecked()) {
@@ -77,6 +81,7 @@ void ScanFrm::FinishBatchExchange() {
     }
     const auto record = session_->Judge(reply, runClock_.elapsed());
     if (record) AddBatchRecord(*record);
+    if (!Batching()) return;  // its log failed: stopped after the module in hand
     ShowBatchState();
     if (!SerialPort::IsOpen() || !Panel()->PortOpen()) return EndBatch(false);
     TM_Batch->SetInterval(std::max(1, session_->DelayMs()));
@@ -96,9 +101,13 @@ void ScanFrm::AddBatchRecord(const BatchRecord& record) {
     Batch_Table->resizeColumnsToContents();
     Batch_Table->scrollToBottom();
     QString error;
-    if (!BatchLog::Append(Batch_LogPath->text(), record, now, &error))
-        Panel()->Text_Message->setText(Text(LogFailed).arg(Batch_LogPath->text(), error));
     if (record.verified) CurrentPlatform().Beep(4000, 150);
+    if (BatchLog::Append(Batch_LogPath->text(), record, now, &error)) return;
+    // A module commissioned without its record is worse than a batch stopped.
+    const QString failed = Text(LogFailed).arg(Batch_LogPath->text(), error);
+    EndBatch();
+    Panel()->Text_Message->setText(failed);
+    ShowMessage(failed);
 }
 
 void ScanFrm::Command_Retry_Click() {

@@ -10,6 +10,7 @@
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "windows/scan/ScanFrm.h"
+#include "link/ScanReplies.h"
 #include "link/ScanTexts.h"
 
 using namespace ScanTexts;
@@ -73,6 +74,7 @@ void ScanFrm::SendProbe() {
     SetCause(TrafficCause::At(TrafficCause::Scan, probe.address, PortSettings()));
     SendFrame(ReadRequest(static_cast<uint8_t>(probe.address), 0x03, kRegisterAddress, 3));
     if (!SerialPort::IsOpen() || !Panel()->PortOpen()) return EndScan(false, false);
+    probeSentAtMs_[probe.address] = runClock_.elapsed();
     StartReplyWait(probe.replyWaitMs);
 }
 
@@ -82,8 +84,30 @@ void ScanFrm::FinishProbe() {
     rule.expectedBytes = {kReadBytes};
     rule.reopensOnReject = false;  // the next probe opens the port as it needs it
     rule.resumesLoop = false;
-    const bool accepted = FinishWaitedExchange(TM_Reply, rule);
-    const bool answered = !ReceivedText.isEmpty();
+    bool accepted = FinishWaitedExchange(TM_Reply, rule);
+    QString own = ReceivedText;
+    if (probe.address != 0 && !own.isEmpty()) {
+        const ScanReplySplit split =
+            ScanReplies::Split(BytesOfText(ReceivedText),
+                               [this](int address) { return plan_->ProbedBefore(address); });
+        if (!split.late.empty()) {
+            const qint64 heardAtMs = probeSentAtMs_[probe.address] + std::max(firstByteMs_, 0);
+            for (const Frame& late : split.late)
+                rows_.Add(ScanReplies::LateRow(
+                    late, probe.settings, static_cast<int>(heardAtMs - probeSentAtMs_[late[0]])));
+            ShowRows();
+            own = split.own.empty() ? QString() : SentTextOf(split.own);
+            accepted = JudgeReply(own, SentText, kReadBytes) == ReplyVerdict::Accepted;
+            // Only a late answer so far: this probe's own reply may still come within its wait.
+            if (own.isEmpty() && sentClock_.elapsed() < replyWaitMs_ && SerialPort::IsOpen() &&
+                Scanning()) {
+                firstByteMs_ = -1;
+                TM_Reply->SetEnabled(true);
+                return;
+            }
+        }
+    }
+    const bool answered = !own.isEmpty();
     if (answered && probe.address != 0) {
         ScanRow row;
         row.address = probe.address;
@@ -91,10 +115,9 @@ void ScanFrm::FinishProbe() {
         row.readable = accepted;
         row.responseMs = std::max(firstByteMs_, 0);
         if (accepted)
-            row.registers = ModuleParametersText::Decode(ReceivedText);
+            row.registers = ModuleParametersText::Decode(own);
         else
-            row.problem =
-                Problem(JudgeReply(ReceivedText, SentText, kReadBytes), BytesOfText(ReceivedText));
+            row.problem = Problem(JudgeReply(own, SentText, kReadBytes), BytesOfText(own));
         rows_.Add(row);
         ShowRows();
     }
@@ -146,7 +169,7 @@ void ScanFrm::ShowRows() {
     Scan_Table->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const QStringList cells = ScanRows::Cells(rows[r]);
-        const bool flagged = rows[r].Mismatch() || !rows[r].readable;
+        const bool flagged = rows[r].Flagged();
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (flagged) {
