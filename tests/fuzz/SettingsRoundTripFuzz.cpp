@@ -1,8 +1,9 @@
-// The settings files through the start-up and the communication panel. The input is the content
-// of sys/set.rc, sys/set2.rc and sys/tm.rc, in that order, separated by "%%%"; a file the input
-// does not reach is missing. They are written in a scratch working folder, read by the start-up
-// (which rewrites set.rc and set2.rc), the timer intervals are read, and a panel loads set.rc,
-// saves it and a second panel loads what was saved.
+// The settings files through the start-up and the communication panel, end to end (the input as
+// SettingsInput.h reads it). The files are written in a scratch working folder, read by the
+// start-up (which rewrites set.rc and set2.rc), the timer intervals are read, and a panel loads
+// set.rc, saves it and a second panel loads what was saved. Files, syncs and widgets make it too
+// slow to search with; it replays the settings inputs in the normal build, and FuzzSettings
+// searches the same parsing in memory.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include "base/Switches.h"
 #include "workwindow/CommPanel.h"
 #include "tests/fuzz/FuzzTargets.h"
+#include "tests/fuzz/SettingsInput.h"
 
 namespace {
 // A scratch folder for the whole run; each input is played in it and the caller's working
@@ -57,15 +59,10 @@ bool IsNumberText(const QString& text, int low, int high) {
 }
 }  // namespace
 
-int FuzzSettings(const uint8_t* data, size_t size) {
+int FuzzSettingsRoundTrip(const uint8_t* data, size_t size) {
     EnsureApplication();
     Scratch scratch;
-    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QList<QByteArray> files;
-    qsizetype from = 0;
-    for (qsizetype at; files.size() < 2 && (at = input.indexOf("%%%", from)) >= 0; from = at + 3)
-        files << input.mid(from, at - from);
-    files << input.mid(from);
+    const QList<QByteArray> files = SettingsFilesOfInput(data, size);
     const QString paths[3] = {SettingsFiles::SetRcPath(), SettingsFiles::Set2RcPath(),
                               SettingsFiles::TmRcPath()};
     for (int i = 0; i < 3 && i < files.size(); ++i) WriteFile(paths[i], files[i]);
