@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "base/SettingsFiles.h"
-#include "base/Switches.h"
 #include "base/TextTable.h"
 
 QString TranslateParityWord(const QString& word) {
@@ -13,26 +12,36 @@ QString TranslateParityWord(const QString& word) {
     return word;
 }
 
-void RunStartUp() {
-    StartupSwitches& switches = Switches();
-    switches = StartupSwitches{};
-    // Line 4, a device path newer versions keep, survives; what follows it does not.
-    QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
-    if (serial[3].isEmpty()) serial.removeLast();
-    const QStringList startup = SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3);
-
+StartupSwitches SwitchesOfSet2Rc(const QStringList& lines) {
+    const auto line = [&](int i) { return i < lines.size() ? lines[i] : QString(); };
+    StartupSwitches switches;
     // Rounded half to even; a level that rounds outside 0..4 is level 0.
-    const double mode = std::nearbyint(SettingsFiles::LeadingNumber(startup[0]));
+    const double mode = std::nearbyint(SettingsFiles::LeadingNumber(line(0)));
     if (mode >= 0 && mode <= 4) switches.FeatureMode = static_cast<int>(mode);
-    switches.FullSerialLists = SettingsFiles::LeadingNumber(startup[1]) == 1 ? 1 : 0;
-    switches.EnglishUi = SettingsFiles::LeadingNumber(startup[2]) == 1 ? 1 : 0;
+    switches.FullSerialLists = SettingsFiles::LeadingNumber(line(1)) == 1 ? 1 : 0;
+    switches.EnglishUi = SettingsFiles::LeadingNumber(line(2)) == 1 ? 1 : 0;
     switches.ComboLeft = switches.EnglishUi ? 1320 : 960;
-    TextTable::Fill(switches.EnglishUi == 1);
+    return switches;
+}
 
-    serial[2] = TranslateParityWord(serial[2]);
-    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), serial);
-    SettingsFiles::RewriteLines(
-        SettingsFiles::Set2RcPath(),
-        {QString::number(switches.FeatureMode), QString::number(switches.FullSerialLists),
-         QString::number(switches.EnglishUi)});
+QStringList Set2RcLinesOf(const StartupSwitches& switches) {
+    return {QString::number(switches.FeatureMode), QString::number(switches.FullSerialLists),
+            QString::number(switches.EnglishUi)};
+}
+
+QStringList SetRcLinesAtStartUp(QStringList lines) {
+    // Line 4, a device path newer versions keep, survives; what follows it does not.
+    while (lines.size() > 4) lines.removeLast();
+    while (lines.size() < 3) lines << QString();
+    if (lines.size() == 4 && lines[3].isEmpty()) lines.removeLast();
+    lines[2] = TranslateParityWord(lines[2]);
+    return lines;
+}
+
+void RunStartUp() {
+    const QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
+    Switches() = SwitchesOfSet2Rc(SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3));
+    TextTable::Fill(Switches().EnglishUi == 1);
+    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), SetRcLinesAtStartUp(serial));
+    SettingsFiles::RewriteLines(SettingsFiles::Set2RcPath(), Set2RcLinesOf(Switches()));
 }

@@ -26,6 +26,11 @@ QString DecodeLine(QByteArray bytes) {
     if (gb.isValid()) return gb.decode(bytes);
     return QString::fromLatin1(bytes);
 }
+
+// Never more than `count` lines can keep: a huge file costs no more than a small one.
+qsizetype HeadBytes(int count) {
+    return count > 0 ? count * (kMaxLineBytes + 2) : 0;
+}
 }  // namespace
 
 QString SetRcPath() {
@@ -42,22 +47,31 @@ QString IconPath() {
 }
 
 QStringList ReadLines(const QString& path, int count) {
-    QStringList lines;
     QFile file(path);
-    if (count > 0 && QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
-        // Never more than the lines can keep: a huge file costs no more than a small one.
-        const QByteArray head = file.read(count * (kMaxLineBytes + 2));
-        qsizetype start = 0;
-        while (lines.size() < count && start < head.size()) {
-            qsizetype end = head.indexOf('\n', start);
-            if (end < 0) end = head.size();
-            // A line past the limit is cut; its rest is skipped.
-            lines << DecodeLine(head.mid(start, qMin<qsizetype>(end - start, kMaxLineBytes)));
-            start = end + 1;
-        }
+    if (count > 0 && QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
+        return LinesOfContent(file.read(HeadBytes(count)), count);
+    return LinesOfContent(QByteArray(), count);
+}
+
+QStringList LinesOfContent(const QByteArray& content, int count) {
+    QStringList lines;
+    const QByteArray head = content.left(HeadBytes(count));
+    qsizetype start = 0;
+    while (lines.size() < count && start < head.size()) {
+        qsizetype end = head.indexOf('\n', start);
+        if (end < 0) end = head.size();
+        // A line past the limit is cut; its rest is skipped.
+        lines << DecodeLine(head.mid(start, qMin<qsizetype>(end - start, kMaxLineBytes)));
+        start = end + 1;
     }
     while (lines.size() < count) lines << QString();
     return lines;
+}
+
+QByteArray ContentOfLines(const QStringList& lines) {
+    QByteArray content;
+    for (const QString& line : lines) content += line.toUtf8() + "\r\n";
+    return content;
 }
 
 namespace {
@@ -99,8 +113,7 @@ bool RewriteInPlace(const QByteArray& path, const QByteArray& content, off_t old
 
 bool RewriteLines(const QString& path, const QStringList& lines) {
     if (!QFileInfo(path).isFile()) return false;
-    QByteArray content;
-    for (const QString& line : lines) content += line.toUtf8() + "\r\n";
+    const QByteArray content = ContentOfLines(lines);
     // A link is followed: its target is the settings file.
     const QByteArray native = QFile::encodeName(QFileInfo(path).canonicalFilePath());
     struct stat old {};

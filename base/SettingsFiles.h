@@ -12,6 +12,10 @@ QString IconPath();    // sys/kv.ic   window icon
 // The first `count` lines of a file, always `count` strings: missing lines (or a missing file)
 // read as empty. Lines end in LF or CR LF; a line that is not valid UTF-8 is taken as GB18030.
 QStringList ReadLines(const QString& path, int count);
+// The same lines of a file's content, as ReadLines finds them in a file holding it.
+QStringList LinesOfContent(const QByteArray& content, int count);
+// A file's content holding `lines`: UTF-8, each line ending in CR LF.
+QByteArray ContentOfLines(const QStringList& lines);
 
 // Replaces the whole content of an existing file with `lines`, UTF-8 and CR LF, through a
 // temporary file and a rename (in place where the folder takes no new file). Does nothing

@@ -2,13 +2,10 @@
 
 #include <cstdlib>
 
-Frame AppendCrc16(const uint8_t* body, int n) {
-    Frame out;
-    out.reserve(n + 3);
+uint16_t Crc16(const uint8_t* bytes, size_t count) {
     uint8_t lo = 0xFF, hi = 0xFF;
-    for (int i = 0; i <= n; ++i) {
-        out.push_back(body[i]);
-        lo ^= body[i];
+    for (size_t i = 0; i < count; ++i) {
+        lo ^= bytes[i];
         for (int bit = 0; bit < 8; ++bit) {
             const bool hiLow = hi & 1, loLow = lo & 1;
             hi >>= 1;
@@ -20,36 +17,45 @@ Frame AppendCrc16(const uint8_t* body, int n) {
             }
         }
     }
-    out.push_back(lo);
-    out.push_back(hi);
+    return static_cast<uint16_t>(lo | hi << 8);
+}
+
+Frame AppendCrc16(const uint8_t* body, int n) {
+    Frame out(body, body + n + 1);
+    const uint16_t crc = Crc16(body, n + 1);
+    out.push_back(crc & 0xFF);
+    out.push_back(crc >> 8);
     return out;
 }
 
-uint16_t Crc16(const uint8_t* bytes, size_t count) {
-    if (count == 0) return 0xFFFF;
-    const Frame framed = AppendCrc16(bytes, static_cast<int>(count) - 1);
-    return static_cast<uint16_t>(framed[count] | (framed[count + 1] << 8));
-}
-
-int HexDigitValue(const QString& text) {
-    if (text.isEmpty()) return -1;
-    const QChar c = text[0];
+namespace {
+int DigitValue(QChar c) {
     if (c >= '0' && c <= '9') return c.unicode() - '0';
     if (c >= 'a' && c <= 'f') return c.unicode() - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c.unicode() - 'A' + 10;
     return -1;
 }
+}  // namespace
+
+int HexDigitValue(const QString& text) {
+    return text.isEmpty() ? -1 : DigitValue(text[0]);
+}
 
 QString SentTextOf(const Frame& frame) {
+    static const char digits[] = "0123456789ABCDEF";
     QString text;
     text.reserve(static_cast<int>(frame.size()) * 3);
-    for (uint8_t byte : frame)
-        text += QStringLiteral("%1 ").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    for (uint8_t byte : frame) {
+        text += QLatin1Char(digits[byte >> 4]);
+        text += QLatin1Char(digits[byte & 15]);
+        text += QLatin1Char(' ');
+    }
     return text;
 }
 
 QString FormatReceivedHex(const QString& hex) {
     QString text;
+    text.reserve(hex.size() + hex.size() / 2 + 1);
     for (int i = 0; i < hex.size(); ++i) {
         const QChar c = hex[i];
         if (c == ']') {
@@ -66,11 +72,13 @@ QString FormatReceivedHex(const QString& hex) {
     return text;
 }
 
-Frame BytesOfText(const QString& text) {
+namespace {
+Frame BytesOfView(QStringView text) {
     Frame bytes;
+    bytes.reserve(text.size() / 2);
     int pending = -1;
     for (const QChar c : text) {
-        const int value = HexDigitValue(QString(c));
+        const int value = DigitValue(c);
         if (value < 0) continue;
         if (pending < 0) {
             pending = value;
@@ -82,7 +90,6 @@ Frame BytesOfText(const QString& text) {
     return bytes;
 }
 
-namespace {
 bool CrcMatches(const Frame& bytes) {
     if (bytes.size() < 3) return false;
     const uint16_t crc = Crc16(bytes.data(), bytes.size() - 2);
@@ -95,10 +102,15 @@ bool IsExceptionReply(const Frame& reply, const Frame& request) {
 }
 }  // namespace
 
+Frame BytesOfText(const QString& text) {
+    return BytesOfView(text);
+}
+
 ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, int expectedBytes) {
     if (receivedText.isEmpty()) return ReplyVerdict::NoReply;
     const Frame bytes = BytesOfText(receivedText);
-    const Frame request = BytesOfText(sentText.left(6));
+    const QStringView received(receivedText), sent(sentText);
+    const Frame request = BytesOfView(sent.left(6));
     if (IsExceptionReply(bytes, request)) return ReplyVerdict::Exception;
     // Noise first: bytes whose CRC fails say nothing about their length, sender or function, and
     // a burst that happens to differ in its first byte must not read as another module's reply.
@@ -107,9 +119,8 @@ ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, in
     if (!wellFormed) return ReplyVerdict::BadCrc;
     if (receivedText.size() < 3 * expectedBytes) return ReplyVerdict::TooShort;
     if (receivedText.size() > 3 * expectedBytes) return ReplyVerdict::TooLong;
-    if (sentText.size() < 6 || receivedText.left(2) != sentText.left(2))
-        return ReplyVerdict::WrongAddress;
-    if (receivedText.mid(2, 4) != sentText.mid(2, 4)) return ReplyVerdict::WrongFunction;
+    if (sentText.size() < 6 || received.left(2) != sent.left(2)) return ReplyVerdict::WrongAddress;
+    if (received.mid(2, 4) != sent.mid(2, 4)) return ReplyVerdict::WrongFunction;
     return ReplyVerdict::Accepted;
 }
 
@@ -132,7 +143,7 @@ int RegisterOfReply(const QString& receivedText, int k) {
     if (receivedText.size() < at + 5) return 0;
     int value = 0;
     for (int offset : {0, 1, 3, 4}) {
-        const int digit = HexDigitValue(receivedText.mid(at + offset, 1));
+        const int digit = DigitValue(receivedText[at + offset]);
         value = value * 16 + (digit < 0 ? 0 : digit);
     }
     return value;

@@ -14,6 +14,7 @@ add_library(zn_link STATIC
   link/PortDiscovery.cpp
   link/PortDiscoverySystem.cpp
   link/PortErrors.cpp
+  link/SavedLine.cpp
   link/ParameterCodes.cpp
   link/ModuleParameters.cpp
   link/ParameterSearch.cpp

@@ -3,6 +3,9 @@
 #   tools/fuzz.sh TARGET SECONDS   runs one target; what it learns stays in build-fuzz/corpus/TARGET
 #   tools/fuzz.sh --ci [SECONDS]   runs every target (60 s each by default) from a copy of its
 #                                  committed seeds; exits non-zero when any target finds a fault
+#   tools/fuzz.sh --long [TARGET]...  runs the targets named (all by default) 10 minutes each
+#                                  (FUZZ_LONG_SECONDS sets another time), each growing its corpus
+#                                  in build-fuzz/corpus/TARGET; exits non-zero on any finding
 #   tools/fuzz.sh --minimize TARGET FILE   shrinks a crashing input to FILE.min
 #   tools/fuzz.sh --build          builds only
 # Findings are written to build-fuzz/findings/TARGET/; see tests/fuzz/README.md.
@@ -60,8 +63,9 @@ run() {
     "$build/fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$findings/" \
     "$corpus" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1 || status=$?
-  local runs
+  local runs rate=""
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  [ -n "$runs" ] && rate=" ($((runs / seconds))/s)"
   if [ $status -ne 0 ]; then
     tail -n 60 "$log"
     echo "fuzz $target: FINDING after ${runs:-?} executions; inputs in $findings/:"
@@ -71,7 +75,7 @@ run() {
       echo "  $f: $(od -An -tx1 -v "$f" | tr -d '\n' | cut -c1-600)"
     done
   else
-    echo "fuzz $target: ${runs:-?} executions in $seconds s, no finding"
+    echo "fuzz $target: ${runs:-?} executions in $seconds s${rate}, no finding"
   fi
   rm -f "$log"
   return $status
@@ -97,6 +101,20 @@ case "${1:-}" in
     fi
     echo "fuzzing: ${#targets[@]} targets, no finding"
     ;;
+  --long)
+    shift
+    [ $# -gt 0 ] || set -- "${targets[@]}"
+    for t in "$@"; do known_target "$t"; done
+    seconds=${FUZZ_LONG_SECONDS:-600}
+    build_targets
+    failed=()
+    for t in "$@"; do run "$t" "$seconds" "$build/corpus/$t" || failed+=("$t"); done
+    if [ ${#failed[@]} -gt 0 ]; then
+      echo "fuzzing found faults in: ${failed[*]}"
+      exit 1
+    fi
+    echo "fuzzing: $# targets, $seconds s each, no finding"
+    ;;
   --minimize)
     [ $# -eq 3 ] || { echo "usage: $0 --minimize TARGET FILE" >&2; exit 2; }
     known_target "$2"
@@ -106,7 +124,7 @@ case "${1:-}" in
     echo "minimised: $3.min"
     ;;
   "" | -h | --help)
-    sed -n '2,8p' "$0"
+    sed -n '2,11p' "$0"
     ;;
   *)
     [ $# -eq 2 ] || { echo "usage: $0 TARGET SECONDS" >&2; exit 2; }

@@ -10,6 +10,7 @@
 #include "base/TextTable.h"
 #include "widgets/CachedFrameStyle.h"
 #include "link/PortDiscovery.h"
+#include "link/SavedLine.h"
 #include "link/SerialPort.h"
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {
@@ -54,6 +55,9 @@ QComboBox* MakeAddressList(int index, QWidget* parent) {
     FillAddressList(list);
     return list;
 }
+
+// The saved line names its port by these entries.
+static_assert(PortList::kComCount == kComPortCount);
 
 PortList::PortList(QWidget* parent) : QComboBox(parent) {
     // A device's entry is long; the list keeps its width and the popup widens instead.
@@ -194,7 +198,8 @@ void CommPanel::Load() {
     Command_Port->setText(Tt(TextKey::CaptionPortOpen));
     Shape1->SetColor(Qt::black);
 
-    const QStringList saved = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
+    const SavedLine saved =
+        SavedLineText::Decode(SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4));
     Combo1->Fill();
     Combo2->clear();
     if (Switches().FullSerialLists == 1)
@@ -211,17 +216,10 @@ void CommPanel::Load() {
     Combo4->setEnabled(false);
     Combo5->setEnabled(false);
 
-    const QString portLine = saved[0].trimmed();
-    const int port = SettingsFiles::LeadingInt(portLine, -99999, 99999);
-    Combo1->setCurrentIndex(port >= 1 && port <= PortList::kComCount ? port - 1 : -1);
-    const QString device = saved[3].trimmed();
-    if (port == 0 && !portLine.isEmpty() && !device.isEmpty())
-        Combo1->setEditText(device);
-    else
-        Combo1->setEditText(QStringLiteral("COM") +
-                            (portLine.isEmpty() ? QString() : QString::number(port)));
-    Combo2->setEditText(saved[1]);
-    Combo3->setEditText(saved[2]);
+    Combo1->setCurrentIndex(saved.comIndex);
+    Combo1->setEditText(saved.port);
+    Combo2->setEditText(saved.baud);
+    Combo3->setEditText(saved.parity);
     Combo4->setEditText(QStringLiteral("8"));
     Combo5->setEditText(QStringLiteral("1"));
     ShowPortState(false);
@@ -267,11 +265,7 @@ bool CommPanel::PortOpen() const {
 }
 
 void CommPanel::SaveSettings() const {
-    // A "COMn" port, picked or typed, is kept as n; a device path as 0, and itself on line 4.
-    const QString name = PortName();
-    const auto number = SerialPort::ComNumber(name);
-    QStringList lines{QString::number(number.value_or(0)), Combo2->currentText(),
-                      Combo3->currentText()};
-    if (!number && name.contains('/')) lines << name;
-    SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), lines);
+    SettingsFiles::RewriteLines(
+        SettingsFiles::SetRcPath(),
+        SavedLineText::Encode(PortName(), Combo2->currentText(), Combo3->currentText()));
 }

@@ -8,8 +8,10 @@
 
 // Reply judging and decoding: a sent frame and a received hex text, decoded for every model.
 int FuzzReply(const uint8_t* data, size_t size);
-// set.rc, set2.rc and tm.rc through the start-up and the panel's load and save.
+// set.rc, set2.rc and tm.rc through the parsing of the start-up and the panel's load and save.
 int FuzzSettings(const uint8_t* data, size_t size);
+// The same inputs as files, through the start-up and two panels: replayed only, too slow to fuzz.
+int FuzzSettingsRoundTrip(const uint8_t* data, size_t size);
 // The simulator's byte stream cut into requests and answered by a bus of every model.
 int FuzzSimFramer(const uint8_t* data, size_t size);
 // The register window's typed-frame text.

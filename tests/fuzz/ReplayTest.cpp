@@ -9,12 +9,13 @@
 
 namespace {
 struct Target {
-    const char* name;
+    const char* name;  // the folder of its inputs below corpus/ and repro/
     int (*fuzzOne)(const uint8_t*, size_t);
 };
 constexpr Target kTargets[] = {
     {"reply", FuzzReply},
     {"settings", FuzzSettings},
+    {"settings", FuzzSettingsRoundTrip},
     {"simframer", FuzzSimFramer},
     {"typedframe", FuzzTypedFrame},
 };

@@ -4,6 +4,8 @@
 // are carried, as a module would send them, in the reply to every poll of every model and decoded
 // the way its window decodes it.
 #include <QStringList>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "base/Switches.h"
@@ -26,6 +28,7 @@ using AnalogCodec::ReadingKind;
 QString PortHex(const Frame& bytes) {
     static const char digits[] = "0123456789ABCDEF";
     QString text;
+    text.reserve(2 * static_cast<qsizetype>(bytes.size()));
     for (uint8_t b : bytes) {
         text += QLatin1Char(digits[b >> 4]);
         text += QLatin1Char(digits[b & 15]);
@@ -50,6 +53,7 @@ bool ReferenceJudgement(const Frame& reply, const Frame& request, int expectedBy
 // (zeros past its end): address, function, byte count, data, CRC.
 Frame ReplyOf(const Frame& request, int dataBytes, const Frame& data) {
     Frame body = {request[0], request[1], static_cast<uint8_t>(dataBytes)};
+    body.reserve(3 + dataBytes);
     for (int i = 0; i < dataBytes; ++i)
         body.push_back(i < static_cast<int>(data.size()) ? data[i] : 0);
     return AppendCrc16(body);
@@ -90,8 +94,13 @@ ReadingKind KindOf(const ModelInfo& model) {
 }
 
 void DecodeAsEveryModel(uint8_t address, const Frame& data) {
+    // Models that poll alike are decoded once: the same work again finds nothing new and would
+    // cost most of the time of an input.
+    std::set<std::pair<int, ReadingKind>> analogDone;
+    std::set<int> inputsDone;
+    bool calibrationDone = false;
     for (const ModelInfo& model : Models()) {
-        if (model.channels > 0) {
+        if (model.channels > 0 && analogDone.insert({model.channels, KindOf(model)}).second) {
             const Frame poll = ReadRequest(address, 0x03, 0, model.channels);
             const QString received = Accepted(poll, ReplyOf(poll, 2 * model.channels, data));
             CheckRegisters(received, data, model.channels);
@@ -105,7 +114,7 @@ void DecodeAsEveryModel(uint8_t address, const Frame& data) {
                           "only a reading near mid-scale is adjusted");
             }
         }
-        if (model.inputs > 0) {
+        if (model.inputs > 0 && inputsDone.insert(model.inputs).second) {
             const Frame poll = DigitalCodec::InputPollRequest(address, model.inputs);
             const int bytes = DigitalCodec::InputReplyBytes(model.inputs);
             const QString received = Accepted(poll, ReplyOf(poll, bytes - 5, data));
@@ -118,7 +127,8 @@ void DecodeAsEveryModel(uint8_t address, const Frame& data) {
                 FuzzCheck(states[i] == on, "input i is bit i of the data, low bit first");
             }
         }
-        if (model.outputs > 0) {
+        if (model.outputs > 0 && !calibrationDone) {
+            calibrationDone = true;
             const Frame read = AnalogCodec::CalibrationReadRequest(address);
             const int count = AnalogCodec::kCalibrationCount;
             CheckRegisters(Accepted(read, ReplyOf(read, 2 * count, data)), data, count);

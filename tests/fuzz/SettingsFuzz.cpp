@@ -1,53 +1,27 @@
-// The settings files through the start-up and the communication panel. The input is the content
-// of sys/set.rc, sys/set2.rc and sys/tm.rc, in that order, separated by "%%%"; a file the input
-// does not reach is missing. They are written in a scratch working folder, read by the start-up
-// (which rewrites set.rc and set2.rc), the timer intervals are read, and a panel loads set.rc,
-// saves it and a second panel loads what was saved.
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
+// The settings files' texts through the parsing of the start-up and the communication panel, in
+// memory: set2.rc into the switches, tm.rc into the intervals, set.rc as the start-up rewrites it
+// and a panel loads it, saves it and loads it again. The files themselves and the panel's lists
+// are the round-trip target's (SettingsRoundTripFuzz.cpp); this one is fast enough to search.
 #include "app/StartUp.h"
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
-#include "workwindow/CommPanel.h"
+#include "base/TextTable.h"
+#include "link/PortDiscovery.h"
+#include "link/SavedLine.h"
 #include "tests/fuzz/FuzzTargets.h"
+#include "tests/fuzz/SettingsInput.h"
 
 namespace {
-// A scratch folder for the whole run; each input is played in it and the caller's working
-// folder comes back afterwards.
-class Scratch {
-  public:
-    Scratch() : previous_(QDir::currentPath()) {
-        // In memory where there is such a folder: every rewrite is synced to disk.
-        static QTemporaryDir dir(QFileInfo("/dev/shm").isWritable()
-                                     ? QStringLiteral("/dev/shm/zn-fuzz-XXXXXX")
-                                     : QDir::tempPath() + QStringLiteral("/zn-fuzz-XXXXXX"));
-        QDir::setCurrent(dir.path());
-        QDir sys("sys");
-        sys.removeRecursively();
-        QDir().mkdir("sys");
-    }
-    ~Scratch() { QDir::setCurrent(previous_); }
-
-  private:
-    QString previous_;
-};
-
-void EnsureApplication() {
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_settings";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+// The lines a reader finds in a file that was rewritten with `lines`.
+QStringList Reread(const QStringList& lines, int count) {
+    return SettingsFiles::LinesOfContent(SettingsFiles::ContentOfLines(lines), count);
 }
 
-void WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(content);
+// Lines whose UTF-8 forms are within the line limit: they read back as they were written.
+bool Fits(const QStringList& lines) {
+    for (const QString& line : lines)
+        if (line.toUtf8().size() >= 4096) return false;
+    return true;
 }
 
 bool IsNumberText(const QString& text, int low, int high) {
@@ -55,68 +29,58 @@ bool IsNumberText(const QString& text, int low, int high) {
     const int value = text.toInt(&ok);
     return ok && value >= low && value <= high && QString::number(value) == text;
 }
+
+// Filling the text table costs more than the rest: only when the language changes.
+void UseLanguage(bool english) {
+    static int filled = -1;
+    if (filled == int(english)) return;
+    TextTable::Fill(english);
+    filled = english;
+}
 }  // namespace
 
 int FuzzSettings(const uint8_t* data, size_t size) {
-    EnsureApplication();
-    Scratch scratch;
-    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QList<QByteArray> files;
-    qsizetype from = 0;
-    for (qsizetype at; files.size() < 2 && (at = input.indexOf("%%%", from)) >= 0; from = at + 3)
-        files << input.mid(from, at - from);
-    files << input.mid(from);
-    const QString paths[3] = {SettingsFiles::SetRcPath(), SettingsFiles::Set2RcPath(),
-                              SettingsFiles::TmRcPath()};
-    for (int i = 0; i < 3 && i < files.size(); ++i) WriteFile(paths[i], files[i]);
-    const bool set2Exists = QFile::exists(paths[1]);
-    const bool setExists = QFile::exists(paths[0]);
+    const QList<QByteArray> files = SettingsFilesOfInput(data, size);
+    const auto content = [&](int i) { return i < files.size() ? files[i] : QByteArray(); };
 
-    RunStartUp();
-    const StartupSwitches& switches = Switches();
+    const StartupSwitches switches = SwitchesOfSet2Rc(SettingsFiles::LinesOfContent(content(1), 3));
     FuzzCheck(switches.FeatureMode >= 0 && switches.FeatureMode <= 4,
               "the service level is 0 to 4");
     FuzzCheck(switches.FullSerialLists == 0 || switches.FullSerialLists == 1, "lists are 0 or 1");
     FuzzCheck(switches.EnglishUi == 0 || switches.EnglishUi == 1, "the language is 0 or 1");
-    FuzzCheck(QFile::exists(paths[1]) == set2Exists, "the start-up makes no set2.rc");
-    if (set2Exists) {
-        const QStringList written = SettingsFiles::ReadLines(paths[1], 4);
-        FuzzCheck(written[0] == QString::number(switches.FeatureMode) &&
-                      written[1] == QString::number(switches.FullSerialLists) &&
-                      written[2] == QString::number(switches.EnglishUi) && written[3].isEmpty(),
-                  "set2.rc is rewritten with the switches in force");
+    const QStringList set2 = Set2RcLinesOf(switches);
+    const StartupSwitches reread = SwitchesOfSet2Rc(Reread(set2, 3));
+    FuzzCheck(reread.FeatureMode == switches.FeatureMode &&
+                  reread.FullSerialLists == switches.FullSerialLists &&
+                  reread.EnglishUi == switches.EnglishUi && reread.ComboLeft == switches.ComboLeft,
+              "the rewritten set2.rc gives the same switches");
+
+    for (const QString& line : SettingsFiles::LinesOfContent(content(2), 6)) {
+        const int interval = SettingsFiles::IntervalOfTmLine(line);
+        FuzzCheck(interval >= 0 && interval <= 65535, "an interval is 0 to 65535");
     }
 
-    const QList<int> intervals = SettingsFiles::ReadIntervals();
-    FuzzCheck(intervals.size() == 6, "six intervals");
-    for (int interval : intervals)
-        FuzzCheck(interval >= 0 && interval <= 65535, "an interval is 0 to 65535");
+    UseLanguage(switches.EnglishUi == 1);
+    const QStringList atStartUp = SetRcLinesAtStartUp(SettingsFiles::LinesOfContent(content(0), 4));
+    FuzzCheck(atStartUp.size() == 3 || (atStartUp.size() == 4 && !atStartUp[3].isEmpty()),
+              "the start-up keeps three lines and a device line");
+    FuzzCheck(!Fits(atStartUp) || SetRcLinesAtStartUp(Reread(atStartUp, 4)) == atStartUp,
+              "the start-up's set.rc is left as it is at the next start-up");
 
-    CommPanel panel(nullptr);
-    panel.Load();
-    FuzzCheck(panel.Combo1->currentIndex() >= -1 && panel.Combo1->currentIndex() < 20,
+    const SavedLine loaded = SavedLineText::Decode(Reread(atStartUp, 4));
+    FuzzCheck(loaded.comIndex >= -1 && loaded.comIndex < kComPortCount,
               "the port is one of the list or none");
-    panel.SaveSettings();
-    FuzzCheck(QFile::exists(paths[0]) == setExists, "saving makes no set.rc");
-    if (!setExists) return 0;
-    const QStringList saved = SettingsFiles::ReadLines(paths[0], 4);
+    const QStringList saved =
+        SavedLineText::Encode(PortDiscovery::DeviceOfText(loaded.port), loaded.baud, loaded.parity);
     FuzzCheck(IsNumberText(saved[0], 0, 99999), "the saved port is a number");
+    FuzzCheck(saved.size() == 3 || (saved.size() == 4 && saved[0] == "0" && saved[3].contains('/')),
+              "a device line follows port 0 only");
     // A saved text reads back as it was, unless its UTF-8 form is past the line limit.
-    const bool fits = saved[1].toUtf8().size() < 4096 && saved[2].toUtf8().size() < 4096;
-    if (fits)
-        FuzzCheck(saved[1] == panel.Combo2->currentText() &&
-                      saved[2] == panel.Combo3->currentText() &&
-                      (saved[3].isEmpty() || (saved[0] == "0" && saved[3].contains('/'))),
-                  "set.rc holds the panel's baud and parity texts");
-
-    CommPanel again(nullptr);
-    again.Load();
-    if (fits)
-        FuzzCheck(again.Combo2->currentText() == panel.Combo2->currentText() &&
-                      again.Combo3->currentText() == panel.Combo3->currentText(),
+    const SavedLine again = SavedLineText::Decode(Reread(saved, 4));
+    if (Fits(saved))
+        FuzzCheck(again.baud == loaded.baud && again.parity == loaded.parity,
                   "what a panel saves, the next panel loads");
     if (saved[0] != "0")
-        FuzzCheck(again.Combo1->currentText() == "COM" + saved[0],
-                  "a saved port number loads as that port");
+        FuzzCheck(again.port == "COM" + saved[0], "a saved port number loads as that port");
     return 0;
 }

@@ -7,6 +7,7 @@ add_library(zn_fuzz_targets STATIC
   tests/fuzz/FuzzCheck.cpp
   tests/fuzz/ReplyFuzz.cpp
   tests/fuzz/SettingsFuzz.cpp
+  tests/fuzz/SettingsRoundTripFuzz.cpp
   tests/fuzz/SimFramerFuzz.cpp
   tests/fuzz/TypedFrameFuzz.cpp
 )
