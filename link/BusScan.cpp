@@ -1,7 +1,10 @@
 #include "link/BusScan.h"
 
 #include "link/Exchange.h"
+#include <array>
+
 #include "link/ParameterSearch.h"
+#include "link/ScanReplies.h"
 #include "link/ScanTexts.h"
 #include "link/SerialPort.h"
 
@@ -44,10 +47,36 @@ std::optional<ScanRow> RowOf(const ScanProbe& probe, ReplyVerdict verdict,
     return row;
 }
 
+ProbeReply SortReply(const ScanProbe& probe, const ScanPlan& plan, const QString& receivedText,
+                     const QString& sentText, int ownResponseMs,
+                     const std::function<int(int address)>& lateResponseMs, bool timeLeft) {
+    ProbeReply sorted;
+    sorted.own = receivedText;
+    if (probe.address != 0 && !receivedText.isEmpty()) {
+        const ScanReplySplit split = ScanReplies::Split(
+            BytesOfText(receivedText), [&plan](int address) { return plan.ProbedBefore(address); });
+        if (!split.late.empty()) {
+            sorted.own = split.own.empty() ? QString() : SentTextOf(split.own);
+            if (sorted.own.isEmpty() && timeLeft) {
+                sorted.waitOn = true;
+                return sorted;
+            }
+            for (const Frame& late : split.late)
+                sorted.rows.push_back(
+                    ScanReplies::LateRow(late, probe.settings, lateResponseMs(late[0])));
+        }
+    }
+    const ReplyVerdict verdict = JudgeReply(sorted.own, sentText, kReplyBytes);
+    if (const auto row = RowOf(probe, verdict, sorted.own, ownResponseMs))
+        sorted.rows.push_back(*row);
+    return sorted;
+}
+
 bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,
          const std::function<void(const ScanProbe&)>& onProbe) {
     Exchange exchange;
     std::optional<SerialCandidate> openAt;
+    std::array<int64_t, 256> sentAtUs{};  // each address's request, at the current settings
     while (!plan.Done()) {
         const ScanProbe probe = plan.Current();
         if (onProbe) onProbe(probe);
@@ -62,18 +91,35 @@ bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,
                                            ParameterSearch::SettingsOf(probe.settings)));
         exchange.Send(ProbeRequest(probe));
         if (SerialPort::Vanished()) return false;
-        SerialPort::WaitForInput(probe.replyWaitMs);
+        const int64_t sentUs = SerialPort::LastRequestEndUs();
+        sentAtUs[probe.address & 0xFF] = sentUs;
+        const int64_t deadlineUs = SerialPort::SteadyMicros() + probe.replyWaitMs * int64_t{1000};
+        const auto waitLeftMs = [&] {
+            return static_cast<int>(std::max<int64_t>(deadlineUs - SerialPort::SteadyMicros(), 0) /
+                                    1000);
+        };
+        SerialPort::WaitForInput(waitLeftMs());
         exchange.Collect(true);
-        if (SerialPort::Vanished()) return false;
-        const ReplyVerdict verdict = exchange.Judge({kReplyBytes});
-        const SerialPort::ReadTiming timing = SerialPort::LastReadTiming();
-        const int responseMs =
-            timing.firstByteUs < 0
-                ? 0
-                : static_cast<int>((timing.firstByteUs - SerialPort::LastRequestEndUs()) / 1000);
-        if (const auto row = RowOf(probe, verdict, exchange.ReceivedText, responseMs))
-            rows.Add(*row);
-        plan.Advance(!exchange.ReceivedText.isEmpty());
+        // What came first is a late answer when anything is: its time is the first read's.
+        const int64_t firstReadUs = SerialPort::LastReadTiming().firstByteUs;
+        const auto between = [](int64_t fromUs, int64_t toUs) {
+            return toUs < 0 ? 0 : static_cast<int>((toUs - fromUs) / 1000);
+        };
+        ProbeReply sorted;
+        for (;;) {
+            if (SerialPort::Vanished()) return false;
+            sorted = SortReply(
+                probe, plan, exchange.ReceivedText, exchange.SentText,
+                between(sentUs, SerialPort::LastReadTiming().firstByteUs),
+                [&](int address) { return between(sentAtUs[address & 0xFF], firstReadUs); },
+                waitLeftMs() > 0);
+            if (!sorted.waitOn) break;
+            SerialPort::WaitForInput(waitLeftMs());
+            exchange.CollectMore();
+        }
+        exchange.JudgeAs(sorted.own, {kReplyBytes});
+        for (const ScanRow& row : sorted.rows) rows.Add(row);
+        plan.Advance(!sorted.own.isEmpty());
     }
     return true;
 }

@@ -19,6 +19,19 @@ Frame ProbeRequest(const ScanProbe& probe);
 // an accepted reply; else a row saying what answered instead (exception, bad CRC, ...).
 std::optional<ScanRow> RowOf(const ScanProbe& probe, ReplyVerdict verdict,
                              const QString& receivedText, int responseMs);
+// What came back to a probe, sorted: a slower module's late answer (a well-formed reply from an
+// address already probed) is that module's row, flagged slow, never the probe's own.
+struct ProbeReply {
+    QString own;                // the probe's own reply in received-text form (empty: none)
+    std::vector<ScanRow> rows;  // the late answers' rows, then the probe's own row
+    bool waitOn = false;        // only late answers so far: wait on for the probe's own reply
+};
+// `ownResponseMs`: when the probe's reply began; `lateResponseMs(a)`: when what came began, after
+// address a's request; `timeLeft`: the probe's wait is not over yet.
+ProbeReply SortReply(const ScanProbe& probe, const ScanPlan& plan, const QString& receivedText,
+                     const QString& sentText, int ownResponseMs,
+                     const std::function<int(int address)>& lateResponseMs, bool timeLeft);
+
 // Runs the plan to its end on `port`, opened at each probe's settings. False when the port would
 // not open or went away (its message shown); the rows found so far are kept.
 bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,

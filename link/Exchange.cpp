@@ -39,9 +39,22 @@ void Exchange::Collect(bool arrivedOnly) {
     SerialPort::FlushPort();
 }
 
+void Exchange::CollectMore() {
+    if (!SerialPort::WaitForInput(0)) return;
+    const QString more = FormatReceivedHex(SerialPort::ReadPortHex());
+    if (ReceivedText.isEmpty()) timing_.firstByteUs = SerialPort::LastReadTiming().firstByteUs;
+    ReceivedText += more;
+    collectedAt_ = TrafficLog::Instance().Now();
+    SerialPort::FlushPort();
+}
+
 ReplyVerdict Exchange::Judge(const std::vector<int>& expectedBytes) {
+    return JudgeAs(ReceivedText, expectedBytes);
+}
+
+ReplyVerdict Exchange::JudgeAs(const QString& own, const std::vector<int>& expectedBytes) {
     // One judgement decides and is logged: the monitor's reason is the reason.
-    const ReplyVerdict verdict = JudgeReply(ReceivedText, SentText, expectedBytes);
+    const ReplyVerdict verdict = JudgeReply(own, SentText, expectedBytes);
     TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, verdict,
                                      expectedBytes, timing_);
     return verdict;

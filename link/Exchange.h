@@ -27,8 +27,13 @@ class Exchange {
     // Reads the reply into ReceivedText and drains the port. The port's read waits for a first
     // byte; with `arrivedOnly` only what has already arrived is taken.
     void Collect(bool arrivedOnly = false);
+    // Adds what has arrived since to the collected reply (a reply waited for a while longer).
+    void CollectMore();
     // Judges the collected reply against the lengths a handler takes, and notes it.
     ReplyVerdict Judge(const std::vector<int>& expectedBytes);
+    // The same where only part of what came is this request's reply (the rest a slower module's
+    // late answer): `own` is judged; the log shows everything that came.
+    ReplyVerdict JudgeAs(const QString& own, const std::vector<int>& expectedBytes);
     // Notes the collected reply as shown unjudged (the reply to a typed frame).
     void NoteUnjudged();
     // The awaited reply will not be collected: notes why, with whatever has arrived of it.

@@ -173,7 +173,19 @@ bool WorkWindow::FinishExchange(VbTimer* timer, const ReplyRule& rule) {
     // Off first: a message box raised while re-opening must not let this handler run again.
     timer->SetEnabled(false);
     ReadReply();
-    const ReplyVerdict verdict = exchange_.Judge(rule.expectedBytes);
+    return JudgeCollectedReply(rule, ReceivedText);
+}
+
+void WorkWindow::CollectWaitedReply(bool more) {
+    if (more)
+        exchange_.CollectMore();
+    else
+        exchange_.Collect(true);
+    CloseIfVanished();
+}
+
+bool WorkWindow::JudgeCollectedReply(const ReplyRule& rule, const QString& own) {
+    const ReplyVerdict verdict = exchange_.JudgeAs(own, rule.expectedBytes);
     const bool accepted = verdict == ReplyVerdict::Accepted;
     if (accepted) {
         SetBoxText(panel_->Text_Receive, ReceivedText);

@@ -68,6 +68,11 @@ class WorkWindow : public QWidget {
     // The same for a caller that has waited for the reply itself (the bus scan): when nothing has
     // arrived, no reply is judged at once, without the read's own wait for a first byte.
     bool FinishWaitedExchange(VbTimer* timer, const ReplyRule& rule);
+    // The two halves of that, for a caller that sorts what came before it is judged (the scan's
+    // late answers): collect what has arrived (with `more`, add it to what was collected)...
+    void CollectWaitedReply(bool more);
+    // ...and judge `own`, the part that answers this request; the log shows all that came.
+    bool JudgeCollectedReply(const ReplyRule& rule, const QString& own);
 
     // The address of list `index` as a byte, or the message that refuses it: MsgNoAddress for an
     // empty text, MsgSettingError for a text that is not a whole number 0..255. Shows nothing,

@@ -123,6 +123,8 @@ class ScanFrm : public WorkWindow {
     QElapsedTimer runClock_;                 // since the scan or batch began
     int replyWaitMs_ = 0;
     int firstByteMs_ = -1;
+    bool waitingOn_ = false;    // a late answer came first: the probe waits on for its own
+    qint64 lateHeardAtMs_ = 0;  // when that late answer began, on runClock_
     // When each address was last probed (runClock_ ms): how late a late answer came.
     std::array<qint64, 256> probeSentAtMs_{};
 };

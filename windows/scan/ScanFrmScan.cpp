@@ -10,31 +10,16 @@
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "windows/scan/ScanFrm.h"
-#include "link/ScanReplies.h"
+#include "link/BusScan.h"
 #include "link/ScanTexts.h"
 
 using namespace ScanTexts;
 
 namespace {
-constexpr int kRegisterAddress = 100;
-constexpr int kReadBytes = 11;
+constexpr int kReadBytes = BusScan::kReplyBytes;
 
 QString SettingsShort(const SerialCandidate& settings) {
     return QStringLiteral("%1,%2").arg(settings.baud).arg(QChar(settings.parity));
-}
-
-QString Problem(ReplyVerdict verdict, const Frame& bytes) {
-    switch (verdict) {
-        case ReplyVerdict::Exception:
-            return Text(ProblemException).arg(bytes.size() > 2 ? bytes[2] : 0, 2, 16, QChar('0'));
-        case ReplyVerdict::BadCrc:
-            return Text(ProblemBadCrc);
-        case ReplyVerdict::TooShort:
-        case ReplyVerdict::TooLong:
-            return Text(ProblemLength);
-        default:
-            return Text(ProblemHeader);
-    }
 }
 }  // namespace
 
@@ -72,7 +57,7 @@ void ScanFrm::SendProbe() {
     ShowProgress();
     ClearTexts();
     SetCause(TrafficCause::At(TrafficCause::Scan, probe.address, PortSettings()));
-    SendFrame(ReadRequest(static_cast<uint8_t>(probe.address), 0x03, kRegisterAddress, 3));
+    SendFrame(BusScan::ProbeRequest(probe));
     if (!SerialPort::IsOpen() || !Panel()->PortOpen()) return EndScan(false, false);
     probeSentAtMs_[probe.address] = runClock_.elapsed();
     StartReplyWait(probe.replyWaitMs);
@@ -80,49 +65,32 @@ void ScanFrm::SendProbe() {
 
 void ScanFrm::FinishProbe() {
     const ScanProbe probe = plan_->Current();
+    CollectWaitedReply(waitingOn_);
+    const bool timeLeft = sentClock_.elapsed() < replyWaitMs_ && SerialPort::IsOpen() && Scanning();
+    if (!waitingOn_) lateHeardAtMs_ = probeSentAtMs_[probe.address] + std::max(firstByteMs_, 0);
+    const BusScan::ProbeReply sorted = BusScan::SortReply(
+        probe, *plan_, ReceivedText, SentText, std::max(firstByteMs_, 0),
+        [this](int address) {
+            return static_cast<int>(lateHeardAtMs_ - probeSentAtMs_[address & 0xFF]);
+        },
+        timeLeft);
+    if (sorted.waitOn) {
+        // Only a late answer so far: this probe's own reply may still come within its wait.
+        waitingOn_ = true;
+        firstByteMs_ = -1;
+        TM_Reply->SetEnabled(true);
+        return;
+    }
+    waitingOn_ = false;
     ReplyRule rule;
     rule.expectedBytes = {kReadBytes};
     rule.reopensOnReject = false;  // the next probe opens the port as it needs it
     rule.resumesLoop = false;
-    bool accepted = FinishWaitedExchange(TM_Reply, rule);
-    QString own = ReceivedText;
-    if (probe.address != 0 && !own.isEmpty()) {
-        const ScanReplySplit split =
-            ScanReplies::Split(BytesOfText(ReceivedText),
-                               [this](int address) { return plan_->ProbedBefore(address); });
-        if (!split.late.empty()) {
-            const qint64 heardAtMs = probeSentAtMs_[probe.address] + std::max(firstByteMs_, 0);
-            for (const Frame& late : split.late)
-                rows_.Add(ScanReplies::LateRow(
-                    late, probe.settings, static_cast<int>(heardAtMs - probeSentAtMs_[late[0]])));
-            ShowRows();
-            own = split.own.empty() ? QString() : SentTextOf(split.own);
-            accepted = JudgeReply(own, SentText, kReadBytes) == ReplyVerdict::Accepted;
-            // Only a late answer so far: this probe's own reply may still come within its wait.
-            if (own.isEmpty() && sentClock_.elapsed() < replyWaitMs_ && SerialPort::IsOpen() &&
-                Scanning()) {
-                firstByteMs_ = -1;
-                TM_Reply->SetEnabled(true);
-                return;
-            }
-        }
-    }
-    const bool answered = !own.isEmpty();
-    if (answered && probe.address != 0) {
-        ScanRow row;
-        row.address = probe.address;
-        row.heardAt = probe.settings;
-        row.readable = accepted;
-        row.responseMs = std::max(firstByteMs_, 0);
-        if (accepted)
-            row.registers = ModuleParametersText::Decode(own);
-        else
-            row.problem = Problem(JudgeReply(own, SentText, kReadBytes), BytesOfText(own));
-        rows_.Add(row);
-        ShowRows();
-    }
+    JudgeCollectedReply(rule, sorted.own);
+    for (const ScanRow& row : sorted.rows) rows_.Add(row);
+    if (!sorted.rows.empty()) ShowRows();
     if (!Scanning()) return;  // a vanished device ended it while collecting
-    plan_->Advance(answered);
+    plan_->Advance(!sorted.own.isEmpty());
     if (!SerialPort::IsOpen() || !Panel()->PortOpen()) return EndScan(false, false);
     SendProbe();
 }
@@ -130,6 +98,7 @@ void ScanFrm::FinishProbe() {
 void ScanFrm::EndScan(bool finished, bool reopen) {
     if (!plan_) return;
     plan_.reset();  // first: a re-open that fails ends up here again
+    waitingOn_ = false;
     TM_Reply->SetEnabled(false);
     RestoreUserSettings(reopen);
     Command_Scan->setText(Text(Scan));
