@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -18,6 +17,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "widgets/Controls.h"
+#include "widgets/CsvSaveDialog.h"
 #include "link/TrafficCsv.h"
 #include "monitor/TrafficDelegate.h"
 #include "monitor/TrafficModel.h"
@@ -178,8 +178,8 @@ bool TrafficMonitor::SaveTo(const QString& path) {
 }
 
 void TrafficMonitor::SaveClicked() {
-    const QString path = QFileDialog::getSaveFileName(this, Ui(TrafficTexts::SaveCsv), QString(),
-                                                      Ui(TrafficTexts::CsvFiles));
+    const QString path =
+        AskCsvSavePath(this, Ui(TrafficTexts::SaveCsv), QString(), Ui(TrafficTexts::CsvFiles));
     if (!path.isEmpty()) SaveTo(path);
 }
 
@@ -193,8 +193,8 @@ void TrafficMonitor::RecordTo(const QString& path) {
 
 void TrafficMonitor::RecordClicked() {
     if (TrafficLog::Instance().Recording()) return RecordTo(QString());
-    const QString path = QFileDialog::getSaveFileName(this, Ui(TrafficTexts::Record), QString(),
-                                                      Ui(TrafficTexts::CsvFiles));
+    const QString path =
+        AskCsvSavePath(this, Ui(TrafficTexts::Record), QString(), Ui(TrafficTexts::CsvFiles));
     RecordTo(path);
     ShowRecording(TrafficLog::Instance().Recording());
 }

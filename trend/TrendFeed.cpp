@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include "link/TrendCsv.h"
 #include "link/TrendTexts.h"
 #include "trend/TrendWindow.h"
+#include "widgets/CsvSaveDialog.h"
 
 namespace {
 int64_t SystemClock() {
@@ -118,9 +118,8 @@ void TrendFeed::RecordClicked() {
     const QString suggested = QDir::home().filePath(
         TrendTexts::UiText(TrendTexts::FileName, english)
             .arg(window_->windowTitle(), QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
-    const QString path =
-        QFileDialog::getSaveFileName(window_, Ui(TrendTexts::Record), suggested,
-                                     TrafficTexts::UiText(TrafficTexts::CsvFiles, english));
+    const QString path = AskCsvSavePath(window_, Ui(TrendTexts::Record), suggested,
+                                        TrafficTexts::UiText(TrafficTexts::CsvFiles, english));
     if (path.isEmpty()) {
         RecordButton->setChecked(false);
         return;

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QFileDialog>
 #include <QSaveFile>
 
 #include "base/Platform.h"
@@ -11,6 +10,7 @@
 #include "link/SerialPort.h"
 #include "windows/scan/ScanFrm.h"
 #include "link/ScanTexts.h"
+#include "widgets/CsvSaveDialog.h"
 
 using namespace ScanTexts;
 
@@ -181,8 +181,8 @@ bool ScanFrm::SaveCsv(const QString& path) {
 }
 
 void ScanFrm::Command_SaveCsv_Click() {
-    const QString path = QFileDialog::getSaveFileName(this, Text(ScanTexts::SaveCsv),
-                                                      QStringLiteral("scan.csv"), Text(CsvFiles));
+    const QString path =
+        AskCsvSavePath(this, Text(ScanTexts::SaveCsv), QStringLiteral("scan.csv"), Text(CsvFiles));
     if (!path.isEmpty()) SaveCsv(path);
 }
 
