@@ -1,0 +1,156 @@
+// The file dialogs of the program, answered by the test instead of a person: every CSV dialog
+// saves under the typed name with ".csv" added when no extension was typed.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "base/Switches.h"
+#include "base/TextTable.h"
+#include "link/TrafficLog.h"
+#include "monitor/TrafficMonitor.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/QStringPrinter.h"
+#include "tests/support/TestPlatform.h"
+#include "trend/TrendFeed.h"
+#include "widgets/CsvSaveDialog.h"
+#include "windows/scan/ScanFrm.h"
+#include "workwindow/WorkWindow.h"
+
+namespace {
+// Answers every CSV dialog by typing `name` in `folder` and saving, or by cancelling when `name`
+// is empty; `seen` gets each dialog before it is answered.
+class DialogAnswer {
+  public:
+    DialogAnswer(QString folder, QString name, std::function<void(QFileDialog&)> seen = {}) {
+        SetCsvDialogAnswer([folder, name, seen](QFileDialog& dialog) {
+            if (seen) seen(dialog);
+            if (name.isEmpty()) {
+                dialog.reject();
+            } else {
+                dialog.setDirectory(folder);
+                dialog.selectFile(name);
+                // As the Save button does (QFileDialog's own accept() is protected).
+                static_cast<QDialog&>(dialog).accept();
+            }
+            return dialog.result();
+        });
+    }
+    ~DialogAnswer() { SetCsvDialogAnswer(nullptr); }
+};
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files);
+}
+
+// A trend of one analog channel in a bare work window.
+struct Trend {
+    WorkWindow window;
+    QGroupBox* panel = new QGroupBox(&window);
+    TrendFeed* feed = new TrendFeed(&window, panel, {{"AI_1", "mA", 3, false}});
+};
+}  // namespace
+
+TEST(CsvFileName, GetsCsvOnlyWhenNoExtensionWasTyped) {
+    const struct {
+        QString typed, saved;
+    } cases[] = {
+        {"/data/log", "/data/log.csv"},
+        {"/data/log.csv", "/data/log.csv"},
+        {"/data/log.txt", "/data/log.txt"},
+        {"/data/log.CSV", "/data/log.CSV"},
+        {"/data/archive.tar.gz", "/data/archive.tar.gz"},
+        {"/data/log.", "/data/log.csv"},
+        {"/data/log..", "/data/log.csv"},
+        {"/data/run.1/log", "/data/run.1/log.csv"},
+        {"/data/.hidden", "/data/.hidden.csv"},
+        {"/data/v1.2 readings", "/data/v1.2 readings.csv"},
+        {"log", "log.csv"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WithCsvExtension(c.typed), c.saved) << c.typed.toStdString();
+}
+
+class FileDialogsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TextTable::Fill(true);
+        Switches() = StartupSwitches{};
+        Switches().EnglishUi = 1;
+    }
+    void TearDown() override { TrafficLog::Instance().StopRecording(); }
+
+    ScratchSys sys;
+    RecordingPlatform platform;
+};
+
+TEST_F(FileDialogsTest, EveryCsvDialogSavesUnderTheTypedNameWithItsExtension) {
+    // What each dialog's answer turned into: the files made in the folder, or the path taken.
+    struct Case {
+        const char* dialog;
+        std::function<QString(const QString& folder)> answered;
+        bool confirmsOverwrite;
+    } cases[] = {
+        {"traffic Save CSV",
+         [](const QString& folder) {
+             TrafficMonitor monitor;
+             monitor.SaveButton->click();
+             return FilesIn(folder).join(' ');
+         },
+         true},
+        {"traffic Record",
+         [](const QString& folder) {
+             TrafficMonitor monitor;
+             monitor.RecordButton->click();
+             TrafficLog::Instance().StopRecording();
+             return FilesIn(folder).join(' ');
+         },
+         true},
+        {"trend Record",
+         [](const QString& folder) {
+             Trend trend;
+             trend.feed->RecordButton->click();
+             trend.feed->StopRecording();
+             return FilesIn(folder).join(' ');
+         },
+         true},
+        {"scan Save CSV",
+         [](const QString& folder) {
+             ScanFrm scan;
+             scan.Command_SaveCsv->click();
+             return FilesIn(folder).join(' ');
+         },
+         true},
+        // The batch log is appended to: choosing an existing one asks nothing.
+        {"batch log Browse",
+         [](const QString& folder) {
+             ScanFrm scan;
+             scan.Command_Browse->click();
+             return QDir(folder).relativeFilePath(scan.Batch_LogPath->text());
+         },
+         false},
+    };
+    struct Typed {
+        QString name;
+        QString saved;
+    } typed[] = {{"log", "log.csv"}, {"log.txt", "log.txt"}, {"log.", "log.csv"}};
+    for (const Case& c : cases) {
+        for (const Typed& t : typed) {
+            QTemporaryDir dir;
+            int asked = 0;
+            bool confirms = false;
+            DialogAnswer answer(dir.path(), t.name, [&](QFileDialog& dialog) {
+                ++asked;
+                confirms = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
+            });
+            EXPECT_EQ(c.answered(dir.path()), t.saved)
+                << c.dialog << ", typed " << t.name.toStdString();
+            EXPECT_EQ(asked, 1) << c.dialog;
+            EXPECT_EQ(confirms, c.confirmsOverwrite) << c.dialog;
+        }
+    }
+}
