@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/QtTranslations.h"
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
@@ -28,6 +29,7 @@ void RunStartUp() {
     switches.EnglishUi = SettingsFiles::LeadingNumber(startup[2]) == 1 ? 1 : 0;
     switches.ComboLeft = switches.EnglishUi ? 1320 : 960;
     TextTable::Fill(switches.EnglishUi == 1);
+    UseQtTranslations(switches.EnglishUi == 1);
 
     serial[2] = TranslateParityWord(serial[2]);
     SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), serial);

@@ -1,5 +1,6 @@
 // The file dialogs of the program, answered by the test instead of a person: every CSV dialog
-// saves under the typed name with ".csv" added when no extension was typed.
+// saves under the typed name with ".csv" added when no extension was typed; Qt's own texts speak
+// the interface language.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "app/MainWindow.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/TrafficLog.h"
@@ -152,5 +154,30 @@ TEST_F(FileDialogsTest, EveryCsvDialogSavesUnderTheTypedNameWithItsExtension) {
             EXPECT_EQ(asked, 1) << c.dialog;
             EXPECT_EQ(confirms, c.confirmsOverwrite) << c.dialog;
         }
+    }
+}
+
+TEST_F(FileDialogsTest, QtsOwnDialogTextsSpeakTheInterfaceLanguage) {
+    struct Case {
+        QByteArray set2;
+        QStringList texts;  // look in, file name, file type, save, cancel
+    } cases[] = {
+        {"0\r\n0\r\n1\r\n", {"Look in:", "File &name:", "Files of type:", "&Save", "Cancel"}},
+        {"0\r\n0\r\n0\r\n", {"查找范围：", "文件名称(&N)：", "文件类型：", "保存(&S)", "取消"}},
+        {"0\r\n0\r\n1\r\n", {"Look in:", "File &name:", "Files of type:", "&Save", "Cancel"}},
+    };
+    for (const Case& c : cases) {
+        sys.WriteFile("set2.rc", c.set2);
+        Main main;
+        main.Form_Load();
+        QStringList texts;
+        DialogAnswer cancelled({}, {}, [&texts](QFileDialog& dialog) {
+            for (auto label : {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
+                               QFileDialog::Accept, QFileDialog::Reject})
+                texts << dialog.labelText(label);
+        });
+        TrafficMonitor monitor;
+        monitor.SaveButton->click();
+        EXPECT_EQ(texts, c.texts) << c.set2.toStdString();
     }
 }
