@@ -5,5 +5,6 @@ add_library(zn_widgets STATIC
   widgets/TextPieces.cpp
   widgets/TextLine.cpp
   widgets/CsvSaveDialog.cpp
+  widgets/RecordToggle.cpp
 )
 target_link_libraries(zn_widgets PUBLIC zn_base Qt6::Widgets)

@@ -1,8 +1,10 @@
 // The file dialogs of the program, answered by the test instead of a person: every CSV dialog
 // saves under the typed name with ".csv" added when no extension was typed; Qt's own texts speak
-// the interface language.
+// the interface language; a Record button checked by any means, an accessibility tool's toggle
+// among them, starts a recording, and shows none when the question was cancelled.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
@@ -179,5 +181,71 @@ TEST_F(FileDialogsTest, QtsOwnDialogTextsSpeakTheInterfaceLanguage) {
         TrafficMonitor monitor;
         monitor.SaveButton->click();
         EXPECT_EQ(texts, c.texts) << c.set2.toStdString();
+    }
+}
+
+TEST_F(FileDialogsTest, RecordIsCheckedExactlyWhileRecordingWhicheverWayItIsPressed) {
+    // A Record button, and whether what it drives is recording.
+    struct Recorder {
+        QAbstractButton* button;
+        std::function<bool()> recording;
+    };
+    struct Case {
+        const char* button;
+        std::function<void(const std::function<void(Recorder)>&)> with;
+    } cases[] = {
+        {"traffic",
+         [](const std::function<void(Recorder)>& test) {
+             TrafficMonitor monitor;
+             test({monitor.RecordButton, [] { return TrafficLog::Instance().Recording(); }});
+         }},
+        {"trend",
+         [](const std::function<void(Recorder)>& test) {
+             Trend trend;
+             TrendFeed* feed = trend.feed;
+             test({feed->RecordButton, [feed] { return feed->Recording(); }});
+         }},
+    };
+    // The ways a button is pressed: a click, and an accessibility tool's press and toggle.
+    struct Press {
+        const char* how;
+        std::function<void(QAbstractButton*)> press;
+    } presses[] = {
+        {"click", [](QAbstractButton* button) { button->click(); }},
+        {"toggle",
+         [](QAbstractButton* button) {
+             QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button);
+             ASSERT_TRUE(face && face->actionInterface());
+             face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+         }},
+    };
+    for (const Case& c : cases) {
+        for (const Press& p : presses) {
+            c.with([&](Recorder r) {
+                const std::string where = std::string(c.button) + ", " + p.how;
+                QTemporaryDir folder;  // a new file each time: no question about replacing one
+                {
+                    DialogAnswer cancelled(folder.path(), {});
+                    p.press(r.button);
+                }
+                EXPECT_FALSE(r.recording()) << where;
+                EXPECT_FALSE(r.button->isChecked()) << where;
+                {
+                    DialogAnswer saved(folder.path(), "rec.csv");
+                    p.press(r.button);
+                }
+                EXPECT_TRUE(r.recording()) << where;
+                EXPECT_TRUE(r.button->isChecked()) << where;
+                {
+                    // Stopping asks nothing.
+                    DialogAnswer unexpected(folder.path(), {}, [&where](QFileDialog&) {
+                        ADD_FAILURE() << where << ": a stop asked for a file";
+                    });
+                    p.press(r.button);
+                }
+                EXPECT_FALSE(r.recording()) << where;
+                EXPECT_FALSE(r.button->isChecked()) << where;
+            });
+        }
     }
 }
