@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/QtTranslations.h"
 #include "base/SettingsFiles.h"
 #include "base/TextTable.h"
 
@@ -42,6 +43,7 @@ void RunStartUp() {
     const QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
     Switches() = SwitchesOfSet2Rc(SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3));
     TextTable::Fill(Switches().EnglishUi == 1);
+    UseQtTranslations(Switches().EnglishUi == 1);
     SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), SetRcLinesAtStartUp(serial));
     SettingsFiles::RewriteLines(SettingsFiles::Set2RcPath(), Set2RcLinesOf(Switches()));
 }

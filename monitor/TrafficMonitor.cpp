@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +20,8 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "widgets/Controls.h"
+#include "widgets/CsvSaveDialog.h"
+#include "widgets/RecordToggle.h"
 #include "link/TrafficCsv.h"
 #include "monitor/TrafficColumns.h"
 #include "monitor/TrafficDelegate.h"
@@ -72,7 +73,6 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     CopyButton = Named(new QPushButton(Ui(TrafficTexts::Copy), this), "Command_Copy");
     SaveButton = Named(new QPushButton(Ui(TrafficTexts::SaveCsv), this), "Command_Save");
     RecordButton = Named(new QPushButton(Ui(TrafficTexts::Record), this), "Command_Record");
-    RecordButton->setCheckable(true);
 
     table_ = Named(new TrafficTable(this), "Table_Traffic");
     table_->setModel(model_);
@@ -121,7 +121,9 @@ TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(ClearButton, &QPushButton::clicked, &log, &TrafficLog::Clear);
     connect(CopyButton, &QPushButton::clicked, this, &TrafficMonitor::CopySelection);
     connect(SaveButton, &QPushButton::clicked, this, &TrafficMonitor::SaveClicked);
-    connect(RecordButton, &QPushButton::clicked, this, &TrafficMonitor::RecordClicked);
+    FollowRecording(
+        RecordButton, [] { return TrafficLog::Instance().Recording(); }, [this] { AskAndRecord(); },
+        [this] { RecordTo(QString()); });
     auto* copy = new QShortcut(QKeySequence::Copy, table_);
     connect(copy, &QShortcut::activated, this, &TrafficMonitor::CopySelection);
 
@@ -192,8 +194,8 @@ bool TrafficMonitor::SaveTo(const QString& path) {
 }
 
 void TrafficMonitor::SaveClicked() {
-    const QString path = QFileDialog::getSaveFileName(this, Ui(TrafficTexts::SaveCsv), QString(),
-                                                      Ui(TrafficTexts::CsvFiles));
+    const QString path =
+        AskCsvSavePath(this, Ui(TrafficTexts::SaveCsv), QString(), Ui(TrafficTexts::CsvFiles));
     if (!path.isEmpty()) SaveTo(path);
 }
 
@@ -205,12 +207,10 @@ void TrafficMonitor::RecordTo(const QString& path) {
     if (!log.StartRecording(path, &error)) ShowRecordingFailure(error);
 }
 
-void TrafficMonitor::RecordClicked() {
-    if (TrafficLog::Instance().Recording()) return RecordTo(QString());
-    const QString path = QFileDialog::getSaveFileName(this, Ui(TrafficTexts::Record), QString(),
-                                                      Ui(TrafficTexts::CsvFiles));
-    RecordTo(path);
-    ShowRecording(TrafficLog::Instance().Recording());
+void TrafficMonitor::AskAndRecord() {
+    const QString path =
+        AskCsvSavePath(this, Ui(TrafficTexts::Record), QString(), Ui(TrafficTexts::CsvFiles));
+    if (!path.isEmpty()) RecordTo(path);
 }
 
 void TrafficMonitor::ShowRecording(bool recording) {

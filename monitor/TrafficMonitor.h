@@ -46,7 +46,8 @@ class TrafficMonitor : public QWidget {
     void Retitle();
     void ShowSummary();
     void SaveClicked();
-    void RecordClicked();
+    // Asks where to record; a cancelled question starts nothing.
+    void AskAndRecord();
     void ShowRecording(bool recording);
     void ShowRecordingFailure(const QString& message);
     void FollowBottom();

@@ -33,8 +33,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-# Qt's libraries come from what the programs link; the Chinese texts need a CJK font.
+# Qt's libraries come from what the programs link; the Chinese texts need a CJK font, and Qt's
+# own dialogs their catalogue.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

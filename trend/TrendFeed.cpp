@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +14,8 @@
 #include "link/TrendCsv.h"
 #include "link/TrendTexts.h"
 #include "trend/TrendWindow.h"
+#include "widgets/CsvSaveDialog.h"
+#include "widgets/RecordToggle.h"
 
 namespace {
 int64_t SystemClock() {
@@ -42,7 +43,6 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
     controls_ = new QWidget(panel);
     TrendButton = Named(new QPushButton(controls_), "Command_Trend");
     RecordButton = Named(new QPushButton(controls_), "Command_Record");
-    RecordButton->setCheckable(true);
     NoteLabel = Named(new QLabel(panel), "Label_RecordNote");
     NoteLabel->hide();
     auto* buttons = new QHBoxLayout(controls_);
@@ -51,7 +51,9 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
     buttons->addWidget(RecordButton);
 
     connect(TrendButton, &QPushButton::clicked, this, &TrendFeed::ShowTrend);
-    connect(RecordButton, &QPushButton::clicked, this, &TrendFeed::RecordClicked);
+    FollowRecording(
+        RecordButton, [this] { return Recording(); }, [this] { AskAndRecord(); },
+        [this] { StopRecording(); });
     // A closed work window polls nothing more: its file is finished, its chart goes with it.
     connect(window, &WorkWindow::Closed, this, [this] {
         StopRecording();
@@ -112,20 +114,14 @@ void TrendFeed::StopRecording() {
     emit RecordingChanged(false);
 }
 
-void TrendFeed::RecordClicked() {
-    if (Recording()) return StopRecording();
+void TrendFeed::AskAndRecord() {
     const bool english = TrendTexts::English();
     const QString suggested = QDir::home().filePath(
         TrendTexts::UiText(TrendTexts::FileName, english)
             .arg(window_->windowTitle(), QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
-    const QString path =
-        QFileDialog::getSaveFileName(window_, Ui(TrendTexts::Record), suggested,
-                                     TrafficTexts::UiText(TrafficTexts::CsvFiles, english));
-    if (path.isEmpty()) {
-        RecordButton->setChecked(false);
-        return;
-    }
-    StartRecording(path);
+    const QString path = AskCsvSavePath(window_, Ui(TrendTexts::Record), suggested,
+                                        TrafficTexts::UiText(TrafficTexts::CsvFiles, english));
+    if (!path.isEmpty()) StartRecording(path);
 }
 
 void TrendFeed::ShowRecording() {

@@ -68,7 +68,8 @@ class TrendFeed : public QObject {
     void RecordingFailed(const QString& message);
 
   private:
-    void RecordClicked();
+    // Asks where to record; a cancelled question starts nothing.
+    void AskAndRecord();
     void ShowRecording();
     void ShowFailure(const QString& message);
 

@@ -4,5 +4,7 @@ add_library(zn_widgets STATIC
   widgets/CachedFrameStyle.cpp
   widgets/TextPieces.cpp
   widgets/TextLine.cpp
+  widgets/CsvSaveDialog.cpp
+  widgets/RecordToggle.cpp
 )
 target_link_libraries(zn_widgets PUBLIC zn_base Qt6::Widgets)

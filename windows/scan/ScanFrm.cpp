@@ -1,7 +1,6 @@
 #include "windows/scan/ScanFrm.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include "base/TextTable.h"
 #include "link/SerialPort.h"
 #include "link/ScanTexts.h"
+#include "widgets/CsvSaveDialog.h"
 
 using namespace ScanTexts;
 
@@ -312,8 +312,7 @@ void ScanFrm::closeEvent(QCloseEvent* event) {
 }
 
 void ScanFrm::Command_Browse_Click() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, Text(LabelLog), Batch_LogPath->text(), Text(CsvFiles),
-                                     nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString path = AskCsvSavePath(this, Text(LabelLog), Batch_LogPath->text(), Text(CsvFiles),
+                                        QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) Batch_LogPath->setText(path);
 }

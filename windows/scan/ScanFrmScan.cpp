@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QFileDialog>
 #include <QSaveFile>
 
 #include "base/Platform.h"
@@ -12,6 +11,7 @@
 #include "windows/scan/ScanFrm.h"
 #include "link/BusScan.h"
 #include "link/ScanTexts.h"
+#include "widgets/CsvSaveDialog.h"
 
 using namespace ScanTexts;
 
@@ -173,8 +173,8 @@ bool ScanFrm::SaveCsv(const QString& path) {
 }
 
 void ScanFrm::Command_SaveCsv_Click() {
-    const QString path = QFileDialog::getSaveFileName(this, Text(ScanTexts::SaveCsv),
-                                                      QStringLiteral("scan.csv"), Text(CsvFiles));
+    const QString path =
+        AskCsvSavePath(this, Text(ScanTexts::SaveCsv), QStringLiteral("scan.csv"), Text(CsvFiles));
     if (!path.isEmpty()) SaveCsv(path);
 }
 

@@ -1,0 +1,55 @@
+#include "widgets/CsvSaveDialog.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+CsvDialogAnswer& Answer() {
+    static CsvDialogAnswer answer;
+    return answer;
+}
+
+class CsvSaveDialog : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+
+  protected:
+    // The typed name gets its extension before Qt looks at the file, so "replace it?" is asked
+    // about the file that will be written. A native dialog has no such box: its answer gets the
+    // extension afterwards.
+    void accept() override {
+        auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QStringList files = selectedFiles();
+        if (name && files.size() == 1 && !QFileInfo(files.first()).isDir())
+            name->setText(WithCsvExtension(name->text()));
+        QFileDialog::accept();
+    }
+};
+}  // namespace
+
+void SetCsvDialogAnswer(CsvDialogAnswer answer) {
+    Answer() = std::move(answer);
+}
+
+QString WithCsvExtension(const QString& path) {
+    const QString name = path.mid(path.lastIndexOf('/') + 1);
+    if (name.isEmpty()) return path;
+    const qsizetype dot = name.lastIndexOf('.');
+    const QString extension = dot > 0 ? name.mid(dot + 1) : QString();
+    if (!extension.isEmpty() && !extension.contains(' ')) return path;
+    // "log." and "log.." mean "log", not "log..csv".
+    qsizetype end = path.size();
+    while (end > path.size() - name.size() + 1 && path[end - 1] == '.') --end;
+    return path.left(end) + QStringLiteral(".csv");
+}
+
+QString AskCsvSavePath(QWidget* parent, const QString& caption, const QString& suggested,
+                       const QString& filter, QFileDialog::Options options) {
+    CsvSaveDialog dialog(parent, caption, suggested, filter);
+    dialog.setOptions(options);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const int result = Answer() ? Answer()(dialog) : dialog.exec();
+    if (result != QDialog::Accepted) return {};
+    return WithCsvExtension(dialog.selectedFiles().value(0));
+}

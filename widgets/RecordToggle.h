@@ -1,0 +1,13 @@
+#pragma once
+// A checkable Record button whose checked state always means "recording", however it is pressed:
+// a click, the keyboard, or an accessibility tool's toggle, which flips the state without a click.
+#include <functional>
+
+class QAbstractButton;
+
+// Checking `button` calls `start` (which may ask for a file and start nothing), unchecking it
+// calls `stop`; afterwards the button shows `recording()`, whatever came of it. The owner may
+// set the button to `recording()` at any time (a recording that failed, a closed window) without
+// starting or stopping anything.
+void FollowRecording(QAbstractButton* button, std::function<bool()> recording,
+                     std::function<void()> start, std::function<void()> stop);
