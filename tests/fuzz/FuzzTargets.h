@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <stdexcept>
 
-// Reply judging and decoding: a sent frame and a received hex text, decoded for every model.
+// Reply judging: a sent frame and a received hex text, judged and read back.
 int FuzzReply(const uint8_t* data, size_t size);
+// The same inputs carried in the reply to every poll of every model and decoded as its window
+// does: replayed only, too slow to fuzz.
+int FuzzReplyDecode(const uint8_t* data, size_t size);
 // set.rc, set2.rc and tm.rc through the parsing of the start-up and the panel's load and save.
 int FuzzSettings(const uint8_t* data, size_t size);
 // The same inputs as files, through the start-up and two panels: replayed only, too slow to fuzz.

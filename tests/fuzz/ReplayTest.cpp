@@ -13,11 +13,9 @@ struct Target {
     int (*fuzzOne)(const uint8_t*, size_t);
 };
 constexpr Target kTargets[] = {
-    {"reply", FuzzReply},
-    {"settings", FuzzSettings},
-    {"settings", FuzzSettingsRoundTrip},
-    {"simframer", FuzzSimFramer},
-    {"typedframe", FuzzTypedFrame},
+    {"reply", FuzzReply},         {"reply", FuzzReplyDecode},
+    {"settings", FuzzSettings},   {"settings", FuzzSettingsRoundTrip},
+    {"simframer", FuzzSimFramer}, {"typedframe", FuzzTypedFrame},
 };
 
 // The files of one folder below tests/fuzz/, by name.

@@ -1,9 +1,10 @@
-// Reply judging and decoding. The input is a flags byte, the expected reply length, the length n
-// of the request body, the n body bytes (sent with their CRC, as a window sends them) and the
-// bytes received. Each is judged against a reference made from the bytes; then the received bytes
-// are carried, as a module would send them, in the reply to every poll of every model and decoded
-// the way its window decodes it.
+// Reply judging, and decoding for every model. The input is a flags byte, the expected reply
+// length, the length n of the request body, the n body bytes (sent with their CRC, as a window
+// sends them) and the bytes received. Each is judged against a reference made from the bytes; then
+// the received bytes are carried, as a module would send them, in the reply to every poll of every
+// model and decoded the way its window decodes it.
 #include <QStringList>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -171,19 +172,50 @@ void DecodeAsEveryModel(uint8_t address, const Frame& data) {
                   "one line per register or pair");
     }
 }
+
+// One input taken apart: flags, expected length, request body, received bytes.
+struct ReplyInput {
+    uint8_t flags = 0;
+    int expectedBytes = 0;
+    Frame body;
+    Frame received;
+};
+
+std::optional<ReplyInput> ReadInput(const uint8_t* data, size_t size) {
+    if (size < 3) return std::nullopt;
+    ReplyInput input;
+    input.flags = data[0];
+    input.expectedBytes = data[1];
+    const size_t bodyBytes = data[2];
+    if (bodyBytes == 0 || size < 3 + bodyBytes) return std::nullopt;
+    // The text table is filled anew only when the language changes: filling it is most of what
+    // an input would cost.
+    static int language = -1;
+    if (language != (input.flags & 1)) {
+        language = input.flags & 1;
+        TextTable::Fill(language == 1);
+    }
+    Switches().FullSerialLists = (input.flags >> 1) & 1;
+    input.body.assign(data + 3, data + 3 + bodyBytes);
+    // ReadPortHex hands over at most 255 bytes.
+    input.received.assign(data + 3 + bodyBytes, data + std::min(size, 3 + bodyBytes + 255));
+    return input;
+}
 }  // namespace
 
+int FuzzReplyDecode(const uint8_t* data, size_t size) {
+    if (const auto input = ReadInput(data, size))
+        DecodeAsEveryModel(input->body[0], input->received);
+    return 0;
+}
+
 int FuzzReply(const uint8_t* data, size_t size) {
-    if (size < 3) return 0;
-    const uint8_t flags = data[0];
-    const int expectedBytes = data[1];
-    const size_t bodyBytes = data[2];
-    if (bodyBytes == 0 || size < 3 + bodyBytes) return 0;
-    TextTable::Fill(flags & 1);
-    Switches().FullSerialLists = (flags >> 1) & 1;
-    const Frame body(data + 3, data + 3 + bodyBytes);
-    // ReadPortHex hands over at most 255 bytes.
-    const Frame received(data + 3 + bodyBytes, data + std::min(size, 3 + bodyBytes + 255));
+    const auto input = ReadInput(data, size);
+    if (!input) return 0;
+    const uint8_t flags = input->flags;
+    const int expectedBytes = input->expectedBytes;
+    const Frame& body = input->body;
+    const Frame& received = input->received;
 
     const Frame request = AppendCrc16(body);
     const QString sentText = SentTextOf(request);
@@ -214,7 +246,5 @@ int FuzzReply(const uint8_t* data, size_t size) {
     const auto number = RegisterNumberOfText(anyText);
     if (number) FuzzCheck(*number >= 0 && *number <= 65535, "a register number is 16 bits");
     FuzzCheck(ParameterCodes::CodeOfEntry(anyText, flags & 2) >= 0, "no negative code");
-
-    DecodeAsEveryModel(body[0], received);
     return 0;
 }
