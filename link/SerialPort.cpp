@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QThread>
@@ -38,7 +39,13 @@ bool hungUp = false;                    // the line said so while bytes were bei
 int64_t lastActivityUs = -1;            // the last byte seen on the line, either way
 ReadTiming lastRead;
 int64_t requestEndUs = -1;
-std::unique_ptr<QSocketNotifier> notifier;
+// Owned by the application, so that it goes with it rather than after it at the program's end.
+QPointer<QSocketNotifier> notifier;
+
+void StopWatching() {
+    delete notifier.data();
+    notifier.clear();
+}
 
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
 constexpr int kReadCount = 255;
@@ -48,7 +55,7 @@ constexpr int kReadIntervalMs = 20;
 constexpr int kWriteConstantMs = 10;
 
 void CloseLine() {
-    notifier.reset();
+    StopWatching();
     line.reset();
     arrived = {};
     hungUp = false;
@@ -94,10 +101,11 @@ bool NoteArrivals() {
 
 // While the event loop runs, bytes are taken as they come, so their time is the module's.
 void WatchArrivals() {
-    notifier.reset();
+    StopWatching();
     if (!line || !QCoreApplication::instance()) return;
-    notifier = std::make_unique<QSocketNotifier>(line->Descriptor(), QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+    notifier = new QSocketNotifier(line->Descriptor(), QSocketNotifier::Read,
+                                   QCoreApplication::instance());
+    QObject::connect(notifier.data(), &QSocketNotifier::activated, [] {
         if (NoteArrivals()) return;
         // Told when the window next reads, as before: a notifier must not raise a message box.
         hungUp = true;
