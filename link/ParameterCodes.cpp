@@ -79,6 +79,8 @@ QString EntryOfCode(int code) {
 }
 
 int CodeOfEntry(const QString& text, bool fullLists) {
+    // Every entry ends so: a text that does not names none, without making all thirty.
+    if (!text.endsWith(QLatin1String(",8,1"))) return 0;
     for (int step = 0; step < CandidateCount(true); ++step) {
         const SerialCandidate candidate = SearchCandidate(step, true);
         if (EntryText(candidate) != text) continue;
