@@ -65,6 +65,13 @@ enum class TextKey {
     MsgPortBusy,
     MsgPortMissing,
     MsgPortOtherError,
+    // ... and of a network line that could not be connected or set up.
+    MsgNetBadAddress,
+    MsgNetNameNotFound,
+    MsgNetRefused,
+    MsgNetTimedOut,
+    MsgNetNoLineSettings,
+    MsgNetOtherError,
     // What the port list says of a device the system knows.
     PortUsbAdapter,
     PortBuiltIn,

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -16,11 +17,17 @@
 
 #include "base/Platform.h"
 #include "base/TextTable.h"
+#include "link/NetLine.h"
 #include "link/SerialLine.h"
 
 namespace SerialPort {
 namespace {
 std::unique_ptr<LineBackend> line;
+NetLine* net = nullptr;  // the line, when it is a network line
+// A network line closed for a re-open: the connection is kept until the event loop next turns, so
+// that the re-open the windows do after every rejected reply does not reconnect each time (a
+// gateway may well refuse a new client while it closes the old one).
+std::unique_ptr<NetLine> parked;
 SerialDeviceIdentity chosen;  // the device of the user's open; re-opens must find it again
 bool vanished = false;        // the open device has hung up or refused a write
 int discarded = 0;            // stale bytes thrown away before the last write
@@ -47,8 +54,17 @@ constexpr int kReadIntervalMs = 20;
 // Write time-out: 1 ms per byte plus 10 ms.
 constexpr int kWriteConstantMs = 10;
 
+void DropParked() {
+    parked.reset();
+}
+
 void CloseLine() {
     notifier.reset();
+    if (net && !hungUp && !vanished && QCoreApplication::instance()) {
+        parked.reset(static_cast<NetLine*>(line.release()));
+        QTimer::singleShot(0, QCoreApplication::instance(), [] { DropParked(); });
+    }
+    net = nullptr;
     line.reset();
     arrived = {};
     hungUp = false;
@@ -191,8 +207,45 @@ QString DevicePath(const QString& name) {
     return QStringLiteral("/dev/ttyS%1").arg(*number - 1);
 }
 
-static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
+// A network line: connected anew, or for a re-open the kept connection set at `settings`.
+static bool OpenNetwork(const QString& name, const QString& settings, bool mustBeChosen) {
+    std::unique_ptr<NetLine> kept = std::move(parked);
     ClosePort();
+    DropParked();
+    QString message;
+    // A re-open reaches only the line the user opened.
+    if (mustBeChosen && name != chosen.path) {
+        ShowMessage(Tt(TextKey::MsgPortUnavailable) + '\n' + Tt(TextKey::MsgPortMissing).arg(name));
+        return false;
+    }
+    std::unique_ptr<NetLine> opened;
+    if (mustBeChosen && kept && kept->Alive()) {
+        if (!kept->Apply(settings, &message)) {
+            ShowMessage(message);
+            return false;
+        }
+        opened = std::move(kept);
+    } else {
+        kept.reset();
+        opened = NetLine::Open(name, settings, &message);
+        if (!opened) {
+            ShowMessage(message);
+            return false;
+        }
+    }
+    chosen = {0, name};
+    vanished = false;
+    net = opened.get();
+    line = std::move(opened);
+    lastActivityUs = -1;
+    WatchArrivals();
+    return true;
+}
+
+static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
+    if (IsNetworkName(name)) return OpenNetwork(name, settings, mustBeChosen);
+    ClosePort();
+    DropParked();
     QString message;
     SerialDeviceIdentity reached;
     const SerialDeviceIdentity want = chosen;

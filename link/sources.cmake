@@ -4,6 +4,9 @@ add_library(zn_link STATIC
   link/SerialPort.cpp
   link/SerialLine.cpp
   link/SerialLineSettings.cpp
+  link/NetAddress.cpp
+  link/Rfc2217.cpp
+  link/NetLine.cpp
   link/Modbus.cpp
   link/FrameDecoder.cpp
   link/TrafficTexts.cpp
