@@ -173,7 +173,7 @@ NetLine::~NetLine() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool NetLine::SendAll(const Rfc2217::Bytes& bytes) {
+bool NetLine::SendAll(const std::vector<uint8_t>& bytes) {
     size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t got = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
@@ -234,7 +234,26 @@ bool NetLine::Apply(const QString& settings, QString* message) {
 }
 
 ssize_t NetLine::ReadSome(uint8_t* into, size_t size) {
-    if (address_.kind != NetKind::Rfc2217) return ::recv(fd_, into, size, 0);
+    if (address_.kind == NetKind::RawTcp) return ::recv(fd_, into, size, 0);
+    if (address_.kind == NetKind::ModbusTcp) {
+        for (;;) {
+            while (auto reply = mbap_.Next()) {
+                receivedWire_ = reply->mbap;
+                // Another request's reply (a late one, or a gateway's mistake) is not this one's.
+                if (reply->transaction != transaction_) {
+                    ++wrongTransactions_;
+                    continue;
+                }
+                const size_t count = std::min(size, reply->rtu.size());
+                std::copy(reply->rtu.begin(), reply->rtu.begin() + count, into);
+                return static_cast<ssize_t>(count);
+            }
+            uint8_t raw[512];
+            const ssize_t got = ::recv(fd_, raw, sizeof raw, 0);
+            if (got <= 0) return got;
+            mbap_.Feed(raw, static_cast<size_t>(got));
+        }
+    }
     // The Telnet stream is never longer than its data: as many raw bytes as there is room for.
     uint8_t raw[512];
     for (;;) {
@@ -249,8 +268,18 @@ ssize_t NetLine::ReadSome(uint8_t* into, size_t size) {
     }
 }
 
+void NetLine::DiscardInput() {
+    mbap_ = {};  // a reply's beginning would spoil the next one's
+}
+
 ssize_t NetLine::WriteSome(const uint8_t* bytes, size_t size) {
-    if (address_.kind != NetKind::Rfc2217) return ::send(fd_, bytes, size, MSG_NOSIGNAL);
+    if (address_.kind == NetKind::RawTcp) return ::send(fd_, bytes, size, MSG_NOSIGNAL);
+    if (address_.kind == NetKind::ModbusTcp) {
+        sentWire_ = ModbusTcp::Wrap(++transaction_, bytes, size);
+        receivedWire_.clear();
+        if (!SendAll(sentWire_)) return -1;
+        return static_cast<ssize_t>(size);
+    }
     // Escaped data goes whole or not at all, so the count taken is the caller's.
     if (!SendAll(Rfc2217::Escape(bytes, size))) return -1;
     return static_cast<ssize_t>(size);

@@ -189,6 +189,15 @@ int64_t SilenceMicros() {
     return line ? static_cast<int64_t>(3.5 * line->CharacterMicros() + 0.5) : 0;
 }
 
+WireBytes LastWire() {
+    if (!net || net->Address().kind != NetKind::ModbusTcp) return {};
+    const auto bytes = [](const std::vector<uint8_t>& wire) {
+        return QByteArray(reinterpret_cast<const char*>(wire.data()),
+                          static_cast<qsizetype>(wire.size()));
+    };
+    return {bytes(net->SentWire()), bytes(net->ReceivedWire()), net->WrongTransactions()};
+}
+
 std::optional<int> ComNumber(const QString& name) {
     static const QRegularExpression com("^COM([0-9]{1,5})$",
                                         QRegularExpression::CaseInsensitiveOption);

@@ -54,6 +54,16 @@ int64_t LastRequestEndUs();
 // and the next request. WritePort keeps it; 0 with no port open.
 int64_t SilenceMicros();
 
+// What a Modbus TCP line last sent and received as it went on the wire (the windows see the RTU
+// form), and how many replies it threw away for another transaction identifier than the
+// request's; empty for any other line.
+struct WireBytes {
+    QByteArray sent;
+    QByteArray received;
+    int wrongTransactions = 0;
+};
+WireBytes LastWire();
+
 // The n of a "COMn" name (any case, up to five digits); none for any other name.
 std::optional<int> ComNumber(const QString& name);
 // "COMn" is sys/COMn when that exists (a link to the real device), else /dev/ttyS<n-1>; a name

@@ -6,6 +6,7 @@ add_library(zn_link STATIC
   link/SerialLineSettings.cpp
   link/NetAddress.cpp
   link/Rfc2217.cpp
+  link/ModbusTcpCodec.cpp
   link/NetLine.cpp
   link/Modbus.cpp
   link/FrameDecoder.cpp

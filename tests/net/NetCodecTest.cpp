@@ -3,6 +3,7 @@
 
 #include <QStringList>
 
+#include "link/ModbusTcpCodec.h"
 #include "link/NetAddress.h"
 #include "link/Rfc2217.h"
 #include "tests/support/QStringPrinter.h"
@@ -112,6 +113,58 @@ TEST(Rfc2217Test, TheGatewaysStreamSplitsIntoDataAnswersAndAcknowledgements) {
             EXPECT_EQ(data, Hex(c.data)) << c.stream;
             EXPECT_EQ(reply, Hex(c.reply)) << c.stream;
             EXPECT_EQ(fed.Acks(), c.acks) << c.stream;
+        }
+    }
+}
+
+TEST(ModbusTcpCodecTest, RequestsWrapWithoutCrcAndRepliesComeBackInRtuForm) {
+    const struct {
+        uint16_t transaction;
+        const char* rtu;
+        const char* mbap;
+    } requests[] = {
+        {1, "03 03 00 00 00 04 45 EB", "00 01 00 00 00 06 03 03 00 00 00 04"},
+        {0xABCD, "01 06 00 31 12 FF 14 C6", "AB CD 00 00 00 06 01 06 00 31 12 FF"},
+        {7, "01 03", ""},  // no room for a CRC: not a request
+    };
+    for (const auto& c : requests) {
+        const ModbusTcp::Bytes rtu = Hex(c.rtu);
+        EXPECT_EQ(ModbusTcp::Wrap(c.transaction, rtu.data(), rtu.size()), Hex(c.mbap)) << c.rtu;
+    }
+    const struct {
+        const char* stream;
+        std::vector<uint16_t> transactions;
+        const char* lastRtu;
+    } replies[] = {
+        {"00 01 00 00 00 05 03 03 02 01 23", {1}, "03 03 02 01 23 81 CD"},
+        {"00 01 00 00 00 05 03 03 02 01", {}, ""},  // one byte still to come
+        {"00 02 00 00 00 03 01 83 0B 00 03 00 00 00 03 01 83 02", {2, 3}, "01 83 02 C0 F1"},
+        {"00 01 00 01 00 05 03 03 02 01 23", {}, ""},  // protocol 1: not Modbus TCP
+        {"00 01 00 00 01 00 03 03", {}, ""},           // longer than any frame
+    };
+    for (const auto& c : replies) {
+        const ModbusTcp::Bytes stream = Hex(c.stream);
+        for (bool whole : {false, true}) {
+            ModbusTcp::Reader reader;
+            std::vector<uint16_t> transactions;
+            ModbusTcp::Bytes last;
+            const auto drain = [&] {
+                while (auto reply = reader.Next()) {
+                    transactions.push_back(reply->transaction);
+                    last = reply->rtu;
+                }
+            };
+            if (whole) {
+                reader.Feed(stream.data(), stream.size());
+                drain();
+            } else {
+                for (uint8_t b : stream) {
+                    reader.Feed(&b, 1);
+                    drain();
+                }
+            }
+            EXPECT_EQ(transactions, c.transactions) << c.stream;
+            EXPECT_EQ(last, Hex(c.lastRtu)) << c.stream;
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <thread>
@@ -236,4 +237,38 @@ TEST_F(NetLineTest, ALostConnectionIsAVanishedLineAndOpeningAgainReconnects) {
     ASSERT_TRUE(SerialPort::OpenPort(name, "9600,N,8,1"));
     EXPECT_FALSE(SerialPort::Vanished());
     EXPECT_EQ(Ask(request, 7), ReplyVerdict::Accepted) << exchange_.ReceivedText.toStdString();
+}
+
+TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReplyRejected) {
+    auto sim = std::make_unique<SimProcess>();
+    ASSERT_TRUE(sim->Start({"--freeze", "12.5", "--bus", dir_.filePath("COM1"), "--modbus-tcp", "0",
+                            "--module", "ZN210,addr=3"}))
+        << sim->Output().toStdString();
+    const int port = QRegularExpression("Modbus TCP on 127\\.0\\.0\\.1:(\\d+)")
+                         .match(sim->Output())
+                         .captured(1)
+                         .toInt();
+    ASSERT_GT(port, 0) << sim->Output().toStdString();
+    ASSERT_TRUE(SerialPort::OpenPort(QString("modbus-tcp://127.0.0.1:%1").arg(port), "9600,N,8,1"))
+        << platform_.messages.join("\n").toStdString();
+    for (int poll = 1; poll <= 2; ++poll) {
+        ASSERT_EQ(Ask(AnalogCodec::PollRequest(3, 4), AnalogCodec::PollReplyBytes(4)),
+                  ReplyVerdict::Accepted)
+            << exchange_.ReceivedText.toStdString();
+        const SerialPort::WireBytes wire = SerialPort::LastWire();
+        EXPECT_EQ(wire.sent.toHex(' '), QByteArray("00 0%1 00 00 00 06 03 03 00 00 00 04")
+                                            .replace("%1", QByteArray::number(poll)));
+        EXPECT_EQ(
+            wire.received.left(9).toHex(' '),
+            QByteArray("00 0%1 00 00 00 0b 03 03 08").replace("%1", QByteArray::number(poll)));
+    }
+    SerialPort::ClosePort();
+    // A gateway that answers under another transaction identifier: the reply is not taken.
+    FakePeer peer;
+    peer.Serve(12, QByteArray::fromHex("00 07 00 00 00 05 03 03 02 01 23"), false);
+    ASSERT_TRUE(
+        SerialPort::OpenPort(QString("modbus-tcp://127.0.0.1:%1").arg(peer.Port()), "9600,N,8,1"));
+    EXPECT_NE(Ask(AnalogCodec::PollRequest(3, 1), 7), ReplyVerdict::Accepted);
+    EXPECT_EQ(SerialPort::LastWire().wrongTransactions, 1);
+    EXPECT_EQ(exchange_.ReceivedText, "");
 }
