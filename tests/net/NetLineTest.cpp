@@ -16,6 +16,8 @@
 #include "link/Exchange.h"
 #include "link/ParameterSearch.h"
 #include "link/SerialPort.h"
+#include "link/TrafficLog.h"
+#include "link/TrafficTexts.h"
 #include "tests/support/Peers.h"
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/Ser2net.h"
@@ -262,6 +264,13 @@ TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReply
             wire.received.left(9).toHex(' '),
             QByteArray("00 0%1 00 00 00 0b 03 03 08").replace("%1", QByteArray::number(poll)));
     }
+    // The monitor shows the RTU form the windows judge, and after it the frame on the network.
+    const TrafficLog& log = TrafficLog::Instance();
+    ASSERT_GE(log.Count(), 2);
+    EXPECT_EQ(TrafficTexts::Cell(log.Row(log.Count() - 2), TrafficTexts::Bytes, true),
+              "03 03 00 00 00 04 45 EB | TCP 00 02 00 00 00 06 03 03 00 00 00 04");
+    EXPECT_TRUE(TrafficTexts::Cell(log.Row(log.Count() - 1), TrafficTexts::Bytes, true)
+                    .contains(" | TCP 00 02 00 00 00 0B 03 03 08 "));
     SerialPort::ClosePort();
     // A gateway that answers under another transaction identifier: the reply is not taken.
     FakePeer peer;
@@ -271,4 +280,10 @@ TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReply
     EXPECT_NE(Ask(AnalogCodec::PollRequest(3, 1), 7), ReplyVerdict::Accepted);
     EXPECT_EQ(SerialPort::LastWire().wrongTransactions, 1);
     EXPECT_EQ(exchange_.ReceivedText, "");
+    const TrafficRow& rejected = log.Row(log.Count() - 1);
+    EXPECT_EQ(rejected.verdict, TrafficVerdict::WrongTransaction);
+    EXPECT_EQ(TrafficTexts::Cell(rejected, TrafficTexts::Verdict, true),
+              "rejected: another transaction's reply");
+    EXPECT_EQ(TrafficTexts::Cell(rejected, TrafficTexts::Bytes, true),
+              "TCP 00 07 00 00 00 05 03 03 02 01 23");
 }
