@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -13,6 +16,7 @@
 
 #include "base/TextTable.h"
 #include "link/AnalogCodec.h"
+#include "link/BusScan.h"
 #include "link/Exchange.h"
 #include "link/ParameterSearch.h"
 #include "link/SerialPort.h"
@@ -286,4 +290,54 @@ TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReply
               "rejected: another transaction's reply");
     EXPECT_EQ(TrafficTexts::Cell(rejected, TrafficTexts::Bytes, true),
               "TCP 00 07 00 00 00 05 03 03 02 01 23");
+}
+
+TEST_F(NetLineTest, ABusScanOverAllSettingsFindsEachModuleAtItsOwnThroughRfc2217) {
+    StartGateway(Ser2net::Mode::Rfc2217, {"ZN210,addr=2", "ZN330,addr=4,baud=19200,parity=O"});
+    ScanPlan plan(1, 5, {{9600, 'N'}, {19200, 'O'}}, 0);
+    ScanRows rows;
+    ASSERT_TRUE(BusScan::Run(gateway_->Url(), plan, rows, [](const ScanProbe&) {}))
+        << platform_.messages.join("\n").toStdString();
+    std::vector<std::pair<int, SerialCandidate>> found;
+    for (const ScanRow& row : rows.Rows()) {
+        found.push_back({row.address, row.heardAt});
+        EXPECT_FALSE(row.Mismatch()) << row.address;
+    }
+    EXPECT_EQ(found,
+              (std::vector<std::pair<int, SerialCandidate>>{{2, {9600, 'N'}}, {4, {19200, 'O'}}}));
+}
+
+TEST_F(NetLineTest, PymodbusAsAModbusTcpGatewayAnswersTheRtuFormsRequests) {
+    ZN_NEED_PEER(QFile::exists(PYMODBUS_TCP_SERVER) && QFile::exists("/usr/bin/python3"),
+                 "pymodbus");
+    const int port = FreeLoopbackPort();
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start("/usr/bin/python3", {PYMODBUS_TCP_SERVER, QString::number(port)});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    const QDeadlineTimer deadline(15000);
+    while (!Listens(port) && !deadline.hasExpired() && server.state() == QProcess::Running)
+        server.waitForReadyRead(20);
+    ASSERT_TRUE(Listens(port)) << server.readAll().toStdString();
+    ASSERT_TRUE(SerialPort::OpenPort(QString("modbus-tcp://127.0.0.1:%1").arg(port), "9600,N,8,1"))
+        << platform_.messages.join("\n").toStdString();
+    const struct {
+        Frame request;
+        int replyBytes;
+        QString reply;  // without its CRC
+    } cases[] = {
+        {AnalogCodec::PollRequest(1, 4), 13, "01 03 08 03 23 02 26 00 00 FF FF "},
+        {ReadRequest(1, 3, 100, 3), 11, "01 03 06 00 01 00 67 00 D2 "},
+        {WriteRegisterRequest(1, 2, 0x00FF), 8, "01 06 00 02 00 FF "},
+        {ReadRequest(1, 3, 2, 1), 7, "01 03 02 00 FF "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Ask(c.request, c.replyBytes), ReplyVerdict::Accepted)
+            << exchange_.ReceivedText.toStdString();
+        EXPECT_TRUE(exchange_.ReceivedText.startsWith(c.reply))
+            << exchange_.ReceivedText.toStdString();
+    }
+    SerialPort::ClosePort();
+    server.terminate();
+    server.waitForFinished(5000);
 }

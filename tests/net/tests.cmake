@@ -6,3 +6,5 @@ target_link_libraries(test_net PRIVATE zn_test_core zn_link zn_base)
 add_dependencies(test_net znsim)
 gtest_discover_tests(test_net DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=" TIMEOUT 180)
+target_compile_definitions(test_net PRIVATE
+  PYMODBUS_TCP_SERVER="${CMAKE_SOURCE_DIR}/tests/net/pymodbus_tcp_server.py")
