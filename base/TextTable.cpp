@@ -233,6 +233,21 @@ const Entry kEntries[] = {
     {TextKey::MsgNetOtherError, "MsgNetOtherError",
      "连接 %1 时系统报告：%2",
      "Connecting to %1, the system reported: %2"},
+    {TextKey::LabelGatewaySettings, "LabelGatewaySettings",
+     "网关使用其自身的串口参数",
+     "The gateway's own line settings apply"},
+    {TextKey::MsgSearchNeedsRfc2217, "MsgSearchNeedsRfc2217",
+     "搜索需要逐一改变串口参数，而 tcp:// 和 modbus-tcp:// 线路无法设置网关的串口参数。"
+     "请在网关上启用 RFC 2217，并以 rfc2217://主机:端口 打开。",
+     "The search tries each line setting in turn, which a tcp:// or modbus-tcp:// line cannot "
+     "set: the gateway keeps its own. Turn RFC 2217 on in the gateway and open it as "
+     "rfc2217://HOST:PORT."},
+    {TextKey::MsgChangeNeedsRfc2217, "MsgChangeNeedsRfc2217",
+     "修改后模块只在新的串口参数下应答，而 tcp:// 和 modbus-tcp:// 线路无法让网关跟随。"
+     "请在网关上启用 RFC 2217，并以 rfc2217://主机:端口 打开。",
+     "After the change the module answers only at its new line settings, which a tcp:// or "
+     "modbus-tcp:// line cannot make the gateway follow. Turn RFC 2217 on in the gateway and "
+     "open it as rfc2217://HOST:PORT."},
     {TextKey::PortUsbAdapter, "PortUsbAdapter",
      "USB 串口适配器",
      "USB serial adapter"},

@@ -72,6 +72,10 @@ enum class TextKey {
     MsgNetTimedOut,
     MsgNetNoLineSettings,
     MsgNetOtherError,
+    // A gateway that keeps its own line settings (tcp://, modbus-tcp://).
+    LabelGatewaySettings,
+    MsgSearchNeedsRfc2217,
+    MsgChangeNeedsRfc2217,
     // What the port list says of a device the system knows.
     PortUsbAdapter,
     PortBuiltIn,

@@ -162,6 +162,10 @@ bool IsOpen() {
     return line != nullptr;
 }
 
+bool KeepsGatewaySettings() {
+    return net && net->Address().kind != NetKind::Rfc2217;
+}
+
 int64_t SteadyMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -171,10 +175,17 @@ int64_t SteadyMicros() {
 bool WaitForInput(int timeoutMs) {
     if (!line) return false;
     if (!arrived.bytes.empty()) return true;
-    pollfd pfd{line->Descriptor(), POLLIN, 0};
-    if (::poll(&pfd, 1, timeoutMs) <= 0 || !(pfd.revents & POLLIN)) return false;
-    if (!NoteArrivals()) hungUp = true;
-    return true;
+    QElapsedTimer clock;
+    clock.start();
+    // A network line may wake the poll with its protocol's own talk and no data: wait on.
+    for (;;) {
+        pollfd pfd{line->Descriptor(), POLLIN, 0};
+        if (::poll(&pfd, 1, RemainingMs(clock, timeoutMs)) <= 0 || !(pfd.revents & POLLIN))
+            return false;
+        if (!NoteArrivals()) hungUp = true;
+        if (hungUp || !arrived.bytes.empty()) return true;
+        if (RemainingMs(clock, timeoutMs) == 0) return false;
+    }
 }
 
 ReadTiming LastReadTiming() {

@@ -36,6 +36,9 @@ bool Vanished();
 // Whatever has arrived, as two upper-case hex digits per byte; empty when nothing did.
 QString ReadPortHex();
 bool IsOpen();
+// The open line ends at a gateway that keeps its own line settings (tcp://, modbus-tcp://): the
+// settings string reaches no wire.
+bool KeepsGatewaySettings();
 // Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
 bool WaitForInput(int timeoutMs);
 

@@ -97,24 +97,31 @@ class FakePeer {
         ::connect(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
         held_.push_back(fd);
     }
-    // Accepts a client, reads a request of `requestBytes`, answers `answer` and hangs up (or,
-    // with `hold`, keeps the connection and never answers).
-    void Serve(int requestBytes, QByteArray answer, bool hold) {
-        worker_ = std::thread([this, requestBytes, answer, hold] {
+    // Accepts a client and, for each step, reads that many bytes and answers with the step's
+    // bytes; then hangs up, or with `hold` keeps the connection and says no more.
+    struct Step {
+        int requestBytes;
+        QByteArray answer;
+    };
+    void Serve(std::vector<Step> steps, bool hold) {
+        worker_ = std::thread([this, steps, hold] {
             const int client = ::accept(fd_, nullptr, nullptr);
             if (client < 0) return;
-            if (hold) {
+            for (const Step& step : steps) {
+                char request[256];
+                for (int got = 0; got < step.requestBytes;) {
+                    const ssize_t n = ::read(
+                        client, request, std::min<size_t>(sizeof request, step.requestBytes - got));
+                    if (n <= 0) break;
+                    got += static_cast<int>(n);
+                }
+                (void)!::write(client, step.answer.constData(),
+                               static_cast<size_t>(step.answer.size()));
+            }
+            if (hold)
                 held_.push_back(client);
-                return;
-            }
-            char request[256];
-            for (int got = 0; got < requestBytes;) {
-                const ssize_t n = ::read(client, request, sizeof request);
-                if (n <= 0) break;
-                got += static_cast<int>(n);
-            }
-            (void)!::write(client, answer.constData(), static_cast<size_t>(answer.size()));
-            ::close(client);
+            else
+                ::close(client);
         });
     }
     void Join() {
@@ -171,7 +178,7 @@ TEST_F(NetLineTest, AConnectionThatCannotBeMadeSaysWhyAndWhatToCheck) {
     FakePeer full(0);
     full.FillQueue();
     FakePeer silent;
-    silent.Serve(0, {}, true);  // accepts, and never says a word
+    silent.Serve({}, true);  // accepts, and never says a word
     const int closed = FreeLoopbackPort();
     const struct {
         QString name;
@@ -227,7 +234,7 @@ TEST_F(NetLineTest, ALostConnectionIsAVanishedLineAndOpeningAgainReconnects) {
     FakePeer peer;
     const QString name = QString("tcp://127.0.0.1:%1").arg(peer.Port());
     // The peer hangs up half way through its reply.
-    peer.Serve(8, whole.left(3), false);
+    peer.Serve({{8, whole.left(3)}}, false);
     ASSERT_TRUE(SerialPort::OpenPort(name, "9600,N,8,1"));
     EXPECT_NE(Ask(request, 7), ReplyVerdict::Accepted);
     peer.Join();
@@ -239,7 +246,7 @@ TEST_F(NetLineTest, ALostConnectionIsAVanishedLineAndOpeningAgainReconnects) {
     EXPECT_EQ(SerialPort::ReadPortHex(), "");
     EXPECT_EQ(platform_.messages.size(), 1);
     // Opening again makes a new connection, which works.
-    peer.Serve(8, whole, false);
+    peer.Serve({{8, whole}}, false);
     ASSERT_TRUE(SerialPort::OpenPort(name, "9600,N,8,1"));
     EXPECT_FALSE(SerialPort::Vanished());
     EXPECT_EQ(Ask(request, 7), ReplyVerdict::Accepted) << exchange_.ReceivedText.toStdString();
@@ -278,7 +285,7 @@ TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReply
     SerialPort::ClosePort();
     // A gateway that answers under another transaction identifier: the reply is not taken.
     FakePeer peer;
-    peer.Serve(12, QByteArray::fromHex("00 07 00 00 00 05 03 03 02 01 23"), false);
+    peer.Serve({{12, QByteArray::fromHex("00 07 00 00 00 05 03 03 02 01 23")}}, false);
     ASSERT_TRUE(
         SerialPort::OpenPort(QString("modbus-tcp://127.0.0.1:%1").arg(peer.Port()), "9600,N,8,1"));
     EXPECT_NE(Ask(AnalogCodec::PollRequest(3, 1), 7), ReplyVerdict::Accepted);
@@ -340,4 +347,20 @@ TEST_F(NetLineTest, PymodbusAsAModbusTcpGatewayAnswersTheRtuFormsRequests) {
     SerialPort::ClosePort();
     server.terminate();
     server.waitForFinished(5000);
+}
+
+TEST_F(NetLineTest, AnRfc2217GatewaysOwnTalkIsNoInputForTheWindows) {
+    // A gateway that acknowledges the line, then answers a request with a line state notice only.
+    const QByteArray acks =
+        QByteArray::fromHex("FFFA2C6500002580FFF0 FFFA2C6608FFF0 FFFA2C6701FFF0 FFFA2C6801FFF0");
+    FakePeer peer;
+    peer.Serve({{15 + 31, acks}, {8, QByteArray::fromHex("FFFA2C6A60FFF0")}}, true);
+    ASSERT_TRUE(
+        SerialPort::OpenPort(QString("rfc2217://127.0.0.1:%1").arg(peer.Port()), "9600,N,8,1"))
+        << platform_.messages.join("\n").toStdString();
+    exchange_.Send(AnalogCodec::PollRequest(3, 1));
+    peer.Join();  // the notice has been sent
+    EXPECT_FALSE(SerialPort::WaitForInput(300));
+    EXPECT_EQ(SerialPort::ReadPortHex(), "");
+    EXPECT_FALSE(SerialPort::Vanished());
 }

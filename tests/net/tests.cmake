@@ -8,3 +8,6 @@ gtest_discover_tests(test_net DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=" TIMEOUT 180)
 target_compile_definitions(test_net PRIVATE
   PYMODBUS_TCP_SERVER="${CMAKE_SOURCE_DIR}/tests/net/pymodbus_tcp_server.py")
+
+# Work windows on network lines.
+zn_add_tests(test_net_windows tests/net/NetWindowsTest.cpp tests/support/Ser2net.cpp LIBS zn_app)
