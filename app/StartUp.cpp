@@ -1,7 +1,5 @@
 #include "app/StartUp.h"
 
-#include <cmath>
-
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
@@ -15,18 +13,10 @@ QString TranslateParityWord(const QString& word) {
 
 void RunStartUp() {
     StartupSwitches& switches = Switches();
-    switches = StartupSwitches{};
     // Line 4, a device path newer versions keep, survives; what follows it does not.
     QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
     if (serial[3].isEmpty()) serial.removeLast();
-    const QStringList startup = SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3);
-
-    // Rounded half to even; a level that rounds outside 0..4 is level 0.
-    const double mode = std::nearbyint(SettingsFiles::LeadingNumber(startup[0]));
-    if (mode >= 0 && mode <= 4) switches.FeatureMode = static_cast<int>(mode);
-    switches.FullSerialLists = SettingsFiles::LeadingNumber(startup[1]) == 1 ? 1 : 0;
-    switches.EnglishUi = SettingsFiles::LeadingNumber(startup[2]) == 1 ? 1 : 0;
-    switches.ComboLeft = switches.EnglishUi ? 1320 : 960;
+    switches = SwitchesOfSet2(SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3));
     TextTable::Fill(switches.EnglishUi == 1);
 
     serial[2] = TranslateParityWord(serial[2]);

@@ -45,10 +45,11 @@ std::optional<ScanRow> RowOf(const ScanProbe& probe, ReplyVerdict verdict,
 }
 
 bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,
-         const std::function<void(const ScanProbe&)>& onProbe) {
+         const std::function<void(const ScanProbe&)>& onProbe, const std::function<bool()>& stop) {
     Exchange exchange;
     std::optional<SerialCandidate> openAt;
     while (!plan.Done()) {
+        if (stop && stop()) return true;
         const ScanProbe probe = plan.Current();
         if (onProbe) onProbe(probe);
         if (!openAt || !(*openAt == probe.settings) || !SerialPort::IsOpen()) {

@@ -20,7 +20,9 @@ Frame ProbeRequest(const ScanProbe& probe);
 std::optional<ScanRow> RowOf(const ScanProbe& probe, ReplyVerdict verdict,
                              const QString& receivedText, int responseMs);
 // Runs the plan to its end on `port`, opened at each probe's settings. False when the port would
-// not open or went away (its message shown); the rows found so far are kept.
+// not open or went away (its message shown); the rows found so far are kept. `stop`, asked
+// before each probe, ends the scan early (true is returned then, the plan not done).
 bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,
-         const std::function<void(const ScanProbe&)>& onProbe = {});
+         const std::function<void(const ScanProbe&)>& onProbe = {},
+         const std::function<bool()>& stop = {});
 }  // namespace BusScan

@@ -16,6 +16,8 @@ add_library(zn_link STATIC
   link/PortErrors.cpp
   link/ParameterCodes.cpp
   link/ModuleParameters.cpp
+  link/WrittenNumber.cpp
+  link/RegisterValues.cpp
   link/ParameterSearch.cpp
   link/AnalogCodec.cpp
   link/DigitalCodec.cpp

@@ -1,6 +1,6 @@
 # Installation (cmake --install) and the Debian package (cpack, tools/package.sh): the program and
 # the simulator on the PATH, the desktop entry with the window icon, the shipped settings that a
-# user's first start copies (see app/SettingsHome.h).
+# user's first start copies (see base/SettingsHome.h).
 include(GNUInstallDirs)
 # Installing (and packaging) takes what is built; it does not build every test program first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)

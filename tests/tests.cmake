@@ -47,6 +47,7 @@ include(tests/traffic/tests.cmake)
 include(tests/trend/tests.cmake)
 include(tests/scan/tests.cmake)
 include(tests/core/tests.cmake)
+include(tests/cli/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI
 # runs it) each test program that opens pseudo-terminals runs once more, whole, as the user nobody.

@@ -29,8 +29,7 @@ void ScanFrm::Command_Batch_Click() {
     userSettings_ = PanelSettings();
     openAt_ = userSettings_;
     if (Batch_FindAll->isChecked()) {
-        for (int step = 0; step < ParameterCodes::CandidateCount(full); ++step)
-            setup.findAt.push_back(ParameterCodes::SearchCandidate(step, full));
+        setup.findAt = ParameterCodes::SearchCandidates(full);
     } else {
         setup.findAt.push_back(userSettings_);
     }
