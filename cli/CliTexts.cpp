@@ -30,6 +30,11 @@ constexpr std::array<Pair, KeyCount> kTexts = {{
     {"the module that answered has address %1, not %2", "应答的模块地址为 %1，不是 %2"},
     {"address %1: no reply", "地址 %1: 无应答"},
     {"address %1: a reply that is not the one asked for: %2", "地址 %1: 应答不符: %2"},
+    {"--new-address, --new-baud or --new-parity: nothing to change",
+     "--new-address、--new-baud 或 --new-parity: 没有要修改的参数"},
+    {"%1: %2 is not in the parameter list", "%1: %2 不在参数列表中"},
+    {"the read-back does not match: %1", "回读不一致: %1"},
+    {"--log: %1 cannot be written: %2", "--log: %1 无法写入: %2"},
     {"Register", "寄存器"},
     {"Value", "数值"},
     {"Time", "时间"},
@@ -46,6 +51,8 @@ const char* kProgramHelp =
     "  scan         the bus scan, one line per module\n"
     "  read         reads registers\n"
     "  write        writes one register\n"
+    "  set          changes a module's address or line settings, verified by a read-back\n"
+    "  commission   gives modules on a bench their addresses one after another\n"
     "  poll         an input module's readings, one line per poll\n"
     "\n"
     "Every command takes --port P (COMn or a device path), --baud B, --parity N|O|E,\n"
@@ -90,6 +97,24 @@ QString CommandHelp(const QString& command) {
             "  --register R      register (0..65535, or &H and hex digits)\n"
             "  --value V         value (0..65535, or &H and hex digits)\n"
             "  --wait MS         reply wait (1000)\n";
+    } else if (command == "set") {
+        usage = "zntool set --port P --address A [--new-address N] [--new-baud B --new-parity X]";
+        own =
+            "  --address A       the module's address now (1..247)\n"
+            "  --new-address N   its new address (1..247)\n"
+            "  --new-baud B, --new-parity X  its new line settings\n"
+            "  --wait MS         reply wait (1000)\n";
+    } else if (command == "commission") {
+        usage =
+            "zntool commission --port P --first A [--step S] [--give-baud B --give-parity X] "
+            "[--count N] [--log FILE]";
+        own =
+            "  --first A         the address the first module gets (1..247)\n"
+            "  --step S          added for each next module (1)\n"
+            "  --give-baud B, --give-parity X  line settings each module gets\n"
+            "  --count N         modules, then the end (0: until Ctrl-C)\n"
+            "  --log FILE        each attempt appended as a CSV row\n"
+            "  Modules are looked for at --baud/--parity.\n";
     } else if (command == "poll") {
         usage =
             "zntool poll --port P --address A --model ZN210|ZN220|ZN260|ZN270 [--count N] "

@@ -22,6 +22,10 @@ enum Key {
     OtherAddress,      // %1 found address, %2 wanted
     NoReply,           // %1 address
     BadReply,          // %1 address, %2 received text
+    NothingToChange,   // set without a new address or settings
+    NotInList,         // %1 option, %2 settings
+    ReadBackDiffers,   // %1 what was read back
+    LogFailed,         // %1 path, %2 reason
     ColRegister,
     ColValue,
     ColTime,

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 #include <atomic>
@@ -85,12 +86,21 @@ int Dispatch(const CliRun& run) {
     if (command == "read") return RunRead(run);
     if (command == "write") return RunWrite(run);
     if (command == "poll") return RunPoll(run);
+    if (command == "set") return RunSet(run);
+    if (command == "commission") return RunCommission(run);
     return run.Usage(CliTexts::Text(CliTexts::UnknownCommand).arg(command));
 }
 }  // namespace
 
 bool Interrupted() {
     return interrupted;
+}
+
+void PauseMs(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!Interrupted() && clock.elapsed() < ms)
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, ms - clock.elapsed())));
 }
 
 int CliRun::Usage(const QString& message) const {
@@ -119,6 +129,16 @@ Asked Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request, in
     if (SerialPort::Vanished()) return Asked::LineFailed;
     if (exchange.Judge({replyBytes}) == ReplyVerdict::Accepted) return Asked::Answered;
     return exchange.ReceivedText.isEmpty() ? Asked::NoReply : Asked::WrongReply;
+}
+
+int AskFailed(const CliRun& run, Asked asked, int address, const Exchange& exchange) {
+    if (asked == Asked::LineFailed) return kLineFailed;
+    if (asked == Asked::NoReply)
+        run.Say(CliTexts::Text(CliTexts::NoReply).arg(address));
+    else
+        run.Say(
+            CliTexts::Text(CliTexts::BadReply).arg(address).arg(exchange.ReceivedText.trimmed()));
+    return kNegative;
 }
 
 namespace CommandLine {

@@ -21,11 +21,15 @@ struct CliRun {
 
 // True once Ctrl-C was pressed: a command ends at its next step.
 bool Interrupted();
+// Waits `ms`, ending early on Ctrl-C.
+void PauseMs(int ms);
 
 // One request and its reply on the open line.
 enum class Asked { Answered, NoReply, WrongReply, LineFailed };
 Asked Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request, int replyBytes,
           int waitMs);
+// The exit code of a request not answered as asked, its reason said.
+int AskFailed(const CliRun& run, Asked asked, int address, const Exchange& exchange);
 // Opens the line at these settings; false when it would not open (its message said).
 bool OpenLine(const QString& port, const SerialCandidate& settings);
 
@@ -35,3 +39,5 @@ int RunRead(const CliRun& run);
 int RunWrite(const CliRun& run);
 int RunPoll(const CliRun& run);
 int RunPorts(const CliRun& run);
+int RunSet(const CliRun& run);
+int RunCommission(const CliRun& run);

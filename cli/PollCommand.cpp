@@ -1,8 +1,5 @@
 // poll: an input module's readings decoded as its window shows them, one line per poll.
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QThread>
-#include <cmath>
 
 #include "base/Switches.h"
 #include "cli/CliOutput.h"
@@ -10,16 +7,6 @@
 #include "cli/Commands.h"
 #include "link/AnalogCodec.h"
 #include "link/TrendCsv.h"
-
-namespace {
-// Waits `ms`, ending early on Ctrl-C.
-void Pause(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!Interrupted() && clock.elapsed() < ms)
-        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, ms - clock.elapsed())));
-}
-}  // namespace
 
 int RunPoll(const CliRun& run) {
     const CliOptions& o = run.options;
@@ -54,7 +41,7 @@ int RunPoll(const CliRun& run) {
     Exchange exchange;
     int failures = 0;
     for (int poll = 0; (count == 0 || poll < count) && !Interrupted(); ++poll) {
-        if (poll > 0) Pause(intervalMs);
+        if (poll > 0) PauseMs(intervalMs);
         if (Interrupted()) break;
         const Asked asked = Ask(exchange, TrafficCause::PollA,
                                 AnalogCodec::PollRequest(static_cast<uint8_t>(address), channels),

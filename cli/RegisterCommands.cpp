@@ -6,16 +6,6 @@
 #include "link/WrittenNumber.h"
 
 namespace {
-int Failed(const CliRun& run, Asked asked, int address, const Exchange& exchange) {
-    if (asked == Asked::LineFailed) return kLineFailed;
-    if (asked == Asked::NoReply)
-        run.Say(CliTexts::Text(CliTexts::NoReply).arg(address));
-    else
-        run.Say(
-            CliTexts::Text(CliTexts::BadReply).arg(address).arg(exchange.ReceivedText.trimmed()));
-    return kNegative;
-}
-
 QStringList ValueColumns() {
     return {CliTexts::Text(CliTexts::ColRegister), CliTexts::Text(CliTexts::ColValue)};
 }
@@ -69,7 +59,7 @@ int RunRead(const CliRun& run) {
     const Asked asked = Ask(exchange, TrafficCause::PollA,
                             ReadRequest(static_cast<uint8_t>(address), 0x03, first, registers),
                             5 + 2 * registers, waitMs);
-    if (asked != Asked::Answered) return Failed(run, asked, address, exchange);
+    if (asked != Asked::Answered) return AskFailed(run, asked, address, exchange);
     std::vector<int> values;
     for (int k = 0; k < registers; ++k) values.push_back(RegisterOfReply(exchange.ReceivedText, k));
     const QStringList lines = TypedRegisterLines(first, values, type);
@@ -98,7 +88,7 @@ int RunWrite(const CliRun& run) {
     const Asked asked =
         Ask(exchange, TrafficCause::Write,
             WriteRegisterRequest(static_cast<uint8_t>(address), reg, value), 8, waitMs);
-    if (asked != Asked::Answered) return Failed(run, asked, address, exchange);
+    if (asked != Asked::Answered) return AskFailed(run, asked, address, exchange);
     CliOutput output(run.out, run.format, ValueColumns());
     output.Row({QString::number(reg), QString::number(value)},
                QStringLiteral("%1: %2").arg(reg).arg(value));

@@ -9,5 +9,7 @@ add_library(zn_cli STATIC
   cli/RegisterCommands.cpp
   cli/PollCommand.cpp
   cli/PortsCommand.cpp
+  cli/SetCommand.cpp
+  cli/CommissionCommand.cpp
 )
 target_link_libraries(zn_cli PUBLIC zn_link zn_base Qt6::Core)

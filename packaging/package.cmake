@@ -18,6 +18,10 @@ install(TARGETS zntool znsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES sys/set.rc sys/set2.rc sys/tm.rc sys/kv.ic
   DESTINATION ${CMAKE_INSTALL_DATADIR}/zntool/sys)
 install(FILES packaging/zntool.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The command line's manual page and its completion in bash.
+install(FILES packaging/zntool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/zntool.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zntool)
 install(FILES ${CMAKE_BINARY_DIR}/zntool.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 

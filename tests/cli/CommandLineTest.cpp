@@ -31,10 +31,13 @@ CliResult RunCli(const QStringList& args) {
     return result;
 }
 
-// `expected` with {ms} for a response time and {time} for a local time stamp.
+// `expected` with {ms} for a response time, {time} for a local time stamp and {stamp} for one
+// to the second.
 bool Matches(const QString& text, const QString& expected) {
     QString pattern = QRegularExpression::escape(expected);
     pattern.replace(QStringLiteral("\\{ms\\}"), QStringLiteral("\\d+"));
+    pattern.replace(QStringLiteral("\\{stamp\\}"),
+                    QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d"));
     pattern.replace(QStringLiteral("\\{time\\}"),
                     QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"));
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
@@ -107,6 +110,10 @@ TEST_F(CommandLineTest, WrongUsageNamesTheOptionExitsWithTwoAndSendsNothing) {
         {{"scan", "--port", "COM1", "--from", "2", "--from=3"}, "--from: given twice"},
         {{"scan", "--from", "2"}, "--port: required"},
         {{"search", "--port", "COM1", "--lang", "fr"}, "--lang: 'fr' is not a language (zh or en)"},
+        {{"set", "--port", "COM1", "--address", "5"},
+         "--new-address, --new-baud or --new-parity: nothing to change"},
+        {{"set", "--port", "COM1", "--address", "5", "--new-address", "248"},
+         "--new-address: '248' is not a whole number from 1 to 247"},
         {{"poll", "--port", "COM1", "--address", "3", "--model", "ZN999"},
          "--model: 'ZN999' is not a model this command polls"},
     };
@@ -115,6 +122,12 @@ TEST_F(CommandLineTest, WrongUsageNamesTheOptionExitsWithTwoAndSendsNothing) {
         EXPECT_EQ(result.code, 2) << c.args.join(' ').toStdString();
         EXPECT_EQ(result.err, "zntool: " + c.message + hint.arg("zntool " + c.args[0]));
         EXPECT_EQ(result.out, "");
+    }
+    // Help is no usage error.
+    for (const QStringList& args : {QStringList{"--help"}, QStringList{"scan", "--help"}}) {
+        const CliResult result = RunCli(args);
+        EXPECT_EQ(result.code, 0);
+        EXPECT_TRUE(result.out.startsWith("Usage: zntool")) << result.out.toStdString();
     }
     // Messages in set2.rc's language, or in the one --lang names.
     WriteSet2("0\r\n0\r\n0\r\n");
@@ -224,6 +237,27 @@ TEST_F(CommandLineTest, EachCommandPrintsExactlyWhatTheWindowsShowInEachFormat) 
            "\"AI_4\":\"10.35mA\",\"AI_5\":\"12.77mA\",\"AI_6\":\"15.20mA\",\"AI_7\":\"17.47mA\","
            "\"AI_8\":\"19.53mA\"}\n",
            ""}}},
+        {{"ZN260,addr=5"},
+         {{{"set", "--port", "COM1", "--address", "5", "--new-address", "7", "--new-baud", "19200",
+            "--new-parity", "O"},
+           0,
+           "Address: 7\nParameters: 19200,Odd,8,1\nModel: ZN260\n",
+           ""},
+          {{"read", "--port", "COM1", "--address", "7", "--register", "100", "--count", "2",
+            "--baud", "19200", "--parity", "O"},
+           0,
+           "100: 7\n101: 115\n",
+           ""}}},
+        {{"ZN260,addr=5,writes=ignore"},
+         {{{"set", "--port", "COM1", "--address", "5", "--new-address", "8", "--wait", "200"},
+           1,
+           "",
+           "address 8: no reply\n"},
+          {{"set", "--port", "COM1", "--address", "5", "--new-baud", "19200", "--new-parity", "O",
+            "--wait", "200"},
+           1,
+           "",
+           "address 5: no reply\n"}}},
         {{"ZN210,addr=3"},
          {{{"poll", "--port", "COM1", "--address", "3", "--model", "ZN210", "--count", "1"},
            0,
@@ -261,4 +295,28 @@ TEST_F(CommandLineTest, ADeviceThatVanishesDuringAScanEndsItWithTheRowsFoundSoFa
     EXPECT_TRUE(Matches(result.out, "1  ZN210  9600,N,8,1 (103)  9600,N,8,1  {ms}  \n"))
         << result.out.toStdString();
     EXPECT_NE(result.err, "");
+}
+
+TEST_F(CommandLineTest, CommissionGivesBenchModulesTheirAddressesAndLogsEachAttempt) {
+    // Two modules connected one after another, each gone soon after it took its settings.
+    ASSERT_TRUE(
+        sim_.Start({"--freeze", "12.5", "--bench", dir_.filePath("sys/COM1"), "--hold", "100",
+                    "--gap", "100", "--module", "ZN210,addr=1", "--module", "ZN260,addr=3"}))
+        << sim_.Output().toStdString();
+    const QString log = dir_.filePath("commission.csv");
+    const CliResult result =
+        RunCli({"commission", "--port", "COM1", "--first", "10", "--step", "2", "--give-baud",
+                "19200", "--give-parity", "O", "--count", "2", "--log", log, "--format", "csv"});
+    const QString header =
+        "Time,Model,Old address,Old settings,New address,New settings,Verified,"
+        "Reason\r\n";
+    const QString rows =
+        "{stamp},ZN210,1,\"9600,N,8,1\",10,\"19200,O,8,1\",yes,\r\n"
+        "{stamp},ZN260,3,\"9600,N,8,1\",12,\"19200,O,8,1\",yes,\r\n";
+    EXPECT_EQ(result.code, 0) << result.err.toStdString();
+    EXPECT_TRUE(Matches(result.out, QString(QChar(0xFEFF)) + header + rows))
+        << result.out.toStdString();
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(Matches(QString::fromUtf8(file.readAll()), header + rows));
 }
