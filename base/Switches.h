@@ -12,6 +12,10 @@ struct StartupSwitches {
 
 StartupSwitches& Switches();
 
+// The switches set2.rc's three lines give (service level, full lists, English); anything
+// missing or garbled is its default. A level that rounds, half to even, outside 0..4 is 0.
+StartupSwitches SwitchesOfSet2(const QStringList& lines);
+
 inline bool BeepModeOn() {
     return Switches().FeatureMode == 1 || Switches().FeatureMode == 4;
 }

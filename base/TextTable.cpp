@@ -210,6 +210,44 @@ const Entry kEntries[] = {
     {TextKey::MsgPortOtherError, "MsgPortOtherError",
      "打开 %1 时系统报告：%2",
      "Opening %1, the system reported: %2"},
+    {TextKey::MsgNetBadAddress, "MsgNetBadAddress",
+     "%1 不是有效的网络线路：请写成 tcp://主机:端口、rfc2217://主机:端口 或 "
+     "modbus-tcp://主机[:端口]。",
+     "%1 is not a network line: write tcp://HOST:PORT, rfc2217://HOST:PORT or "
+     "modbus-tcp://HOST[:PORT]."},
+    {TextKey::MsgNetNameNotFound, "MsgNetNameNotFound",
+     "%1：找不到该主机名。请检查拼写，或直接输入网关的 IP 地址。",
+     "%1: the host name is not found. Check its spelling, or type the gateway's IP address."},
+    {TextKey::MsgNetRefused, "MsgNetRefused",
+     "%1：连接被拒绝，该端口上没有服务在监听。请检查端口号，以及网关的该服务是否已启用。",
+     "%1: the connection was refused, nothing listens at that port. Check the port number and "
+     "that the gateway's service is on."},
+    {TextKey::MsgNetTimedOut, "MsgNetTimedOut",
+     "%1：%2 秒内无应答。主机可能已关机、未接网线，或被防火墙过滤。请检查地址和网络。",
+     "%1: no answer within %2 s. The host is off or unplugged, or a firewall filters it. "
+     "Check the address and the network."},
+    {TextKey::MsgNetNoLineSettings, "MsgNetNoLineSettings",
+     "%1 未确认串口参数：该端口可能不是 RFC 2217 服务。请改用 tcp:// 或在网关上启用 RFC 2217。",
+     "%1 did not acknowledge the line settings: that port may not be an RFC 2217 service. Use "
+     "tcp:// instead, or turn RFC 2217 on in the gateway."},
+    {TextKey::MsgNetOtherError, "MsgNetOtherError",
+     "连接 %1 时系统报告：%2",
+     "Connecting to %1, the system reported: %2"},
+    {TextKey::LabelGatewaySettings, "LabelGatewaySettings",
+     "网关使用其自身的串口参数",
+     "The gateway's own line settings apply"},
+    {TextKey::MsgSearchNeedsRfc2217, "MsgSearchNeedsRfc2217",
+     "搜索需要逐一改变串口参数，而 tcp:// 和 modbus-tcp:// 线路无法设置网关的串口参数。"
+     "请在网关上启用 RFC 2217，并以 rfc2217://主机:端口 打开。",
+     "The search tries each line setting in turn, which a tcp:// or modbus-tcp:// line cannot "
+     "set: the gateway keeps its own. Turn RFC 2217 on in the gateway and open it as "
+     "rfc2217://HOST:PORT."},
+    {TextKey::MsgChangeNeedsRfc2217, "MsgChangeNeedsRfc2217",
+     "修改后模块只在新的串口参数下应答，而 tcp:// 和 modbus-tcp:// 线路无法让网关跟随。"
+     "请在网关上启用 RFC 2217，并以 rfc2217://主机:端口 打开。",
+     "After the change the module answers only at its new line settings, which a tcp:// or "
+     "modbus-tcp:// line cannot make the gateway follow. Turn RFC 2217 on in the gateway and "
+     "open it as rfc2217://HOST:PORT."},
     {TextKey::PortUsbAdapter, "PortUsbAdapter",
      "USB 串口适配器",
      "USB serial adapter"},

@@ -65,6 +65,17 @@ enum class TextKey {
     MsgPortBusy,
     MsgPortMissing,
     MsgPortOtherError,
+    // ... and of a network line that could not be connected or set up.
+    MsgNetBadAddress,
+    MsgNetNameNotFound,
+    MsgNetRefused,
+    MsgNetTimedOut,
+    MsgNetNoLineSettings,
+    MsgNetOtherError,
+    // A gateway that keeps its own line settings (tcp://, modbus-tcp://).
+    LabelGatewaySettings,
+    MsgSearchNeedsRfc2217,
+    MsgChangeNeedsRfc2217,
     // What the port list says of a device the system knows.
     PortUsbAdapter,
     PortBuiltIn,

@@ -4,6 +4,7 @@ add_library(zn_base STATIC
   base/SettingsFiles.cpp
   base/Switches.cpp
   base/Platform.cpp
+  base/SettingsHome.cpp
 )
 target_include_directories(zn_base PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(zn_base PUBLIC Qt6::Core)

@@ -112,4 +112,21 @@ Frame CalibrationReadRequest(uint8_t address) {
     return ReadRequest(address, 0x03, kCalibrationRegister, kCalibrationCount);
 }
 
+std::optional<InputChannels> InputChannelsOf(const QString& model) {
+    auto numbered = [](const QString& pattern, int count) {
+        QStringList names;
+        for (int k = 1; k <= count; ++k) names << pattern.arg(k);
+        return names;
+    };
+    if (model == QLatin1String("ZN210"))
+        return InputChannels{ReadingKind::RtdTenths, numbered(QStringLiteral("RTD%1"), 4)};
+    if (model == QLatin1String("ZN220"))
+        return InputChannels{ReadingKind::SignedTenths, numbered(QStringLiteral("DS%1"), 8)};
+    if (model == QLatin1String("ZN260"))
+        return InputChannels{ReadingKind::Milliamps, numbered(QStringLiteral("AI_%1"), 8)};
+    if (model == QLatin1String("ZN270"))
+        return InputChannels{ReadingKind::Volts, numbered(QStringLiteral("VI_%1"), 8)};
+    return std::nullopt;
+}
+
 }  // namespace AnalogCodec

@@ -3,6 +3,8 @@
 // adjustment a reading calls for, and the bytes of the requests. Plain functions, so the wire
 // format and the texts are tested on their own.
 #include <QString>
+#include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "link/Modbus.h"
@@ -44,6 +46,15 @@ std::vector<RawReading> ReadingsOfReply(ReadingKind kind, const QString& receive
 // The unit a reading is shown in and its number of decimals.
 QString UnitOf(ReadingKind kind);
 int DecimalsOf(ReadingKind kind);
+
+// What the input models poll and how their readings show: the channels' names (never
+// translated; their count is the channel count) and the reading kind. ZN210, ZN220, ZN260 and
+// ZN270; nothing for any other model.
+struct InputChannels {
+    ReadingKind reading;
+    QStringList names;
+};
+std::optional<InputChannels> InputChannelsOf(const QString& model);
 
 // The gain adjustment for a channel reading `reading` counts at its mid-scale test point (2048):
 // (2048 / reading - 1) * 10000 rounded half to even and limited to 255 when 1900 < reading < 2048,

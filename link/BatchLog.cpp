@@ -24,6 +24,12 @@ QString CsvLine(const QStringList& cells) {
 }  // namespace
 
 namespace BatchLog {
+QStringList Columns() {
+    using namespace ScanTexts;
+    return {Text(LogTime),       Text(LogModel),       Text(LogOldAddress), Text(LogOldSettings),
+            Text(LogNewAddress), Text(LogNewSettings), Text(LogVerified),   Text(LogReason)};
+}
+
 QStringList Cells(const BatchRecord& record, const QDateTime& time) {
     using namespace ScanTexts;
     return {time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
@@ -51,10 +57,7 @@ bool Append(const QString& path, const BatchRecord& record, const QDateTime& tim
         return false;
     }
     QString text;
-    if (file.size() == 0)
-        text += CsvLine({Text(LogTime), Text(LogModel), Text(LogOldAddress), Text(LogOldSettings),
-                         Text(LogNewAddress), Text(LogNewSettings), Text(LogVerified),
-                         Text(LogReason)});
+    if (file.size() == 0) text += CsvLine(Columns());
     text += CsvLine(Cells(record, time));
     const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size() || !file.flush()) {

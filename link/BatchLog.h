@@ -7,6 +7,8 @@
 #include "link/BatchSession.h"
 
 namespace BatchLog {
+// The column names of the log and of the batch page's table, in the current language.
+QStringList Columns();
 // The row's cells: time, model, old address and settings, new address and settings, verified,
 // reason.
 QStringList Cells(const BatchRecord& record, const QDateTime& time);

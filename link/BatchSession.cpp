@@ -200,3 +200,16 @@ void BatchSession::Retry() {
     phase_ = Phase::Finding;
     delayMs_ = 0;
 }
+
+BatchReply BatchReplyOf(const BatchRequest& request, ReplyVerdict verdict,
+                        const QString& receivedText) {
+    BatchReply reply;
+    reply.verdict = verdict;
+    if (verdict == ReplyVerdict::Accepted && request.expected.front() == 11)
+        reply.registers = ModuleParametersText::Decode(receivedText);
+    if (verdict == ReplyVerdict::Exception) {
+        const Frame bytes = BytesOfText(receivedText);
+        reply.exceptionCode = bytes.size() > 2 ? bytes[2] : 0;
+    }
+    return reply;
+}

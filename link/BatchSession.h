@@ -39,6 +39,11 @@ struct BatchReply {
     int exceptionCode = 0;       // of an exception reply
 };
 
+// What a judged reply to `request` tells the session: the registers of an accepted parameter
+// read, the code of an exception.
+BatchReply BatchReplyOf(const BatchRequest& request, ReplyVerdict verdict,
+                        const QString& receivedText);
+
 // One module's attempt, as logged.
 struct BatchRecord {
     QString model;

@@ -73,11 +73,12 @@ ProbeReply SortReply(const ScanProbe& probe, const ScanPlan& plan, const QString
 }
 
 bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,
-         const std::function<void(const ScanProbe&)>& onProbe) {
+         const std::function<void(const ScanProbe&)>& onProbe, const std::function<bool()>& stop) {
     Exchange exchange;
     std::optional<SerialCandidate> openAt;
     std::array<int64_t, 256> sentAtUs{};  // each address's request, at the current settings
     while (!plan.Done()) {
+        if (stop && stop()) return true;
         const ScanProbe probe = plan.Current();
         if (onProbe) onProbe(probe);
         if (!openAt || !(*openAt == probe.settings) || !SerialPort::IsOpen()) {

@@ -33,7 +33,9 @@ ProbeReply SortReply(const ScanProbe& probe, const ScanPlan& plan, const QString
                      const std::function<int(int address)>& lateResponseMs, bool timeLeft);
 
 // Runs the plan to its end on `port`, opened at each probe's settings. False when the port would
-// not open or went away (its message shown); the rows found so far are kept.
+// not open or went away (its message shown); the rows found so far are kept. `stop`, asked
+// before each probe, ends the scan early (true is returned then, the plan not done).
 bool Run(const QString& port, ScanPlan& plan, ScanRows& rows,
-         const std::function<void(const ScanProbe&)>& onProbe = {});
+         const std::function<void(const ScanProbe&)>& onProbe = {},
+         const std::function<bool()>& stop = {});
 }  // namespace BusScan

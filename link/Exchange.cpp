@@ -22,9 +22,12 @@ void Exchange::WriteBuffer(int count) {
     const int written = SerialPort::WritePort(count);
     const auto& buffer = SerialPort::PortBuffer();
     const int framed = std::clamp(count, 0, static_cast<int>(buffer.size()));
+    const SerialPort::WireBytes wire = SerialPort::LastWire();
+    wrongTransactionsBefore_ = wire.wrongTransactions;
     TrafficLog::Instance().NoteRequest(Frame(buffer.begin(), buffer.begin() + framed), written,
                                        open ? SerialPort::DiscardedBeforeWrite() : 0, cause_,
-                                       open ? SerialPort::LastRequestEndUs() : -1);
+                                       open ? SerialPort::LastRequestEndUs() : -1,
+                                       {Frame(wire.sent.begin(), wire.sent.end())});
     cause_ = {};
 }
 
@@ -56,13 +59,19 @@ ReplyVerdict Exchange::JudgeAs(const QString& own, const std::vector<int>& expec
     // One judgement decides and is logged: the monitor's reason is the reason.
     const ReplyVerdict verdict = JudgeReply(own, SentText, expectedBytes);
     TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, verdict,
-                                     expectedBytes, timing_);
+                                     expectedBytes, timing_, ReplyWire());
     return verdict;
 }
 
 void Exchange::NoteUnjudged() {
     TrafficLog::Instance().NoteReply(BytesOfText(ReceivedText), collectedAt_, std::nullopt, {},
-                                     timing_);
+                                     timing_, ReplyWire());
+}
+
+TrafficWire Exchange::ReplyWire() const {
+    const SerialPort::WireBytes wire = SerialPort::LastWire();
+    return {Frame(wire.received.begin(), wire.received.end()),
+            wire.wrongTransactions > wrongTransactionsBefore_};
 }
 
 void Exchange::Abandon(TrafficAbandon why) {

@@ -40,7 +40,11 @@ class Exchange {
     void Abandon(TrafficAbandon why);
 
   private:
+    // The reply as it came on the network, where that differs from its RTU form.
+    TrafficWire ReplyWire() const;
+
     TrafficCause cause_;
     TrafficTime collectedAt_;
     ReplyTiming timing_;
+    int wrongTransactionsBefore_ = 0;  // the line's count when the request went
 };

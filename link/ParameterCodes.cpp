@@ -28,6 +28,13 @@ int CandidateCount(bool fullLists) {
                      : static_cast<int>(kShortBauds.size() * kShortParities.size());
 }
 
+std::vector<SerialCandidate> SearchCandidates(bool fullLists) {
+    std::vector<SerialCandidate> all;
+    for (int step = 0; step < CandidateCount(fullLists); ++step)
+        all.push_back(SearchCandidate(step, fullLists));
+    return all;
+}
+
 SerialCandidate SearchCandidate(int step, bool fullLists) {
     if (step < 0 || step >= CandidateCount(fullLists)) step = 0;
     if (fullLists) return {kFullBauds[step % 10], kFullParities[step / 10]};

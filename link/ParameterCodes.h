@@ -3,6 +3,7 @@
 // texts that show a parameter set, and the candidate settings the search tries in turn.
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // A baud rate and a parity letter 'N', 'O' or 'E'; data bits 8 and stop bits 1 are implied.
 struct SerialCandidate {
@@ -16,6 +17,8 @@ namespace ParameterCodes {
 int CandidateCount(bool fullLists);
 // Candidate of a search step; a step outside the table gives the first candidate.
 SerialCandidate SearchCandidate(int step, bool fullLists);
+// Every candidate in the search's order: what a scan of all settings tries.
+std::vector<SerialCandidate> SearchCandidates(bool fullLists);
 
 // "9600,None,8,1" / "115200,E(偶校验),8,1": the baud rate, the tagged parity word of the
 // current language, ",8,1".

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/TextTable.h"
+#include "link/NetLine.h"
 
 namespace PortErrors {
 namespace {
@@ -78,5 +79,25 @@ QString Explain(const QString& path, int error) {
             return Tt(TextKey::MsgPortOtherError)
                 .arg(path, QString::fromLocal8Bit(std::strerror(error)));
     }
+}
+
+QString ExplainConnect(const QString& name, NetFailure failure, int error) {
+    switch (failure) {
+        case NetFailure::BadAddress:
+            return Tt(TextKey::MsgNetBadAddress).arg(name);
+        case NetFailure::NameNotFound:
+            return Tt(TextKey::MsgNetNameNotFound).arg(name);
+        case NetFailure::Refused:
+            return Tt(TextKey::MsgNetRefused).arg(name);
+        case NetFailure::TimedOut:
+            return Tt(TextKey::MsgNetTimedOut)
+                .arg(name)
+                .arg(NetLine::kConnectTimeoutMs / 1000.0, 0, 'g', 3);
+        case NetFailure::NoLineSettings:
+            return Tt(TextKey::MsgNetNoLineSettings).arg(name);
+        case NetFailure::Other:
+            break;
+    }
+    return Tt(TextKey::MsgNetOtherError).arg(name, QString::fromLocal8Bit(std::strerror(error)));
 }
 }  // namespace PortErrors

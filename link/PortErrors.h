@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+enum class NetFailure;
+
 namespace PortErrors {
 // The line under MsgPortUnavailable for a failed open of `path` with the system's `error`
 // (an errno value): no access (and the group that has it), held by another program (named when
@@ -11,4 +13,7 @@ QString Explain(const QString& path, int error);
 // The programs other than this one that hold `path` open, as "name (PID n)"; those whose
 // descriptors this user may not see are missed.
 QStringList Holders(const QString& path);
+// The line under MsgPortUnavailable for a network line `name` that could not be connected or set
+// up: what happened and what to check (`error`, an errno value, for what has no text of its own).
+QString ExplainConnect(const QString& name, NetFailure failure, int error);
 }  // namespace PortErrors

@@ -108,7 +108,5 @@ int SerialLine::Unsent() const {
 }
 
 double SerialLine::CharacterMicros() const {
-    const int bits =
-        1 + settings_.dataBits + (settings_.parity == 'N' ? 0 : 1) + settings_.stopBits;
-    return settings_.baud > 0 ? bits * 1e6 / settings_.baud : 0;
+    return ::CharacterMicros(settings_);
 }

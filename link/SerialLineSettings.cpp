@@ -50,3 +50,8 @@ int ReadLineSettings(int fd, int* baud, bool* oddParity) {
     *oddParity = (tio.c_cflag & PARODD) != 0;
     return 0;
 }
+
+double CharacterMicros(const LineSettings& settings) {
+    const int bits = 1 + settings.dataBits + (settings.parity == 'N' ? 0 : 1) + settings.stopBits;
+    return settings.baud > 0 ? bits * 1e6 / settings.baud : 0;
+}

@@ -14,6 +14,10 @@ struct LineSettings {
 // 5 to 8, stop bits 1 or 2. Blanks around the fields are allowed.
 std::optional<LineSettings> ParseLineSettings(const QString& text);
 
+// Microseconds one character takes on the wire at `settings` (start, data, parity and stop bits);
+// 0 without a baud rate.
+double CharacterMicros(const LineSettings& settings);
+
 // Applies the settings to an open terminal, raw, any baud rate (through the kernel's arbitrary
 // rate support). Returns 0 or the errno of the failure.
 int ApplyLineSettings(int fd, const LineSettings& settings);

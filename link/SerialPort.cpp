@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -17,11 +18,17 @@
 
 #include "base/Platform.h"
 #include "base/TextTable.h"
+#include "link/NetLine.h"
 #include "link/SerialLine.h"
 
 namespace SerialPort {
 namespace {
 std::unique_ptr<LineBackend> line;
+NetLine* net = nullptr;  // the line, when it is a network line
+// A network line closed for a re-open: the connection is kept until the event loop next turns, so
+// that the re-open the windows do after every rejected reply does not reconnect each time (a
+// gateway may well refuse a new client while it closes the old one).
+std::unique_ptr<NetLine> parked;
 SerialDeviceIdentity chosen;  // the device of the user's open; re-opens must find it again
 bool vanished = false;        // the open device has hung up or refused a write
 int discarded = 0;            // stale bytes thrown away before the last write
@@ -54,8 +61,17 @@ constexpr int kReadIntervalMs = 20;
 // Write time-out: 1 ms per byte plus 10 ms.
 constexpr int kWriteConstantMs = 10;
 
+void DropParked() {
+    parked.reset();
+}
+
 void CloseLine() {
     StopWatching();
+    if (net && !hungUp && !vanished && QCoreApplication::instance()) {
+        parked.reset(static_cast<NetLine*>(line.release()));
+        QTimer::singleShot(0, QCoreApplication::instance(), [] { DropParked(); });
+    }
+    net = nullptr;
     line.reset();
     arrived = {};
     hungUp = false;
@@ -159,6 +175,10 @@ bool IsOpen() {
     return line != nullptr;
 }
 
+bool KeepsGatewaySettings() {
+    return net && net->Address().kind != NetKind::Rfc2217;
+}
+
 int64_t SteadyMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -168,10 +188,17 @@ int64_t SteadyMicros() {
 bool WaitForInput(int timeoutMs) {
     if (!line) return false;
     if (!arrived.bytes.empty()) return true;
-    pollfd pfd{line->Descriptor(), POLLIN, 0};
-    if (::poll(&pfd, 1, timeoutMs) <= 0 || !(pfd.revents & POLLIN)) return false;
-    if (!NoteArrivals()) hungUp = true;
-    return true;
+    QElapsedTimer clock;
+    clock.start();
+    // A network line may wake the poll with its protocol's own talk and no data: wait on.
+    for (;;) {
+        pollfd pfd{line->Descriptor(), POLLIN, 0};
+        if (::poll(&pfd, 1, RemainingMs(clock, timeoutMs)) <= 0 || !(pfd.revents & POLLIN))
+            return false;
+        if (!NoteArrivals()) hungUp = true;
+        if (hungUp || !arrived.bytes.empty()) return true;
+        if (RemainingMs(clock, timeoutMs) == 0) return false;
+    }
 }
 
 ReadTiming LastReadTiming() {
@@ -184,6 +211,15 @@ int64_t LastRequestEndUs() {
 
 int64_t SilenceMicros() {
     return line ? static_cast<int64_t>(3.5 * line->CharacterMicros() + 0.5) : 0;
+}
+
+WireBytes LastWire() {
+    if (!net || net->Address().kind != NetKind::ModbusTcp) return {};
+    const auto bytes = [](const std::vector<uint8_t>& wire) {
+        return QByteArray(reinterpret_cast<const char*>(wire.data()),
+                          static_cast<qsizetype>(wire.size()));
+    };
+    return {bytes(net->SentWire()), bytes(net->ReceivedWire()), net->WrongTransactions()};
 }
 
 std::optional<int> ComNumber(const QString& name) {
@@ -204,8 +240,45 @@ QString DevicePath(const QString& name) {
     return QStringLiteral("/dev/ttyS%1").arg(*number - 1);
 }
 
-static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
+// A network line: connected anew, or for a re-open the kept connection set at `settings`.
+static bool OpenNetwork(const QString& name, const QString& settings, bool mustBeChosen) {
+    std::unique_ptr<NetLine> kept = std::move(parked);
     ClosePort();
+    DropParked();
+    QString message;
+    // A re-open reaches only the line the user opened.
+    if (mustBeChosen && name != chosen.path) {
+        ShowMessage(Tt(TextKey::MsgPortUnavailable) + '\n' + Tt(TextKey::MsgPortMissing).arg(name));
+        return false;
+    }
+    std::unique_ptr<NetLine> opened;
+    if (mustBeChosen && kept && kept->Alive()) {
+        if (!kept->Apply(settings, &message)) {
+            ShowMessage(message);
+            return false;
+        }
+        opened = std::move(kept);
+    } else {
+        kept.reset();
+        opened = NetLine::Open(name, settings, &message);
+        if (!opened) {
+            ShowMessage(message);
+            return false;
+        }
+    }
+    chosen = {0, name};
+    vanished = false;
+    net = opened.get();
+    line = std::move(opened);
+    lastActivityUs = -1;
+    WatchArrivals();
+    return true;
+}
+
+static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
+    if (IsNetworkName(name)) return OpenNetwork(name, settings, mustBeChosen);
+    ClosePort();
+    DropParked();
     QString message;
     SerialDeviceIdentity reached;
     const SerialDeviceIdentity want = chosen;

@@ -1,7 +1,7 @@
 #pragma once
 // The one port of the process and its one buffer. Only this module touches the line; the line
-// itself is a backend (link/LineBackend), the POSIX serial device today. The port notes when
-// bytes arrive, so that response times are the module's, and keeps the silence that Modbus RTU
+// itself is a backend (link/LineBackend): a POSIX serial device or a network line. The port notes
+// when bytes arrive, so that response times are the module's, and keeps the silence that Modbus RTU
 // requires before each request.
 #include <QString>
 #include <array>
@@ -13,8 +13,9 @@ namespace SerialPort {
 // reads into bytes 0..254.
 std::array<uint8_t, 256>& PortBuffer();
 
-// Opens and configures the port ("COM3", or a device path) with a settings string such as
-// "9600,N,8,1", and makes that device the chosen one. On failure a message has been shown and no
+// Opens and configures the port ("COM3", a device path, or a network line such as
+// "rfc2217://HOST:PORT", see link/NetAddress) with a settings string such as "9600,N,8,1", and
+// makes that line the chosen one. On failure a message has been shown and no
 // port is held.
 bool OpenPort(const QString& name, const QString& settings);
 // Opens the port again, at `settings`: only the device chosen by the last OpenPort. A name that
@@ -35,6 +36,9 @@ bool Vanished();
 // Whatever has arrived, as two upper-case hex digits per byte; empty when nothing did.
 QString ReadPortHex();
 bool IsOpen();
+// The open line ends at a gateway that keeps its own line settings (tcp://, modbus-tcp://): the
+// settings string reaches no wire.
+bool KeepsGatewaySettings();
 // Waits up to `timeoutMs` for bytes to arrive; true when some are waiting to be read.
 bool WaitForInput(int timeoutMs);
 
@@ -52,6 +56,16 @@ int64_t LastRequestEndUs();
 // 3.5 character times at the line's settings: the least silence between the end of one frame
 // and the next request. WritePort keeps it; 0 with no port open.
 int64_t SilenceMicros();
+
+// What a Modbus TCP line last sent and received as it went on the wire (the windows see the RTU
+// form), and how many replies it threw away for another transaction identifier than the
+// request's; empty for any other line.
+struct WireBytes {
+    QByteArray sent;
+    QByteArray received;
+    int wrongTransactions = 0;
+};
+WireBytes LastWire();
 
 // The n of a "COMn" name (any case, up to five digits); none for any other name.
 std::optional<int> ComNumber(const QString& name);

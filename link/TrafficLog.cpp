@@ -81,7 +81,7 @@ void TrafficLog::SetClock(std::function<TrafficTime()> clock) {
 }
 
 void TrafficLog::NoteRequest(const Frame& bytes, int written, int staleBytes,
-                             const TrafficCause& cause, int64_t endUs) {
+                             const TrafficCause& cause, int64_t endUs, const TrafficWire& wire) {
     if (awaiting_) NoteAbandoned(TrafficAbandon::NextRequest);
     const TrafficTime now = clock_();
     const bool english = English();
@@ -90,6 +90,7 @@ void TrafficLog::NoteRequest(const Frame& bytes, int written, int staleBytes,
     row.msOfDay = now.msOfDay;
     row.direction = TrafficRow::Sent;
     row.bytes = bytes;
+    row.wire = wire.bytes;
     row.meaning = FrameDecoder::Request(bytes, english);
     row.crc = CrcOf(bytes);
     row.staleBytes = std::max(staleBytes, 0);
@@ -139,7 +140,7 @@ void TrafficLog::CountOutcome(const TrafficRow& row) {
 
 void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
                            std::optional<ReplyVerdict> verdict, const std::vector<int>& expected,
-                           const ReplyTiming& timing) {
+                           const ReplyTiming& timing, const TrafficWire& wire) {
     const bool english = English();
     TrafficRow row;
     row.exchange = exchange_;
@@ -150,6 +151,9 @@ void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
     row.responseMs = ResponseMs(!bytes.empty(), collectedAt, timing);
     row.crc = CrcOf(bytes);
     row.verdict = verdict ? VerdictOf(*verdict) : TrafficVerdict::NotJudged;
+    if (wire.wrongTransaction && bytes.empty() && verdict)
+        row.verdict = TrafficVerdict::WrongTransaction;
+    row.wire = wire.bytes;
     row.expected = LengthsText(expected);
     // The reply belongs to the request's cause.
     row.cause = CauseOfExchange(row.exchange);

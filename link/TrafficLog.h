@@ -50,13 +50,16 @@ class TrafficLog : public QObject {
     // A request has been written: `bytes` as given to the line, `written` of them taken, its last
     // byte gone from the driver at `endUs` (the line's clock). A request still awaiting its reply
     // is abandoned first: every request has one outcome.
+    // `wire` is the request as it went on the network, where that differs.
     void NoteRequest(const Frame& bytes, int written, int staleBytes, const TrafficCause& cause,
-                     int64_t endUs = -1);
+                     int64_t endUs = -1, const TrafficWire& wire = {});
     // A reply has been collected at `collectedAt` (empty bytes: nothing arrived). `verdict` is the
     // judge's, none for a reply shown unjudged; `expected` the lengths the judge took. The response
     // time runs from the request's last byte to the reply's first, or to the end of the wait.
+    // Nothing taken because the gateway answered another transaction (`wire`) is that reason.
     void NoteReply(const Frame& bytes, TrafficTime collectedAt, std::optional<ReplyVerdict> verdict,
-                   const std::vector<int>& expected = {}, const ReplyTiming& timing = {});
+                   const std::vector<int>& expected = {}, const ReplyTiming& timing = {},
+                   const TrafficWire& wire = {});
     // The awaited reply will not be collected; `arrived` is what had come of it. Nothing when no
     // request awaits its reply.
     void NoteAbandoned(TrafficAbandon why, const Frame& arrived = {});

@@ -5,6 +5,13 @@
 
 #include "link/Modbus.h"
 
+// How a frame went on the network where the line is not plain RTU (Modbus TCP): the bytes, and
+// for a reply whether the gateway answered under another request's transaction identifier.
+struct TrafficWire {
+    Frame bytes;
+    bool wrongTransaction = false;
+};
+
 // What made the program send a frame.
 struct TrafficCause {
     enum Kind {
@@ -68,6 +75,7 @@ enum class TrafficVerdict {
     WrongFunction,
     Exception,
     BadCrc,
+    WrongTransaction,  // Modbus TCP: the gateway's reply carried another request's identifier
     Abandoned,
     Count
 };
@@ -81,6 +89,7 @@ struct TrafficRow {
     int msOfDay = 0;        // time of day the request was written or the reply collected
     Direction direction = Sent;
     Frame bytes;
+    Frame wire;  // the frame as it went on the network, where that differs (Modbus TCP)
     QString meaning;
     int responseMs = -1;  // replies: from the request's last byte to the reply's first (or to
                           // the end of the wait, when nothing came)

@@ -44,6 +44,8 @@ QString Reason(TrafficVerdict verdict, bool english) {
             return Pick(english, "exception", "异常应答");
         case TrafficVerdict::BadCrc:
             return Pick(english, "bad CRC", "CRC 错误");
+        case TrafficVerdict::WrongTransaction:
+            return Pick(english, "another transaction's reply", "事务标识不符");
         case TrafficVerdict::Abandoned:
             return Pick(english, "abandoned", "放弃");
         case TrafficVerdict::Count:
@@ -156,6 +158,10 @@ QString Cell(const TrafficRow& row, int column, bool english) {
             return row.direction == TrafficRow::Sent ? Pick(english, "sent", "发送")
                                                      : Pick(english, "received", "接收");
         case Bytes:
+            // A Modbus TCP frame under the RTU form the windows judge, as it went on the network.
+            if (!row.wire.empty())
+                return (row.bytes.empty() ? QString() : SpacedHex(row.bytes) + " | ") +
+                       QStringLiteral("TCP ") + SpacedHex(row.wire);
             return SpacedHex(row.bytes);
         case Meaning:
             if (row.direction == TrafficRow::Received && row.bytes.empty())

@@ -4,6 +4,10 @@ add_library(zn_link STATIC
   link/SerialPort.cpp
   link/SerialLine.cpp
   link/SerialLineSettings.cpp
+  link/NetAddress.cpp
+  link/Rfc2217.cpp
+  link/ModbusTcpCodec.cpp
+  link/NetLine.cpp
   link/Modbus.cpp
   link/FrameDecoder.cpp
   link/TrafficTexts.cpp
@@ -17,6 +21,8 @@ add_library(zn_link STATIC
   link/SavedLine.cpp
   link/ParameterCodes.cpp
   link/ModuleParameters.cpp
+  link/WrittenNumber.cpp
+  link/RegisterValues.cpp
   link/ParameterSearch.cpp
   link/AnalogCodec.cpp
   link/DigitalCodec.cpp

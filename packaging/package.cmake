@@ -1,6 +1,6 @@
 # Installation (cmake --install) and the Debian package (cpack, tools/package.sh): the program and
 # the simulator on the PATH, the desktop entry with the window icon, the shipped settings that a
-# user's first start copies (see app/SettingsHome.h).
+# user's first start copies (see base/SettingsHome.h).
 include(GNUInstallDirs)
 # Installing (and packaging) takes what is built; it does not build every test program first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
@@ -18,6 +18,10 @@ install(TARGETS zntool znsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES sys/set.rc sys/set2.rc sys/tm.rc sys/kv.ic
   DESTINATION ${CMAKE_INSTALL_DATADIR}/zntool/sys)
 install(FILES packaging/zntool.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The command line's manual page and its completion in bash.
+install(FILES packaging/zntool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/zntool.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zntool)
 install(FILES ${CMAKE_BINARY_DIR}/zntool.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 

@@ -7,7 +7,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n
   fonts-wqy-microhei
   xvfb xauth x11-utils imagemagick dbus-x11 at-spi2-core python3-pyatspi
-  python3-pymodbus python3-serial python3-serial-asyncio mbpoll socat
+  python3-pymodbus python3-serial python3-serial-asyncio mbpoll socat ser2net
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "widgets/CachedFrameStyle.h"
+#include "link/NetAddress.h"
 #include "link/PortDiscovery.h"
 #include "link/SavedLine.h"
 #include "link/SerialPort.h"
@@ -82,11 +83,17 @@ void PortList::Refresh() {
     while (count() > kComCount) removeItem(count() - 1);
     for (const PortEntry& entry : PortDiscovery::Entries(PortDiscovery::Discover()))
         addItem(entry.text, entry.device);
+    if (!networkLine_.isEmpty()) addItem(networkLine_, networkLine_);
     if (index >= 0 && index < kComCount) return;  // a COM entry is never moved
     // The same text: the same entry when it is still there, else the text as it was typed.
     const int again = findText(text);
     setCurrentIndex(again);
     if (again < 0) setEditText(text);
+}
+
+void PortList::RememberNetworkLine(const QString& name) {
+    networkLine_ = name;
+    Refresh();
 }
 
 void PortList::showPopup() {
@@ -149,6 +156,7 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     portRow->addWidget(Command_Port, 1);
     portRow->addWidget(Shape1);
     grid_->addLayout(portRow, 5, 0, 1, 2);
+
     // The label column keeps its width; the lists take what is left, right beside their labels.
     grid_->setColumnStretch(1, 1);
 
@@ -170,6 +178,11 @@ CommPanel::CommPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Frame1);
+    // Under the settings box, and taking no room while hidden: the windows' rows stay as they are.
+    Label_Gateway = Named(new QLabel(this), "Label_Gateway");
+    Label_Gateway->setWordWrap(true);
+    Label_Gateway->hide();
+    layout->addWidget(Label_Gateway);
     layout->addLayout(texts_);
 }
 
@@ -194,6 +207,7 @@ void CommPanel::Load() {
     Label13->setText(Tt(TextKey::LabelSendData));
     Label14->setText(Tt(TextKey::LabelReceiveData));
     Label19->setText(Tt(TextKey::LabelCommStatus));
+    Label_Gateway->setText(Tt(TextKey::LabelGatewaySettings));
     Command_Traffic->setText(Tt(TextKey::CaptionTraffic));
     Command_Port->setText(Tt(TextKey::CaptionPortOpen));
     Shape1->SetColor(Qt::black);
@@ -216,6 +230,7 @@ void CommPanel::Load() {
     Combo4->setEnabled(false);
     Combo5->setEnabled(false);
 
+    if (IsNetworkName(saved.port)) Combo1->RememberNetworkLine(saved.port);
     Combo1->setCurrentIndex(saved.comIndex);
     Combo1->setEditText(saved.port);
     Combo2->setEditText(saved.baud);
@@ -252,6 +267,8 @@ void CommPanel::ShowPortState(bool open) {
     Combo2->setEnabled(!open);
     Combo3->setEnabled(!open);
     Command_Port->setText(Tt(open ? TextKey::CaptionPortClose : TextKey::CaptionPortOpen));
+    // The baud rate and parity lists then say nothing of the wire: the panel says so.
+    Label_Gateway->setVisible(open && SerialPort::KeepsGatewaySettings());
     Shape1->SetColor(open ? QColor(0, 255, 0) : QColor(0, 0, 0));
     Shape1->repaint();
 }

@@ -36,9 +36,15 @@ class PortList : public QComboBox {
     explicit PortList(QWidget* parent);
     // COM1..COM20 and the devices present; the text shown stays as it was.
     void Fill();
-    // The devices present anew, after the COM entries; the text shown stays as it was.
+    // The devices present anew, after the COM entries, then the network line remembered; the
+    // text shown stays as it was.
     void Refresh();
+    // A network line used before ("rfc2217://HOST:PORT"), offered after the devices.
+    void RememberNetworkLine(const QString& name);
     void showPopup() override;
+
+  private:
+    QString networkLine_;
 };
 
 // The settings string last built ("9600,N,8,1") and its parity letter, shared by all windows.
@@ -83,6 +89,7 @@ class CommPanel : public QWidget {
     PortList* Combo1;
     QComboBox *Combo2, *Combo3, *Combo4, *Combo5;
     QPushButton* Command_Port;
+    QLabel* Label_Gateway;  // shown while the open line keeps the gateway's own settings
     Lamp* Shape1;
     QLabel *Label13, *Label14, *Label19;
     QLineEdit *Text_Send, *Text_Receive, *Text_Message;

@@ -18,7 +18,7 @@
 #include "link/DigitalCodec.h"
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
-#include "windows/registers/WrittenNumber.h"
+#include "link/WrittenNumber.h"
 #include "link/ModuleParameters.h"
 #include "link/ParameterCodes.h"
 

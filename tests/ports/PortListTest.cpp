@@ -234,6 +234,37 @@ TEST_F(PortListPanel, Set4thLineIsKeptForDevicePathsOnlyAndReadOnlyBesideA0) {
     }
 }
 
+TEST_F(PortListPanel, ANetworkLineIsRememberedInSetRcAndOfferedAfterTheDevices) {
+    devices.ports = {kBuiltIn};
+    const struct {
+        QString typed;
+        QByteArray file;
+    } lines[] = {
+        {"rfc2217://127.0.0.1:4001", "0\r\n9600\r\nNone\r\nrfc2217://127.0.0.1:4001\r\n"},
+        {"tcp://gw-3.plant:4001", "0\r\n9600\r\nNone\r\ntcp://gw-3.plant:4001\r\n"},
+        {"modbus-tcp://10.0.0.7", "0\r\n9600\r\nNone\r\nmodbus-tcp://10.0.0.7\r\n"},
+    };
+    for (const auto& line : lines) {
+        sys.WriteFile("set.rc", "1\r\n9600\r\nNone\r\n");
+        {
+            CommPanel panel(nullptr);
+            panel.Load();
+            panel.Combo1->setEditText(line.typed);
+            EXPECT_EQ(panel.PortName(), line.typed);
+            panel.SaveSettings();
+        }
+        EXPECT_EQ(sys.ReadFile("set.rc"), line.file);
+        // The next start shows it, and offers it after the devices.
+        CommPanel panel(nullptr);
+        panel.Load();
+        EXPECT_EQ(panel.Combo1->currentText(), line.typed);
+        EXPECT_EQ(Items(panel.Combo1, 20),
+                  (QStringList{"/dev/ttyS0 — built-in serial port (COM1)", line.typed}));
+        panel.Combo1->setCurrentIndex(21);
+        EXPECT_EQ(panel.PortName(), line.typed);
+    }
+}
+
 TEST(PortList, TheSystemListsSerialDevicesThatExistWithTheirStableNames) {
     TextTable::Fill(true);
     QTemporaryDir byId;

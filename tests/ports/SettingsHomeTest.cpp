@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/SettingsHome.h"
+#include "base/SettingsHome.h"
 
 namespace {
 void Write(const QString& path, const QByteArray& content) {

@@ -8,7 +8,7 @@
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
 #include "windows/registers/TypedFrame.h"
-#include "windows/registers/WrittenNumber.h"
+#include "link/WrittenNumber.h"
 
 TEST(RegisterGroupsTest, AdjustmentGroupsOnlyInServiceLevelsThreeAndFour) {
     for (int mode = 0; mode <= 4; ++mode) {

@@ -42,6 +42,7 @@ std::optional<PollRun> RunPolls(WorkWindow& window, const std::vector<PollLoop*>
                                 const std::function<void(int)>& onTick) {
     PollRun run;
     double cpuStart = 0;
+    double openAtMs = 0;
     QElapsedTimer clock;
     clock.start();
     // Connected after the window's own handlers, so these run after them.
@@ -64,13 +65,16 @@ std::optional<PollRun> RunPolls(WorkWindow& window, const std::vector<PollLoop*>
     for (PollLoop* loop : loops) {
         connections.push_back(QObject::connect(loop->Acquisition, &QTimer::timeout, tick));
         connections.push_back(QObject::connect(loop->Overtime, &QTimer::timeout, [&] {
-            if (window.Panel()->Text_Message->text() == Tt(TextKey::MsgCommNormal)) ++run.accepted;
+            if (window.Panel()->Text_Message->text() != Tt(TextKey::MsgCommNormal)) return;
+            if (run.accepted++ == 0)
+                run.openToFirstAcceptMs = clock.nsecsElapsed() / 1e6 - openAtMs;
         }));
     }
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, [] { QApplication::exit(3); });
     deadline.start(cycles * 2000 + 5000);
+    openAtMs = clock.nsecsElapsed() / 1e6;
     window.Command_Port_Click();
     loops.front()->Button->click();
     const bool finished = QApplication::exec() == 0;

@@ -18,12 +18,14 @@ PollLoop* LoopNamed(const WorkWindow& window, const QString& acquisitionName);
 
 // What a run of poll cycles measured, from the first tick to the tick after the last cycle.
 struct PollRun {
-    int accepted = 0;            // replies the window called normal
-    double cpuMs = 0;            // CPU time of the process over the cycles
-    double rssStartMb = 0;       // resident memory at the first tick
-    double rssEndMb = 0;         // and at the last
-    double peakStartMb = 0;      // resident peak at the first tick
-    std::vector<double> tickMs;  // each tick's time since the run began
+    int accepted = 0;                 // replies the window called normal
+    double cpuMs = 0;                 // CPU time of the process over the cycles
+    double rssStartMb = 0;            // resident memory at the first tick
+    double rssEndMb = 0;              // and at the last
+    double peakStartMb = 0;           // resident peak at the first tick
+    std::vector<double> tickMs;       // each tick's time since the run began
+    double openToFirstAcceptMs = -1;  // from the click that opens the port to the first reply
+                                      // the window called normal
     double WallMs() const { return tickMs.back() - tickMs.front(); }
 };
 

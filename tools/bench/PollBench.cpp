@@ -58,6 +58,7 @@ int Poll(const char* folder, int cycles, const QString& model, const QString& ho
     std::printf("cycle_mean_ms %.2f\ncycle_p50_ms %.2f\ncycle_p99_ms %.2f\ncycle_max_ms %.2f\n",
                 total / cycles, cycle[cycle.size() / 2], cycle[cycle.size() * 99 / 100],
                 cycle.back());
+    std::printf("open_to_first_accept_ms %.1f\n", run->openToFirstAcceptMs);
     std::printf("cpu_ms_per_cycle %.3f\ncpu_percent %.2f\npeak_rss_mb %.1f\n", run->cpuMs / cycles,
                 100.0 * run->cpuMs / total, PeakRssMb());
     std::printf("%s", qPrintable(census.Report(cycles)));

@@ -2,21 +2,13 @@
 
 #include <QHBoxLayout>
 
-using AnalogCodec::ReadingKind;
-
 namespace {
-QStringList Numbered(const QString& pattern, int count) {
-    QStringList names;
-    for (int k = 1; k <= count; ++k) names << pattern.arg(k);
-    return names;
-}
-
 // What sets the four input models apart.
 const InputModel kZN210 = {
     .model = "ZN210",
     .panel = {.frameCaption = TextKey::FrameTemperatureInput,
-              .channelNames = Numbered("RTD%1", 4),
-              .reading = ReadingKind::RtdTenths,
+              .channelNames = AnalogCodec::InputChannelsOf("ZN210")->names,
+              .reading = AnalogCodec::InputChannelsOf("ZN210")->reading,
               .reopensOnRejectedPoll = true,
               .adjustCaption = "调 整",
               .clearCaption = "清 除",
@@ -26,16 +18,16 @@ const InputModel kZN210 = {
 const InputModel kZN220 = {
     .model = "ZN220",
     .panel = {.frameCaption = TextKey::FrameTemperatureInput,
-              .channelNames = Numbered("DS%1", 8),
-              .reading = ReadingKind::SignedTenths,
+              .channelNames = AnalogCodec::InputChannelsOf("ZN220")->names,
+              .reading = AnalogCodec::InputChannelsOf("ZN220")->reading,
               .reopensOnRejectedPoll = true},  // no ADJ / CLEAR
     .overtimeLine = 6,
 };
 const InputModel kZN260 = {
     .model = "ZN260",
     .panel = {.frameCaption = TextKey::FrameAnalogInput,
-              .channelNames = Numbered("AI_%1", 8),
-              .reading = ReadingKind::Milliamps,
+              .channelNames = AnalogCodec::InputChannelsOf("ZN260")->names,
+              .reading = AnalogCodec::InputChannelsOf("ZN260")->reading,
               .reopensOnRejectedPoll = true,
               .adjustCaption = "ADJ",
               .clearCaption = "CLEAR",
@@ -45,8 +37,8 @@ const InputModel kZN260 = {
 const InputModel kZN270 = {
     .model = "ZN270",
     .panel = {.frameCaption = TextKey::FrameAnalogInput,
-              .channelNames = Numbered("VI_%1", 8),
-              .reading = ReadingKind::Volts,
+              .channelNames = AnalogCodec::InputChannelsOf("ZN270")->names,
+              .reading = AnalogCodec::InputChannelsOf("ZN270")->reading,
               .reopensOnRejectedPoll = false,  // a rejected poll only reports the error
               .adjustCaption = "ADJ",
               .clearCaption = "CLEAR",

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/RegisterValues.h"
+
 enum class RegisterView {
     System,      // register 100 on: one line each, labelled in service level 4
     FloatPairs,  // register 1280 on: pairs as single-precision floats, high register first
@@ -17,6 +19,3 @@ RegisterView ViewOfGroup(int first);
 // The lines for the block starting at `first` holding `values` (16-bit each). A pair view ignores
 // an odd last register.
 QStringList RegisterLines(int first, const std::vector<int>& values, bool withLabels);
-
-// A float with four decimals ("25.1250"); a value that is not a finite number as a word.
-QString FloatText(uint32_t bits);

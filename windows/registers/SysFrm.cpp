@@ -13,7 +13,7 @@
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
 #include "windows/registers/TypedFrame.h"
-#include "windows/registers/WrittenNumber.h"
+#include "link/WrittenNumber.h"
 
 namespace {
 // The write-reply wait and the typed-frame reply wait do not come from tm.rc.

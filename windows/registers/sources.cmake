@@ -2,7 +2,6 @@ add_library(zn_registers STATIC
   windows/registers/RegisterWindows.cpp
   windows/registers/RegisterGroups.cpp
   windows/registers/RegisterView.cpp
-  windows/registers/WrittenNumber.cpp
   windows/registers/TypedFrame.cpp
   windows/registers/SysFrm.cpp
 )

@@ -33,8 +33,7 @@ void ScanFrm::Command_Batch_Click() {
     userSettings_ = PanelSettings();
     openAt_ = userSettings_;
     if (Batch_FindAll->isChecked()) {
-        for (int step = 0; step < ParameterCodes::CandidateCount(full); ++step)
-            setup.findAt.push_back(ParameterCodes::SearchCandidate(step, full));
+        setup.findAt = ParameterCodes::SearchCandidates(full);
     } else {
         setup.findAt.push_back(userSettings_);
     }
@@ -69,16 +68,10 @@ void ScanFrm::FinishBatchExchange() {
     rule.expectedBytes = request_.expected;
     rule.reopensOnReject = false;
     rule.resumesLoop = false;
-    const bool accepted = FinishWaitedExchange(TM_Reply, rule);
+    FinishWaitedExchange(TM_Reply, rule);
     if (!Batching()) return;  // a vanished device ended it while collecting
-    BatchReply reply;
-    reply.verdict = JudgeReply(ReceivedText, SentText, request_.expected);
-    if (accepted && request_.expected.front() == 11)
-        reply.registers = ModuleParametersText::Decode(ReceivedText);
-    if (reply.verdict == ReplyVerdict::Exception) {
-        const Frame bytes = BytesOfText(ReceivedText);
-        reply.exceptionCode = bytes.size() > 2 ? bytes[2] : 0;
-    }
+    const BatchReply reply =
+        BatchReplyOf(request_, JudgeReply(ReceivedText, SentText, request_.expected), ReceivedText);
     const auto record = session_->Judge(reply, runClock_.elapsed());
     if (record) AddBatchRecord(*record);
     if (!Batching()) return;  // its log failed: stopped after the module in hand

@@ -32,9 +32,7 @@ void ScanFrm::Command_Scan_Click() {
     openAt_ = userSettings_;
     std::vector<SerialCandidate> settings;
     if (Scan_AllSettings->isChecked()) {
-        const bool full = Switches().FullSerialLists == 1;
-        for (int step = 0; step < ParameterCodes::CandidateCount(full); ++step)
-            settings.push_back(ParameterCodes::SearchCandidate(step, full));
+        settings = ParameterCodes::SearchCandidates(Switches().FullSerialLists == 1);
     } else {
         settings.push_back(userSettings_);
     }

@@ -166,6 +166,7 @@ void SetFrm::EndSearch() {
 void SetFrm::Command_OK1_Click() {
     if (!Panel()->PortOpen()) return ShowMessage(Tt(TextKey::MsgOpenPortFirst));
     if (Searching()) return EndSearch();  // SearchStep kept: Read resumes with the next candidate
+    if (SerialPort::KeepsGatewaySettings()) return ShowMessage(Tt(TextKey::MsgSearchNeedsRfc2217));
     Command_OK1->setText(Tt(TextKey::CaptionStop));
     TM_Acquisition_A->SetEnabled(true);
 }
@@ -250,6 +251,9 @@ void SetFrm::Command_OK2_Click() {
 }
 
 void SetFrm::Command_OK3_Click() {
+    // The module would move to settings the gateway cannot follow, out of reach.
+    if (Panel()->PortOpen() && SerialPort::KeepsGatewaySettings())
+        return ShowMessage(Tt(TextKey::MsgChangeNeedsRfc2217));
     const int code = ParameterCodes::CodeOfEntry(Combo_Baud->currentText(), FullLists());
     // A text that names no entry has no code; writing 0 would leave the module unreachable.
     SendChange(1, [code](uint8_t address) -> std::optional<Frame> {

@@ -1,4 +1,4 @@
-#include "app/SettingsHome.h"
+#include "base/SettingsHome.h"
 
 #include <QCoreApplication>
 #include <QDir>

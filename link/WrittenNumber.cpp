@@ -1,4 +1,4 @@
-#include "windows/registers/WrittenNumber.h"
+#include "link/WrittenNumber.h"
 
 #include <QRegularExpression>
 #include <cmath>

@@ -1,0 +1,15 @@
+# The command line: the windows' work run headless for scripts. It stands on link/ and base/
+# alone, so a command starts without loading anything that draws.
+add_library(zn_cli STATIC
+  cli/CommandLine.cpp
+  cli/CliOptions.cpp
+  cli/CliTexts.cpp
+  cli/CliOutput.cpp
+  cli/SearchScanCommands.cpp
+  cli/RegisterCommands.cpp
+  cli/PollCommand.cpp
+  cli/PortsCommand.cpp
+  cli/SetCommand.cpp
+  cli/CommissionCommand.cpp
+)
+target_link_libraries(zn_cli PUBLIC zn_link zn_base Qt6::Core)

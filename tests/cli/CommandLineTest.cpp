@@ -1,0 +1,322 @@
+// The command line against the simulator over pseudo-terminals: exact output in each format,
+// refused usage, and a line that fails.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <QThread>
+
+#include "cli/CommandLine.h"
+#include "link/SerialPort.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/QStringPrinter.h"
+#include "tests/support/SimProcess.h"
+
+namespace {
+struct CliResult {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliResult RunCli(const QStringList& args) {
+    CliResult result;
+    QTextStream out(&result.out), err(&result.err);
+    result.code = CommandLine::Run(args, out, err);
+    out.flush();
+    err.flush();
+    return result;
+}
+
+// `expected` with {ms} for a response time, {time} for a local time stamp and {stamp} for one
+// to the second.
+bool Matches(const QString& text, const QString& expected) {
+    QString pattern = QRegularExpression::escape(expected);
+    pattern.replace(QStringLiteral("\\{ms\\}"), QStringLiteral("\\d+"));
+    pattern.replace(QStringLiteral("\\{stamp\\}"),
+                    QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d"));
+    pattern.replace(QStringLiteral("\\{time\\}"),
+                    QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"));
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
+}
+
+class CommandLineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(QDir(dir_.path()).mkpath("sys"));
+        WriteSet2("0\r\n1\r\n1\r\n");  // the full lists, English
+        home_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+    }
+    void TearDown() override {
+        SerialPort::ClosePort();
+        QDir::setCurrent(home_);
+    }
+    void WriteSet2(const QByteArray& content) {
+        QFile file(dir_.filePath("sys/set2.rc"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    // The simulator on sys/COM1, which "COM1" names.
+    void StartSim(const QStringList& modules) {
+        QStringList args = {"--freeze", "12.5", "--bus", dir_.filePath("sys/COM1")};
+        for (const QString& spec : modules) args << "--module" << spec;
+        ASSERT_TRUE(sim_.Start(args)) << sim_.Output().toStdString();
+    }
+
+    QTemporaryDir dir_;
+    QString home_;
+    SimProcess sim_;
+};
+}  // namespace
+
+TEST_F(CommandLineTest, WrongUsageNamesTheOptionExitsWithTwoAndSendsNothing) {
+    PtyPeer peer(dir_.filePath("sys/COM1"));
+    const QString hint = "\n%1 --help shows what it takes\n";
+    struct Case {
+        QStringList args;
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {{"read", "--port", "COM1", "--address", "300", "--register", "0"},
+         "--address: '300' is not a whole number from 1 to 247"},
+        {{"read", "--port", "COM1", "--address", "0", "--register", "0"},
+         "--address: '0' is not a whole number from 1 to 247"},
+        {{"read", "--port", "COM1", "--address", "1x", "--register", "0"},
+         "--address: '1x' is not a whole number from 1 to 247"},
+        {{"read", "--port", "COM1", "--register", "0"}, "--address: required"},
+        {{"read", "--port", "COM1", "--address", "1", "--register", "1", "--type", "double"},
+         "--type: 'double' is not a register type (int, float or int32)"},
+        {{"read", "--port", "COM1", "--address", "1", "--register", "0", "--count", "63", "--type",
+          "float"},
+         "--count: '63' is not a whole number from 1 to 62"},
+        {{"write", "--port", "COM1", "--address", "1", "--register", "5", "--value", "70000"},
+         "--value: '70000' is not a whole number from 0 to 65535"},
+        {{"write", "--port", "COM1", "--address", "1", "--register", "5"}, "--value: required"},
+        {{"scan", "--port", "COM1", "--from", "10", "--to", "5"}, "--from: 10 is above --to: 5"},
+        {{"scan", "--port", "COM1", "--to", "248"},
+         "--to: '248' is not a whole number from 1 to 247"},
+        {{"scan", "--port", "COM1", "--baud", "9601"},
+         "--baud: '9601' is not a baud rate the modules take"},
+        {{"scan", "--port", "COM1", "--parity", "X"}, "--parity: 'X' is not a parity (N, O or E)"},
+        {{"scan", "--port", "COM1", "--format", "xml"},
+         "--format: 'xml' is not a format (text, csv or json)"},
+        {{"scan", "--port", "COM1", "--address", "3"}, "--address: no such option for 'scan'"},
+        {{"scan", "--port", "COM1", "--wait"}, "--wait: a value is missing"},
+        {{"scan", "--port", "COM1", "--from", "2", "--from=3"}, "--from: given twice"},
+        {{"scan", "--from", "2"}, "--port: required"},
+        {{"search", "--port", "COM1", "--lang", "fr"}, "--lang: 'fr' is not a language (zh or en)"},
+        {{"set", "--port", "COM1", "--address", "5"},
+         "--new-address, --new-baud or --new-parity: nothing to change"},
+        {{"set", "--port", "COM1", "--address", "5", "--new-address", "248"},
+         "--new-address: '248' is not a whole number from 1 to 247"},
+        {{"poll", "--port", "COM1", "--address", "3", "--model", "ZN999"},
+         "--model: 'ZN999' is not a model this command polls"},
+    };
+    for (const Case& c : cases) {
+        const CliResult result = RunCli(c.args);
+        EXPECT_EQ(result.code, 2) << c.args.join(' ').toStdString();
+        EXPECT_EQ(result.err, "zntool: " + c.message + hint.arg("zntool " + c.args[0]));
+        EXPECT_EQ(result.out, "");
+    }
+    // Help is no usage error.
+    for (const QStringList& args : {QStringList{"--help"}, QStringList{"scan", "--help"}}) {
+        const CliResult result = RunCli(args);
+        EXPECT_EQ(result.code, 0);
+        EXPECT_TRUE(result.out.startsWith("Usage: zntool")) << result.out.toStdString();
+    }
+    // Messages in set2.rc's language, or in the one --lang names.
+    WriteSet2("0\r\n0\r\n0\r\n");
+    const QStringList reversed = {"scan", "--port", "COM1", "--from", "10", "--to", "5"};
+    EXPECT_EQ(RunCli(reversed).err,
+              "zntool: --from: 10 大于 --to: 5\nzntool scan --help 列出可用的选项\n");
+    EXPECT_EQ(RunCli(reversed + QStringList{"--lang", "en"}).err,
+              "zntool: --from: 10 is above --to: 5" + hint.arg("zntool scan"));
+    // Everything the program wrote has reached the peer by now.
+    EXPECT_EQ(SpacedHex(peer.ReadRequest(1)), "");
+}
+
+TEST_F(CommandLineTest, EachCommandPrintsExactlyWhatTheWindowsShowInEachFormat) {
+    struct Step {
+        QStringList args;
+        int code;
+        QString out;  // {ms}: a response time, {time}: a time stamp
+        QString err;
+    };
+    struct Case {
+        QStringList modules;
+        std::vector<Step> steps;
+    };
+    const QString bom = QString(QChar(0xFEFF));
+    const QStringList scan = {"scan", "--port", "COM1", "--from", "1", "--to", "6"};
+    const QStringList search = {"search", "--port", "COM1"};
+    const QString zn260 =
+        "AI_1 4.15mA  AI_2 6.09mA  AI_3 8.12mA  AI_4 10.35mA  AI_5 12.77mA  AI_6 15.20mA  "
+        "AI_7 17.47mA  AI_8 19.53mA";
+    const std::vector<Case> cases = {
+        {{"ZN260,addr=5,baud=19200,parity=O"},
+         {{search, 0, "Address: 5\nParameters: 19200,Odd,8,1\nModel: ZN260\n", ""},
+          {search + QStringList{"--format", "csv"}, 0,
+           bom + "Address,Model,Settings (code)\r\n5,ZN260,\"19200,O,8,1 (115)\"\r\n", ""},
+          {search + QStringList{"--format", "json", "--baud", "19200", "--parity", "O"}, 0,
+           "{\"Address\":\"5\",\"Model\":\"ZN260\",\"Settings (code)\":\"19200,O,8,1 (115)\"}\n",
+           ""},
+          {search + QStringList{"--address", "6"}, 1,
+           "Address: 5\nParameters: 19200,Odd,8,1\nModel: ZN260\n",
+           "the module that answered has address 5, not 6\n"}}},
+        {{},
+         {{search + QStringList{"--wait", "50"}, 1, "", "no module answered\n"},
+          {scan + QStringList{"--format", "csv", "--wait", "20"}, 1,
+           bom + "Address,Model,Settings (code),Answered at,Response ms,Note\r\n",
+           "no module answered\n"}}},
+        {{"ZN210,addr=2", "ZN260,addr=5", "ZN330,addr=6,code=104,at=9600N"},
+         {{scan, 0,
+           "2  ZN210  9600,N,8,1 (103)  9600,N,8,1  {ms}  \n"
+           "5  ZN260  9600,N,8,1 (103)  9600,N,8,1  {ms}  \n"
+           "6  ZN330  14400,N,8,1 (104)  9600,N,8,1  {ms}  answers at other settings than its code "
+           "says\n",
+           ""},
+          {scan + QStringList{"--format", "csv"}, 0,
+           bom + "Address,Model,Settings (code),Answered at,Response ms,Note\r\n"
+                 "2,ZN210,\"9600,N,8,1 (103)\",\"9600,N,8,1\",{ms},\r\n"
+                 "5,ZN260,\"9600,N,8,1 (103)\",\"9600,N,8,1\",{ms},\r\n"
+                 "6,ZN330,\"14400,N,8,1 (104)\",\"9600,N,8,1\",{ms},"
+                 "answers at other settings than its code says\r\n",
+           ""},
+          {{"scan", "--port", "COM1", "--to", "2", "--format", "json"},
+           0,
+           "{\"Address\":\"2\",\"Model\":\"ZN210\",\"Settings (code)\":\"9600,N,8,1 (103)\","
+           "\"Answered at\":\"9600,N,8,1\",\"Response ms\":\"{ms}\",\"Note\":\"\"}\n",
+           ""}}},
+        {{"ZN260,addr=5"},
+         {{{"read", "--port", "COM1", "--address", "5", "--register", "100", "--count", "3"},
+           0,
+           "100: 5\n101: 103\n102: 260\n",
+           ""},
+          {{"read", "--port", "COM1", "--address", "5", "--register", "&H500", "--count", "2",
+            "--type", "float", "--format", "csv"},
+           0,
+           bom + "Register,Value\r\n1280-1281,4.1465\r\n1282-1283,6.0904\r\n",
+           ""},
+          {{"read", "--port", "COM1", "--address", "5", "--register", "2304", "--type", "int32",
+            "--format", "json"},
+           0,
+           "{\"Register\":\"2304-2305\",\"Value\":\"0\"}\n",
+           ""},
+          {{"write", "--port", "COM1", "--address", "5", "--register", "1344", "--value", "&H4D2"},
+           0,
+           "1344: 1234\n",
+           ""},
+          {{"read", "--port", "COM1", "--address", "5", "--register", "1344", "--format", "csv"},
+           0,
+           bom + "Register,Value\r\n1344,1234\r\n",
+           ""},
+          {{"read", "--port", "COM1", "--address", "9", "--register", "100", "--wait", "50"},
+           1,
+           "",
+           "address 9: no reply\n"},
+          {{"poll", "--port", "COM1", "--address", "5", "--model", "ZN260", "--count", "2",
+            "--interval", "0"},
+           0,
+           zn260 + "\n" + zn260 + "\n",
+           ""},
+          {{"poll", "--port", "COM1", "--address", "5", "--model", "zn260", "--count", "1",
+            "--format", "csv"},
+           0,
+           bom + "Time,AI_1 (mA),AI_2 (mA),AI_3 (mA),AI_4 (mA),AI_5 (mA),AI_6 (mA),AI_7 (mA),"
+                 "AI_8 (mA)\r\n{time},4.15,6.09,8.12,10.35,12.77,15.20,17.47,19.53\r\n",
+           ""},
+          {{"poll", "--port", "COM1", "--address", "5", "--model", "ZN260", "--count", "1",
+            "--format", "json"},
+           0,
+           "{\"Time\":\"{time}\",\"AI_1\":\"4.15mA\",\"AI_2\":\"6.09mA\",\"AI_3\":\"8.12mA\","
+           "\"AI_4\":\"10.35mA\",\"AI_5\":\"12.77mA\",\"AI_6\":\"15.20mA\",\"AI_7\":\"17.47mA\","
+           "\"AI_8\":\"19.53mA\"}\n",
+           ""}}},
+        {{"ZN260,addr=5"},
+         {{{"set", "--port", "COM1", "--address", "5", "--new-address", "7", "--new-baud", "19200",
+            "--new-parity", "O"},
+           0,
+           "Address: 7\nParameters: 19200,Odd,8,1\nModel: ZN260\n",
+           ""},
+          {{"read", "--port", "COM1", "--address", "7", "--register", "100", "--count", "2",
+            "--baud", "19200", "--parity", "O"},
+           0,
+           "100: 7\n101: 115\n",
+           ""}}},
+        {{"ZN260,addr=5,writes=ignore"},
+         {{{"set", "--port", "COM1", "--address", "5", "--new-address", "8", "--wait", "200"},
+           1,
+           "",
+           "address 8: no reply\n"},
+          {{"set", "--port", "COM1", "--address", "5", "--new-baud", "19200", "--new-parity", "O",
+            "--wait", "200"},
+           1,
+           "",
+           "address 5: no reply\n"}}},
+        {{"ZN210,addr=3"},
+         {{{"poll", "--port", "COM1", "--address", "3", "--model", "ZN210", "--count", "1"},
+           0,
+           "RTD1 19.4℃  RTD2 22.4℃  RTD3 25.1℃  RTD4 28.5℃\n",
+           ""}}},
+    };
+    for (const Case& c : cases) {
+        StartSim(c.modules);
+        for (const Step& step : c.steps) {
+            const CliResult result = RunCli(step.args);
+            const std::string what = step.args.join(' ').toStdString();
+            EXPECT_EQ(result.code, step.code) << what;
+            EXPECT_TRUE(Matches(result.out, step.out)) << what << "\n" << result.out.toStdString();
+            EXPECT_EQ(result.err, step.err) << what;
+        }
+        sim_.Stop();
+    }
+}
+
+TEST_F(CommandLineTest, ADeviceThatVanishesDuringAScanEndsItWithTheRowsFoundSoFar) {
+    PtyPeer peer(dir_.filePath("sys/COM1"));
+    CliResult result;
+    // A long wait, so that each probe still waits when the peer acts.
+    QThread* cli = QThread::create([&] {
+        result = RunCli({"scan", "--port", "COM1", "--from", "1", "--to", "9", "--wait", "3000"});
+    });
+    cli->start();
+    EXPECT_EQ(SpacedHex(peer.ReadRequest()), "01 03 00 64 00 03 44 14 ");
+    peer.Write(HexBytes("01 03 06 00 01 00 67 00 D2", true));  // address 1, 9600 N, a ZN210
+    EXPECT_TRUE(SpacedHex(peer.ReadRequest()).startsWith("02 03 00 64 00 03 44 27 "));
+    peer.Vanish();
+    cli->wait();
+    delete cli;
+    EXPECT_EQ(result.code, 3);
+    EXPECT_TRUE(Matches(result.out, "1  ZN210  9600,N,8,1 (103)  9600,N,8,1  {ms}  \n"))
+        << result.out.toStdString();
+    EXPECT_NE(result.err, "");
+}
+
+TEST_F(CommandLineTest, CommissionGivesBenchModulesTheirAddressesAndLogsEachAttempt) {
+    // Two modules connected one after another, each gone soon after it took its settings.
+    ASSERT_TRUE(
+        sim_.Start({"--freeze", "12.5", "--bench", dir_.filePath("sys/COM1"), "--hold", "100",
+                    "--gap", "100", "--module", "ZN210,addr=1", "--module", "ZN260,addr=3"}))
+        << sim_.Output().toStdString();
+    const QString log = dir_.filePath("commission.csv");
+    const CliResult result =
+        RunCli({"commission", "--port", "COM1", "--first", "10", "--step", "2", "--give-baud",
+                "19200", "--give-parity", "O", "--count", "2", "--log", log, "--format", "csv"});
+    const QString header =
+        "Time,Model,Old address,Old settings,New address,New settings,Verified,"
+        "Reason\r\n";
+    const QString rows =
+        "{stamp},ZN210,1,\"9600,N,8,1\",10,\"19200,O,8,1\",yes,\r\n"
+        "{stamp},ZN260,3,\"9600,N,8,1\",12,\"19200,O,8,1\",yes,\r\n";
+    EXPECT_EQ(result.code, 0) << result.err.toStdString();
+    EXPECT_TRUE(Matches(result.out, QString(QChar(0xFEFF)) + header + rows))
+        << result.out.toStdString();
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(Matches(QString::fromUtf8(file.readAll()), header + rows));
+}
