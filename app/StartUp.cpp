@@ -1,7 +1,5 @@
 #include "app/StartUp.h"
 
-#include <cmath>
-
 #include "app/QtTranslations.h"
 #include "base/SettingsFiles.h"
 #include "base/TextTable.h"
@@ -11,18 +9,6 @@ QString TranslateParityWord(const QString& word) {
     if (word == "奇校验" || word == "Odd") return Tt(TextKey::ParityOdd);
     if (word == "偶校验" || word == "Even") return Tt(TextKey::ParityEven);
     return word;
-}
-
-StartupSwitches SwitchesOfSet2Rc(const QStringList& lines) {
-    const auto line = [&](int i) { return i < lines.size() ? lines[i] : QString(); };
-    StartupSwitches switches;
-    // Rounded half to even; a level that rounds outside 0..4 is level 0.
-    const double mode = std::nearbyint(SettingsFiles::LeadingNumber(line(0)));
-    if (mode >= 0 && mode <= 4) switches.FeatureMode = static_cast<int>(mode);
-    switches.FullSerialLists = SettingsFiles::LeadingNumber(line(1)) == 1 ? 1 : 0;
-    switches.EnglishUi = SettingsFiles::LeadingNumber(line(2)) == 1 ? 1 : 0;
-    switches.ComboLeft = switches.EnglishUi ? 1320 : 960;
-    return switches;
 }
 
 QStringList Set2RcLinesOf(const StartupSwitches& switches) {
@@ -41,7 +27,7 @@ QStringList SetRcLinesAtStartUp(QStringList lines) {
 
 void RunStartUp() {
     const QStringList serial = SettingsFiles::ReadLines(SettingsFiles::SetRcPath(), 4);
-    Switches() = SwitchesOfSet2Rc(SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3));
+    Switches() = SwitchesOfSet2(SettingsFiles::ReadLines(SettingsFiles::Set2RcPath(), 3));
     TextTable::Fill(Switches().EnglishUi == 1);
     UseQtTranslations(Switches().EnglishUi == 1);
     SettingsFiles::RewriteLines(SettingsFiles::SetRcPath(), SetRcLinesAtStartUp(serial));

@@ -9,9 +9,6 @@
 // the effective values (parity word translated). Tolerates missing, short or garbled files.
 void RunStartUp();
 
-// The switches set2.rc's lines give: level, full lists, language. Missing or garbled lines give
-// the defaults.
-StartupSwitches SwitchesOfSet2Rc(const QStringList& lines);
 // set2.rc's lines as the start-up rewrites them: the switches in force.
 QStringList Set2RcLinesOf(const StartupSwitches& switches);
 // set.rc's first four lines as the start-up rewrites them: three lines and a fourth (a device

@@ -43,13 +43,13 @@ int FuzzSettings(const uint8_t* data, size_t size) {
     const QList<QByteArray> files = SettingsFilesOfInput(data, size);
     const auto content = [&](int i) { return i < files.size() ? files[i] : QByteArray(); };
 
-    const StartupSwitches switches = SwitchesOfSet2Rc(SettingsFiles::LinesOfContent(content(1), 3));
+    const StartupSwitches switches = SwitchesOfSet2(SettingsFiles::LinesOfContent(content(1), 3));
     FuzzCheck(switches.FeatureMode >= 0 && switches.FeatureMode <= 4,
               "the service level is 0 to 4");
     FuzzCheck(switches.FullSerialLists == 0 || switches.FullSerialLists == 1, "lists are 0 or 1");
     FuzzCheck(switches.EnglishUi == 0 || switches.EnglishUi == 1, "the language is 0 or 1");
     const QStringList set2 = Set2RcLinesOf(switches);
-    const StartupSwitches reread = SwitchesOfSet2Rc(Reread(set2, 3));
+    const StartupSwitches reread = SwitchesOfSet2(Reread(set2, 3));
     FuzzCheck(reread.FeatureMode == switches.FeatureMode &&
                   reread.FullSerialLists == switches.FullSerialLists &&
                   reread.EnglishUi == switches.EnglishUi && reread.ComboLeft == switches.ComboLeft,
