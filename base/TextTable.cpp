@@ -230,6 +230,10 @@ const Entry kEntries[] = {
      "%1 未确认串口参数：该端口可能不是 RFC 2217 服务。请改用 tcp:// 或在网关上启用 RFC 2217。",
      "%1 did not acknowledge the line settings: that port may not be an RFC 2217 service. Use "
      "tcp:// instead, or turn RFC 2217 on in the gateway."},
+    {TextKey::MsgNetSettingsRefused, "MsgNetSettingsRefused",
+     "%1 未采用所设的串口参数 %2，而是确认了 %3：网关可能不支持这些参数。请在网关上检查其串口能力。",
+     "%1 did not take the line settings %2 and acknowledged %3 instead: the gateway may not "
+     "support them. Check what its serial port can do."},
     {TextKey::MsgNetOtherError, "MsgNetOtherError",
      "连接 %1 时系统报告：%2",
      "Connecting to %1, the system reported: %2"},

@@ -71,6 +71,7 @@ enum class TextKey {
     MsgNetRefused,
     MsgNetTimedOut,
     MsgNetNoLineSettings,
+    MsgNetSettingsRefused,
     MsgNetOtherError,
     // A gateway that keeps its own line settings (tcp://, modbus-tcp://).
     LabelGatewaySettings,

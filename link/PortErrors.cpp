@@ -100,4 +100,8 @@ QString ExplainConnect(const QString& name, NetFailure failure, int error) {
     }
     return Tt(TextKey::MsgNetOtherError).arg(name, QString::fromLocal8Bit(std::strerror(error)));
 }
+QString ExplainSettingsRefused(const QString& name, const QString& asked,
+                               const QString& acknowledged) {
+    return Tt(TextKey::MsgNetSettingsRefused).arg(name, asked, acknowledged);
+}
 }  // namespace PortErrors

@@ -16,4 +16,8 @@ QStringList Holders(const QString& path);
 // The line under MsgPortUnavailable for a network line `name` that could not be connected or set
 // up: what happened and what to check (`error`, an errno value, for what has no text of its own).
 QString ExplainConnect(const QString& name, NetFailure failure, int error);
+// The line under MsgPortUnavailable for an RFC 2217 gateway that acknowledged other line settings
+// than those asked for (both as "9600,N,8,1").
+QString ExplainSettingsRefused(const QString& name, const QString& asked,
+                               const QString& acknowledged);
 }  // namespace PortErrors

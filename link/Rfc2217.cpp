@@ -31,16 +31,35 @@ Bytes Decoder::Greeting() {
             kIac, kDo,   kSuppressGoAhead, kIac, kWill, kComPort};
 }
 
+Acknowledged AcksOf(const LineSettings& settings) {
+    return {static_cast<uint32_t>(settings.baud), settings.dataBits,
+            settings.parity == 'O'   ? 2
+            : settings.parity == 'E' ? 3
+                                     : 1,
+            settings.stopBits == 2 ? 2 : 1};
+}
+
+QString AcksText(const Acknowledged& acks) {
+    const char parity = acks.parity == 1   ? 'N'
+                        : acks.parity == 2 ? 'O'
+                        : acks.parity == 3 ? 'E'
+                                           : '?';
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(acks.baud)
+        .arg(QLatin1Char(parity))
+        .arg(acks.dataBits)
+        .arg(acks.stopBits);
+}
+
 Bytes LineCommands(const LineSettings& settings) {
     Bytes out;
-    const auto baud = static_cast<uint32_t>(settings.baud);
+    const Acknowledged wanted = AcksOf(settings);
     Command(&out, kSetBaud,
-            {static_cast<uint8_t>(baud >> 24), static_cast<uint8_t>(baud >> 16),
-             static_cast<uint8_t>(baud >> 8), static_cast<uint8_t>(baud)});
-    Command(&out, kSetDataSize, {static_cast<uint8_t>(settings.dataBits)});
-    const uint8_t parity = settings.parity == 'O' ? 2 : settings.parity == 'E' ? 3 : 1;
-    Command(&out, kSetParity, {parity});
-    Command(&out, kSetStopSize, {static_cast<uint8_t>(settings.stopBits == 2 ? 2 : 1)});
+            {static_cast<uint8_t>(wanted.baud >> 24), static_cast<uint8_t>(wanted.baud >> 16),
+             static_cast<uint8_t>(wanted.baud >> 8), static_cast<uint8_t>(wanted.baud)});
+    Command(&out, kSetDataSize, {static_cast<uint8_t>(wanted.dataBits)});
+    Command(&out, kSetParity, {static_cast<uint8_t>(wanted.parity)});
+    Command(&out, kSetStopSize, {static_cast<uint8_t>(wanted.stopBits)});
     return out;
 }
 

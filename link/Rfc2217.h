@@ -2,6 +2,7 @@
 // Telnet with the Com Port Control option (RFC 2217), without the socket: what the program sends
 // to open the session and set the gateway's line, data escaped, and a decoder that takes the
 // gateway's bytes apart into data, answers to its option requests and acknowledged settings.
+#include <QString>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,11 @@ struct Acknowledged {
     int stopBits = 0;
     bool operator==(const Acknowledged&) const = default;
 };
+
+// What a gateway that took `settings` acknowledges.
+Acknowledged AcksOf(const LineSettings& settings);
+// Acknowledged settings as "9600,N,8,1".
+QString AcksText(const Acknowledged& acks);
 
 class Decoder {
   public:

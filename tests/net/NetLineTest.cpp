@@ -179,6 +179,12 @@ TEST_F(NetLineTest, AConnectionThatCannotBeMadeSaysWhyAndWhatToCheck) {
     full.FillQueue();
     FakePeer silent;
     silent.Serve({}, true);  // accepts, and never says a word
+    // Takes the greeting and the four settings of 9600,N,8,1, and says it kept 4800.
+    FakePeer stubborn;
+    stubborn.Serve({{15 + 10 + 3 * 7,
+                     QByteArray::fromHex("FFFA2C65000012C0FFF0" "FFFA2C6608FFF0" "FFFA2C6701FFF0"
+                                         "FFFA2C6801FFF0")}},
+                   true);
     const int closed = FreeLoopbackPort();
     const struct {
         QString name;
@@ -208,6 +214,12 @@ TEST_F(NetLineTest, AConnectionThatCannotBeMadeSaysWhyAndWhatToCheck) {
                  "be an RFC 2217 service. Use tcp:// instead, or turn RFC 2217 on in the gateway.")
              .arg(silent.Port()),
          true},
+        {QString("rfc2217://127.0.0.1:%1").arg(stubborn.Port()),
+         QString("rfc2217://127.0.0.1:%1 did not take the line settings 9600,N,8,1 and "
+                 "acknowledged 4800,N,8,1 instead: the gateway may not support them. Check what "
+                 "its serial port can do.")
+             .arg(stubborn.Port()),
+         false},
     };
     for (const auto& c : cases) {
         platform_.messages.clear();
