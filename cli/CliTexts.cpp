@@ -41,101 +41,166 @@ constexpr std::array<Pair, KeyCount> kTexts = {{
     {"%1 --help shows what it takes", "%1 --help 列出可用的选项"},
 }};
 
-const char* kProgramHelp =
-    "Usage: zntool [COMMAND [OPTIONS]]\n"
-    "Without a command the main window opens.\n"
-    "\n"
-    "Commands:\n"
-    "  ports        the serial devices present, as the port lists show them\n"
-    "  search       finds a module's baud rate and parity\n"
-    "  scan         the bus scan, one line per module\n"
-    "  read         reads registers\n"
-    "  write        writes one register\n"
-    "  set          changes a module's address or line settings, verified by a read-back\n"
-    "  commission   gives modules on a bench their addresses one after another\n"
-    "  poll         an input module's readings, one line per poll\n"
-    "\n"
-    "Every command takes --port P (COMn or a device path), --baud B, --parity N|O|E,\n"
-    "--format text|csv|json and --lang zh|en. zntool COMMAND --help shows its own options.\n"
-    "Exit codes: 0 done, 1 a negative result, 2 wrong usage, 3 the line failed.\n";
+bool English() {
+    return Switches().EnglishUi == 1;
+}
+
+// One line of help in both languages.
+struct HelpLine {
+    const char* en;
+    const char* zh;
+};
+
+QString Lines(std::initializer_list<HelpLine> lines) {
+    QString text;
+    for (const HelpLine& line : lines)
+        text += QString::fromUtf8(English() ? line.en : line.zh) + QLatin1Char('\n');
+    return text;
+}
+
+QString ProgramHelp() {
+    return Lines({
+        {"Usage: zntool [COMMAND [OPTIONS]]", "用法: zntool [命令 [选项]]"},
+        {"Without a command the main window opens.", "不带命令时打开主窗口。"},
+        {"", ""},
+        {"Commands:", "命令:"},
+        {"  ports        the serial devices present, as the port lists show them",
+         "  ports        列出现有的串口设备，与串口列表所示相同"},
+        {"  search       finds a module's baud rate and parity",
+         "  search       搜索模块的波特率和校验方式"},
+        {"  scan         the bus scan, one line per module",
+         "  scan         总线扫描，每个模块一行"},
+        {"  read         reads registers", "  read         读寄存器"},
+        {"  write        writes one register", "  write        写一个寄存器"},
+        {"  set          changes a module's address or line settings, verified by a read-back",
+         "  set          修改模块地址或通讯参数，并回读核对"},
+        {"  commission   gives modules on a bench their addresses one after another",
+         "  commission   依次为工作台上的模块分配地址"},
+        {"  poll         a module's inputs, one line per poll",
+         "  poll         采集模块的输入，每次一行"},
+        {"", ""},
+        {"Every command takes --port P (COMn, a device path or a network line), --baud B,",
+         "每个命令都接受 --port P (COMn、设备路径或网络线路)、--baud B、"},
+        {"--parity N|O|E, --format text|csv|json and --lang zh|en.",
+         "--parity N|O|E、--format text|csv|json 和 --lang zh|en。"},
+        {"zntool COMMAND --help shows its own options.", "zntool 命令 --help 列出该命令的选项。"},
+        {"Exit codes: 0 done, 1 a negative result, 2 wrong usage, 3 the line failed.",
+         "退出码: 0 完成，1 结果为否，2 用法错误，3 线路故障。"},
+    });
+}
 
 QString CommandHelp(const QString& command) {
-    const QString common =
-        "  --port P          COMn, or a device path\n"
-        "  --baud B          baud rate (9600)\n"
-        "  --parity N|O|E    parity (N)\n"
-        "  --format F        text, csv or json (text)\n"
-        "  --lang zh|en      language of messages and column names\n";
+    const QString common = Lines({
+        {"  --port P          COMn, a device path, or tcp://, rfc2217://, modbus-tcp://HOST:PORT",
+         "  --port P          COMn、设备路径，或 tcp://、rfc2217://、modbus-tcp://主机:端口"},
+        {"  --baud B          baud rate (9600)", "  --baud B          波特率 (9600)"},
+        {"  --parity N|O|E    parity (N)", "  --parity N|O|E    校验方式 (N)"},
+        {"  --format F        text, csv or json (text)",
+         "  --format F        text、csv 或 json (text)"},
+        {"  --lang zh|en      language of messages and column names",
+         "  --lang zh|en      提示信息和列名的语言"},
+    });
+    const HelpLine wait1000 = {"  --wait MS         reply wait (1000)",
+                               "  --wait MS         应答等待时间 (1000)"};
     QString usage, own;
     if (command == "ports") {
         usage = "zntool ports";
     } else if (command == "search") {
         usage = "zntool search --port P [--address A]";
-        own =
-            "  --address A       the address the module must have (1..247)\n"
-            "  --wait MS         reply wait per candidate (300)\n"
-            "  The search starts at --baud/--parity when given.\n";
+        own = Lines({
+            {"  --address A       the address the module must have (1..247)",
+             "  --address A       模块应有的地址 (1..247)"},
+            {"  --wait MS         reply wait per candidate (300)",
+             "  --wait MS         每组参数的应答等待时间 (300)"},
+            {"  The search starts at --baud/--parity when given.",
+             "  给出 --baud/--parity 时从该参数开始搜索。"},
+        });
     } else if (command == "scan") {
         usage =
             "zntool scan --port P [--baud B --parity N|O|E] [--from A --to B] [--all-settings] "
             "[--wait MS]";
-        own =
-            "  --from A, --to B  the addresses tried (1..247)\n"
-            "  --all-settings    every baud rate and parity in turn\n"
-            "  --wait MS         reply wait per address (0: by the baud rate)\n";
+        own = Lines({
+            {"  --from A, --to B  the addresses tried (1..247)",
+             "  --from A, --to B  扫描的地址范围 (1..247)"},
+            {"  --all-settings    every baud rate and parity in turn",
+             "  --all-settings    依次扫描所有波特率和校验方式"},
+            {"  --wait MS         reply wait per address (0: by the baud rate)",
+             "  --wait MS         每个地址的应答等待时间 (0: 按波特率)"},
+        });
     } else if (command == "read") {
         usage =
             "zntool read --port P --address A --register R [--count N] [--type int|float|int32]";
-        own =
-            "  --register R      first register (0..65535)\n"
-            "  --count N         values read (1)\n"
-            "  --type T          int, or float / int32 from a pair, high register first\n"
-            "  --wait MS         reply wait (1000)\n";
+        own = Lines({
+            {"  --register R      first register (0..65535)",
+             "  --register R      起始寄存器 (0..65535)"},
+            {"  --count N         values read (1)", "  --count N         读取的数值个数 (1)"},
+            {"  --type T          int, or float / int32 from a pair, high register first",
+             "  --type T          int，或由一对寄存器组成的 float / int32，高位寄存器在前"},
+            wait1000,
+        });
     } else if (command == "write") {
         usage = "zntool write --port P --address A --register R --value V";
-        own =
-            "  --register R      register (0..65535, or &H and hex digits)\n"
-            "  --value V         value (0..65535, or &H and hex digits)\n"
-            "  --wait MS         reply wait (1000)\n";
+        own = Lines({
+            {"  --register R      register (0..65535, or &H and hex digits)",
+             "  --register R      寄存器 (0..65535，或 &H 加十六进制数字)"},
+            {"  --value V         value (0..65535, or &H and hex digits)",
+             "  --value V         数值 (0..65535，或 &H 加十六进制数字)"},
+            wait1000,
+        });
     } else if (command == "set") {
         usage = "zntool set --port P --address A [--new-address N] [--new-baud B --new-parity X]";
-        own =
-            "  --address A       the module's address now (1..247)\n"
-            "  --new-address N   its new address (1..247)\n"
-            "  --new-baud B, --new-parity X  its new line settings\n"
-            "  --wait MS         reply wait (1000)\n";
+        own = Lines({
+            {"  --address A       the module's address now (1..247)",
+             "  --address A       模块现在的地址 (1..247)"},
+            {"  --new-address N   its new address (1..247)", "  --new-address N   新地址 (1..247)"},
+            {"  --new-baud B, --new-parity X  its new line settings",
+             "  --new-baud B, --new-parity X  新的通讯参数"},
+            wait1000,
+        });
     } else if (command == "commission") {
         usage =
             "zntool commission --port P --first A [--step S] [--give-baud B --give-parity X] "
             "[--count N] [--log FILE]";
-        own =
-            "  --first A         the address the first module gets (1..247)\n"
-            "  --step S          added for each next module (1)\n"
-            "  --give-baud B, --give-parity X  line settings each module gets\n"
-            "  --count N         modules, then the end (0: until Ctrl-C)\n"
-            "  --log FILE        each attempt appended as a CSV row\n"
-            "  Modules are looked for at --baud/--parity.\n";
+        own = Lines({
+            {"  --first A         the address the first module gets (1..247)",
+             "  --first A         第一个模块获得的地址 (1..247)"},
+            {"  --step S          added for each next module (1)",
+             "  --step S          每个后续模块的地址增量 (1)"},
+            {"  --give-baud B, --give-parity X  line settings each module gets",
+             "  --give-baud B, --give-parity X  每个模块获得的通讯参数"},
+            {"  --count N         modules, then the end (0: until Ctrl-C)",
+             "  --count N         模块个数 (0: 直到 Ctrl-C)"},
+            {"  --log FILE        each attempt appended as a CSV row",
+             "  --log FILE        每次尝试追加一行 CSV 记录"},
+            {"  Modules are looked for at --baud/--parity.", "  按 --baud/--parity 寻找模块。"},
+        });
     } else if (command == "poll") {
-        usage =
-            "zntool poll --port P --address A --model ZN210|ZN220|ZN260|ZN270 [--count N] "
-            "[--interval MS]";
-        own =
-            "  --count N         polls, then the end (0: until Ctrl-C)\n"
-            "  --interval MS     time between polls (1000)\n"
-            "  --wait MS         reply wait (1000)\n";
+        usage = "zntool poll --port P --address A --model M [--count N] [--interval MS]";
+        own = Lines({
+            {"  --model M         ZN210, ZN220, ZN260, ZN270, ZN310, ZN330, ZN350, ZN410, ZN420 or "
+             "ZN430",
+             "  --model M         ZN210、ZN220、ZN260、ZN270、ZN310、ZN330、ZN350、ZN410、ZN420 或 "
+             "ZN430"},
+            {"  --count N         polls, then the end (0: until Ctrl-C)",
+             "  --count N         采集次数 (0: 直到 Ctrl-C)"},
+            {"  --interval MS     time between polls (1000)",
+             "  --interval MS     采集间隔 (1000)"},
+            wait1000,
+        });
     } else {
         usage = "zntool " + command;
     }
-    return "Usage: " + usage + "\n\nOptions:\n" + own + common;
+    return Lines({{"Usage: ", "用法: "}}).chopped(1) + usage + QLatin1Char('\n') +
+           QLatin1Char('\n') + Lines({{"Options:", "选项:"}}) + own + common;
 }
 }  // namespace
 
 QString Text(Key key) {
     const Pair& pair = kTexts[key];
-    return QString::fromUtf8(Switches().EnglishUi == 1 ? pair.en : pair.zh);
+    return QString::fromUtf8(English() ? pair.en : pair.zh);
 }
 
 QString Help(const QString& command) {
-    return command.isEmpty() ? QString::fromUtf8(kProgramHelp) : CommandHelp(command);
+    return command.isEmpty() ? ProgramHelp() : CommandHelp(command);
 }
 }  // namespace CliTexts

@@ -1,4 +1,5 @@
-// poll: an input module's readings decoded as its window shows them, one line per poll.
+// poll: a module's inputs decoded as its window shows them, one line per poll: the measurements
+// of the analog and temperature models, the digital inputs, or both for the combination models.
 #include <QDateTime>
 
 #include "base/Switches.h"
@@ -6,7 +7,33 @@
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
 #include "link/AnalogCodec.h"
+#include "link/DigitalCodec.h"
 #include "link/TrendCsv.h"
+
+namespace {
+// What one poll reads of a model: its measurements (loop A) and its digital inputs (loop B where
+// the window has both, else loop A).
+struct PollPlan {
+    std::optional<AnalogCodec::InputChannels> analog;
+    int digitalInputs = 0;
+    std::vector<TrendChannel> channels;  // the measurements, then the inputs
+
+    static std::optional<PollPlan> Of(const QString& model) {
+        PollPlan plan;
+        plan.analog = AnalogCodec::InputChannelsOf(model);
+        plan.digitalInputs = DigitalCodec::InputCountOf(model.toStdString());
+        if (!plan.analog && plan.digitalInputs == 0) return std::nullopt;
+        if (plan.analog)
+            for (const QString& name : plan.analog->names)
+                plan.channels.push_back({name, AnalogCodec::UnitOf(plan.analog->reading),
+                                         AnalogCodec::DecimalsOf(plan.analog->reading), false});
+        for (int i = 1; i <= plan.digitalInputs; ++i)
+            plan.channels.push_back(
+                {QStringLiteral("DI_%1").arg(i, 2, 10, QLatin1Char('0')), QString(), 0, true});
+        return plan;
+    }
+};
+}  // namespace
 
 int RunPoll(const CliRun& run) {
     const CliOptions& o = run.options;
@@ -20,56 +47,72 @@ int RunPoll(const CliRun& run) {
         !o.Settings("--baud", "--parity", {9600, 'N'}, &settings, &error))
         return run.Usage(error);
     if (!o.Has("--model")) return run.Usage(CliTexts::Text(CliTexts::MissingOption).arg("--model"));
-    const auto model = AnalogCodec::InputChannelsOf(o.Value("--model").trimmed().toUpper());
-    if (!model)
+    const auto plan = PollPlan::Of(o.Value("--model").trimmed().toUpper());
+    if (!plan)
         return run.Usage(CliTexts::Text(CliTexts::NotAModel).arg("--model", o.Value("--model")));
 
-    const int channels = static_cast<int>(model->names.size());
-    std::vector<TrendChannel> trend;
-    for (const QString& name : model->names)
-        trend.push_back({name, AnalogCodec::UnitOf(model->reading),
-                         AnalogCodec::DecimalsOf(model->reading), false});
     QStringList columns = {CliTexts::Text(CliTexts::ColTime)};
-    columns += model->names;
+    for (const TrendChannel& channel : plan->channels) columns << channel.name;
     CliOutput output(run.out, run.format, columns);
 
     if (!OpenLine(port, settings)) return kLineFailed;
     if (run.format == OutputFormat::Csv) {
-        run.out << CsvText(TrendCsv::Header(trend, Switches().EnglishUi == 1));
+        run.out << CsvText(TrendCsv::Header(plan->channels, Switches().EnglishUi == 1));
         run.out.flush();
     }
+    const auto unit = static_cast<uint8_t>(address);
     Exchange exchange;
     int failures = 0;
+    // One request; false (its reason said) when it was not answered as asked.
+    auto ask = [&](TrafficCause::Kind cause, const Frame& request, int replyBytes) {
+        const Asked asked = Ask(exchange, cause, request, replyBytes, waitMs);
+        if (asked == Asked::Answered || asked == Asked::LineFailed) return asked;
+        ++failures;
+        run.Say(asked == Asked::NoReply ? CliTexts::Text(CliTexts::NoReply).arg(address)
+                                        : CliTexts::Text(CliTexts::BadReply)
+                                              .arg(address)
+                                              .arg(exchange.ReceivedText.trimmed()));
+        return asked;
+    };
     for (int poll = 0; (count == 0 || poll < count) && !Interrupted(); ++poll) {
         if (poll > 0) PauseMs(intervalMs);
         if (Interrupted()) break;
-        const Asked asked = Ask(exchange, TrafficCause::PollA,
-                                AnalogCodec::PollRequest(static_cast<uint8_t>(address), channels),
-                                AnalogCodec::PollReplyBytes(channels), waitMs);
-        if (asked == Asked::LineFailed) return kLineFailed;
-        if (asked != Asked::Answered) {
-            ++failures;
-            run.Say(asked == Asked::NoReply ? CliTexts::Text(CliTexts::NoReply).arg(address)
-                                            : CliTexts::Text(CliTexts::BadReply)
-                                                  .arg(address)
-                                                  .arg(exchange.ReceivedText.trimmed()));
-            continue;
+        std::vector<double> values;
+        QStringList cells, shown;
+        if (plan->analog) {
+            const int channels = static_cast<int>(plan->analog->names.size());
+            const Asked asked = ask(TrafficCause::PollA, AnalogCodec::PollRequest(unit, channels),
+                                    AnalogCodec::PollReplyBytes(channels));
+            if (asked == Asked::LineFailed) return kLineFailed;
+            if (asked != Asked::Answered) continue;
+            const auto readings = AnalogCodec::ReadingsOfReply(plan->analog->reading,
+                                                               exchange.ReceivedText, channels);
+            for (const auto& reading : readings) {
+                values.push_back(reading.reading.value);
+                cells << reading.reading.text;
+            }
+        }
+        if (plan->digitalInputs > 0) {
+            const Asked asked = ask(plan->analog ? TrafficCause::PollB : TrafficCause::PollA,
+                                    DigitalCodec::InputPollRequest(unit, plan->digitalInputs),
+                                    DigitalCodec::InputReplyBytes(plan->digitalInputs));
+            if (asked == Asked::LineFailed) return kLineFailed;
+            if (asked != Asked::Answered) continue;
+            for (bool on :
+                 DigitalCodec::InputStatesOfReply(exchange.ReceivedText, plan->digitalInputs)) {
+                values.push_back(on ? 1 : 0);
+                cells << QString::number(on ? 1 : 0);
+            }
         }
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        const auto readings =
-            AnalogCodec::ReadingsOfReply(model->reading, exchange.ReceivedText, channels);
-        std::vector<double> values;
-        QStringList cells = {TrendCsv::LocalTime(now)}, shown;
-        for (int k = 0; k < channels; ++k) {
-            values.push_back(readings[k].reading.value);
-            cells << readings[k].reading.text;
-            shown << model->names[k] + ' ' + readings[k].reading.text;
-        }
+        for (size_t k = 0; k < plan->channels.size(); ++k)
+            shown << plan->channels[k].name + ' ' + cells[static_cast<int>(k)];
         if (run.format == OutputFormat::Csv) {
-            run.out << CsvText(TrendCsv::Line(now, values, trend));
+            run.out << CsvText(TrendCsv::Line(now, values, plan->channels));
             run.out.flush();
         } else {
-            output.Row(cells, shown.join(QStringLiteral("  ")));
+            output.Row(QStringList{TrendCsv::LocalTime(now)} + cells,
+                       shown.join(QStringLiteral("  ")));
         }
     }
     return failures > 0 ? kNegative : kDone;

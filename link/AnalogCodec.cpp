@@ -126,6 +126,12 @@ std::optional<InputChannels> InputChannelsOf(const QString& model) {
         return InputChannels{ReadingKind::Milliamps, numbered(QStringLiteral("AI_%1"), 8)};
     if (model == QLatin1String("ZN270"))
         return InputChannels{ReadingKind::Volts, numbered(QStringLiteral("VI_%1"), 8)};
+    if (model == QLatin1String("ZN410"))
+        return InputChannels{ReadingKind::Milliamps, numbered(QStringLiteral("AI_%1"), 6)};
+    if (model == QLatin1String("ZN420"))
+        return InputChannels{ReadingKind::Volts, numbered(QStringLiteral("VI_%1"), 6)};
+    if (model == QLatin1String("ZN430"))
+        return InputChannels{ReadingKind::WholeDegrees, numbered(QStringLiteral("T_%1"), 4)};
     return std::nullopt;
 }
 

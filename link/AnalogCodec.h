@@ -48,8 +48,8 @@ QString UnitOf(ReadingKind kind);
 int DecimalsOf(ReadingKind kind);
 
 // What the input models poll and how their readings show: the channels' names (never
-// translated; their count is the channel count) and the reading kind. ZN210, ZN220, ZN260 and
-// ZN270; nothing for any other model.
+// translated; their count is the channel count) and the reading kind: the input models ZN210,
+// ZN220, ZN260, ZN270 and the measurements of ZN410, ZN420, ZN430; nothing for any other model.
 struct InputChannels {
     ReadingKind reading;
     QStringList names;

@@ -2,11 +2,21 @@
 // The bytes and bits of the digital modules: discrete-input polls and their replies, multiple-coil
 // writes, and the four output presets. Plain functions, so the wire format is tested on its own.
 #include <QString>
+#include <string_view>
 #include <vector>
 
 #include "link/Modbus.h"
 
 namespace DigitalCodec {
+
+// How many digital inputs a model's window polls (function 02 from input 0); 0 for a model
+// without inputs.
+constexpr int InputCountOf(std::string_view model) {
+    if (model == "ZN330") return 16;
+    if (model == "ZN310" || model == "ZN350") return 8;
+    if (model == "ZN410" || model == "ZN420" || model == "ZN430") return 4;
+    return 0;
+}
 
 // Read `inputCount` discrete inputs (function 02) from input 0.
 Frame InputPollRequest(uint8_t address, int inputCount);

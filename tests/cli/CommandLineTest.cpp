@@ -123,11 +123,15 @@ TEST_F(CommandLineTest, WrongUsageNamesTheOptionExitsWithTwoAndSendsNothing) {
         EXPECT_EQ(result.err, "zntool: " + c.message + hint.arg("zntool " + c.args[0]));
         EXPECT_EQ(result.out, "");
     }
-    // Help is no usage error.
+    // Help is no usage error, and is in the language of the messages.
     for (const QStringList& args : {QStringList{"--help"}, QStringList{"scan", "--help"}}) {
         const CliResult result = RunCli(args);
         EXPECT_EQ(result.code, 0);
         EXPECT_TRUE(result.out.startsWith("Usage: zntool")) << result.out.toStdString();
+        const CliResult chinese = RunCli(args + QStringList{"--lang", "zh"});
+        EXPECT_EQ(chinese.code, 0);
+        EXPECT_TRUE(chinese.out.startsWith("用法: zntool")) << chinese.out.toStdString();
+        EXPECT_FALSE(chinese.out.contains("Options")) << chinese.out.toStdString();
     }
     // Messages in set2.rc's language, or in the one --lang names.
     WriteSet2("0\r\n0\r\n0\r\n");
@@ -319,4 +323,52 @@ TEST_F(CommandLineTest, CommissionGivesBenchModulesTheirAddressesAndLogsEachAtte
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(Matches(QString::fromUtf8(file.readAll()), header + rows));
+}
+
+TEST_F(CommandLineTest, CommandsWorkOverNetworkLinesAndPollReadsEveryModelWithInputs) {
+    ASSERT_TRUE(sim_.Start({"--freeze", "12.5", "--bus", dir_.filePath("sys/COM1"), "--module",
+                            "ZN260,addr=5", "--module", "ZN410,addr=6", "--module", "ZN330,addr=7",
+                            "--tcp", "0", "--modbus-tcp", "0"}))
+        << sim_.Output().toStdString();
+    auto portOf = [&](const char* what) {
+        return QRegularExpression(QString(what) + " on 127\\.0\\.0\\.1:(\\d+)")
+            .match(sim_.Output())
+            .captured(1);
+    };
+    const QString tcp = "tcp://127.0.0.1:" + portOf("raw RTU over TCP");
+    const QString modbusTcp = "modbus-tcp://127.0.0.1:" + portOf("Modbus TCP");
+    const QStringList readIds = {"read", "--address", "5", "--register", "100", "--count", "3"};
+    const struct {
+        QStringList args;
+        int code;
+        QString out;
+        QString err;
+    } steps[] = {
+        {readIds + QStringList{"--port", tcp}, 0, "100: 5\n101: 103\n102: 260\n", ""},
+        {readIds + QStringList{"--port", modbusTcp}, 0, "100: 5\n101: 103\n102: 260\n", ""},
+        {{"poll", "--port", "COM1", "--address", "6", "--model", "ZN410", "--count", "1"},
+         0,
+         "AI_1 4.15mA  AI_2 6.09mA  AI_3 8.12mA  AI_4 10.35mA  AI_5 12.77mA  AI_6 15.20mA  "
+         "DI_01 0  DI_02 0  DI_03 0  DI_04 1\n",
+         ""},
+        {{"poll", "--port", "COM1", "--address", "7", "--model", "ZN330", "--count", "1",
+          "--format", "csv"},
+         0,
+         QString(QChar(0xFEFF)) +
+             "Time,DI_01,DI_02,DI_03,DI_04,DI_05,DI_06,DI_07,DI_08,DI_09,DI_10,DI_11,DI_12,DI_13,"
+             "DI_14,DI_15,DI_16\r\n{time},0,0,0,1,0,1,1,0,0,0,0,1,1,1,1,1\r\n",
+         ""},
+        {{"poll", "--port", "COM1", "--address", "8", "--model", "ZN230"},
+         2,
+         "",
+         "zntool: --model: 'ZN230' is not a model this command polls\nzntool poll --help shows "
+         "what it takes\n"},
+    };
+    for (const auto& step : steps) {
+        const CliResult result = RunCli(step.args);
+        const std::string what = step.args.join(' ').toStdString();
+        EXPECT_EQ(result.code, step.code) << what;
+        EXPECT_TRUE(Matches(result.out, step.out)) << what << "\n" << result.out.toStdString();
+        EXPECT_EQ(result.err, step.err) << what;
+    }
 }

@@ -3,7 +3,9 @@
 # twenty modules, all at 9600 8N1, with its default reply wait; the figure is set beside the
 # physical floor (every request and reply on the wire back to back, each request followed by the
 # 3.5-character silence a module keeps before it may answer) and beside a naive scan with the
-# parameter window's fixed waits over the same exchange path. Not a test: it prints figures.
+# parameter window's fixed waits over the same exchange path, and beside the command line's scan
+# (`zntool scan`) of the same line, run after each window run; then the command line's time from
+# its start to its first request on the line. Not a test: it prints figures.
 # Usage: tools/bench/scan.sh [--build-dir DIR] [--runs N]
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -18,7 +20,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 source "$repo/tools/bench/common.sh"
-bench_build zn_scan_bench znsim
+bench_build zn_scan_bench znsim zntool
 bench_work
 trap 'stop_sim; rm -rf "$work"' EXIT
 bench_sys "$work"
@@ -42,13 +44,52 @@ print(f"== default reply wait at 9600 8N1: {int(-(-(request + reply) // 1)) + 20
       f" (request and reply on the wire, 20 ms for the module's turn-round and a USB adapter)")
 PY
 
+# Wall time of a command line scan in `work`, and the modules it listed.
+cli_scan() {
+  (cd "$work" && /usr/bin/python3 - "$build_dir/zntool" <<'PY'
+import subprocess, sys, time
+start = time.perf_counter()
+out = subprocess.run([sys.argv[1], "scan", "--port", "COM1", "--from", "1", "--to", "247"],
+                     capture_output=True, text=True, env={"QT_QPA_PLATFORM": "offscreen"})
+elapsed = (time.perf_counter() - start) * 1000
+print(f"cli_scan_elapsed_ms {elapsed:.0f}\ncli_scan_found {len(out.stdout.splitlines())}"
+      f"\ncli_scan_exit {out.returncode}")
+PY
+  )
+}
+
 start_sim "$work/sim.log" --bus "$work/sys/COM1" "${modules[@]}"
 for run in $(seq "$runs"); do
   echo "== Bus Scan window, run $run"
   (QT_QPA_PLATFORM=offscreen "$build_dir/zn_scan_bench" scan "$work") 2>"$work/bench.err" ||
     { cat "$work/bench.err" >&2; exit 1; }
+  echo "== zntool scan, run $run"
+  cli_scan
 done
 echo "== naive scan with the parameter window's waits (150 ms steps, reply judged at 100 ms)"
 (QT_QPA_PLATFORM=offscreen "$build_dir/zn_scan_bench" naive "$work") 2>"$work/bench.err" ||
   { cat "$work/bench.err" >&2; exit 1; }
+stop_sim
+
+# Start to first request: the simulator stamps each request as it arrives (local time, ms); the
+# command reads register 100 of a module, started ten times.
+start_sim "$work/sim.log" --verbose --bus "$work/sys/COM1" --module ZN210,addr=1
+echo "== zntool read: start to first request on the line (ms), ten runs"
+(cd "$work" && /usr/bin/python3 - "$build_dir/zntool" "$work/sim.log" <<'PY'
+import datetime, re, subprocess, sys
+tool, log = sys.argv[1], sys.argv[2]
+delays = []
+for run in range(10):
+    seen = open(log, encoding="utf-8").read().count(" <- ")
+    start = datetime.datetime.now()
+    subprocess.run([tool, "read", "--port", "COM1", "--address", "1", "--register", "100"],
+                   capture_output=True, env={"QT_QPA_PLATFORM": "offscreen"})
+    stamps = re.findall(r"^(\d\d):(\d\d):(\d\d)\.(\d{3}) \S+ <- ", open(log, encoding="utf-8").read(), re.M)
+    h, m, s, ms = map(int, stamps[seen])
+    first = start.replace(hour=h, minute=m, second=s, microsecond=ms * 1000)
+    delays.append((first - start).total_seconds() * 1000)
+delays.sort()
+print(f"cli_first_request_ms median {delays[len(delays) // 2]:.0f}  min {delays[0]:.0f}  max {delays[-1]:.0f}")
+PY
+)
 stop_sim

@@ -3,15 +3,17 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-using enum AnalogCodec::ReadingKind;
+#include "link/DigitalCodec.h"
+
 using enum TextKey;
 
 // The last column is the tm.rc line of TM_Overtime_A, the measurement reply wait.
+// The channels and their readings are the codec's (AnalogCodec::InputChannelsOf).
 // clang-format off
-//                            model    names  ch reading       measurement frame      ADJ    line
-const CombinationModel kZN410{"ZN410", "AI_", 6, Milliamps,    FrameAnalogInput,      true,  4};
-const CombinationModel kZN420{"ZN420", "VI_", 6, Volts,        FrameAnalogInput,      true,  4};
-const CombinationModel kZN430{"ZN430", "T_",  4, WholeDegrees, FrameTemperatureInput, false, 6};
+//                            model    measurement frame      ADJ    line
+const CombinationModel kZN410{"ZN410", FrameAnalogInput,      true,  4};
+const CombinationModel kZN420{"ZN420", FrameAnalogInput,      true,  4};
+const CombinationModel kZN430{"ZN430", FrameTemperatureInput, false, 6};
 // clang-format on
 
 namespace {
@@ -19,9 +21,9 @@ InputChannelTable MeasurementTable(const CombinationModel& model) {
     InputChannelTable table;
     table.frameName = "Frame2";
     table.frameCaption = model.measurementFrame;
-    for (int c = 1; c <= model.channels; ++c)
-        table.channelNames << QString(model.channelPrefix) + QString::number(c);
-    table.reading = model.reading;
+    const AnalogCodec::InputChannels channels = *AnalogCodec::InputChannelsOf(model.model);
+    table.channelNames = channels.names;
+    table.reading = channels.reading;
     if (model.calibrates) {
         table.adjustCaption = "ADJ";
         table.clearCaption = "CLEAR";
@@ -43,8 +45,8 @@ CombinationWindow::CombinationWindow(const CombinationModel& model) : model_(mod
     NameControl(Label6, "Label6");
     Measurements->AddAddressRow(Label6, CreateAddressList(0, Measurements));
     Inputs = new DigitalInputPanel(
-        this, CreateAddressList(DigitalInputPanel::AddressIndex(LoopSlot::B), this), 4,
-        LoopSlot::B);
+        this, CreateAddressList(DigitalInputPanel::AddressIndex(LoopSlot::B), this),
+        DigitalCodec::InputCountOf(model.model), LoopSlot::B);
     AddLoop(Measurements->Loop());
     AddLoop(Inputs->Loop);
 

@@ -11,9 +11,6 @@
 
 struct CombinationModel {
     const char* model;
-    const char* channelPrefix;  // measurement channel names: prefix and 1..channels
-    int channels;
-    AnalogCodec::ReadingKind reading;
     TextKey measurementFrame;
     bool calibrates;          // ADJ per channel and CLEAR (88), in the service modes
     int measurementWaitLine;  // tm.rc line of TM_Overtime_A

@@ -2,6 +2,7 @@
 // The digital input and output windows: ZN330 (inputs), ZN320 and ZN340 (outputs), ZN310 and
 // ZN350 (both). One window class, composed from the two panels as the module's row says.
 #include "workwindow/WorkWindow.h"
+#include "link/DigitalCodec.h"
 #include "windows/digital/DigitalInputPanel.h"
 #include "windows/digital/DigitalOutputPanel.h"
 
@@ -14,12 +15,13 @@ struct DigitalModel {
 };
 
 // clang-format off
-//                                   model    inputs outputs names  output frame
-inline constexpr DigitalModel kZN310{"ZN310",  8,     4,     "RY_", TextKey::FrameRelayOutput};
-inline constexpr DigitalModel kZN320{"ZN320",  0,     8,     "RY_", TextKey::FrameRelayOutput};
-inline constexpr DigitalModel kZN330{"ZN330", 16,     0,     "",    TextKey::FrameDigitalOutput};  // no outputs
-inline constexpr DigitalModel kZN340{"ZN340",  0,    16,     "DO_", TextKey::FrameDigitalOutput};
-inline constexpr DigitalModel kZN350{"ZN350",  8,     8,     "DO_", TextKey::FrameDigitalOutput};
+// The input count is the codec's, which the command line polls by too.
+//                                   model    inputs                               outputs names  output frame
+inline constexpr DigitalModel kZN310{"ZN310", DigitalCodec::InputCountOf("ZN310"),  4,     "RY_", TextKey::FrameRelayOutput};
+inline constexpr DigitalModel kZN320{"ZN320", DigitalCodec::InputCountOf("ZN320"),  8,     "RY_", TextKey::FrameRelayOutput};
+inline constexpr DigitalModel kZN330{"ZN330", DigitalCodec::InputCountOf("ZN330"),  0,     "",    TextKey::FrameDigitalOutput};  // no outputs
+inline constexpr DigitalModel kZN340{"ZN340", DigitalCodec::InputCountOf("ZN340"), 16,     "DO_", TextKey::FrameDigitalOutput};
+inline constexpr DigitalModel kZN350{"ZN350", DigitalCodec::InputCountOf("ZN350"),  8,     "DO_", TextKey::FrameDigitalOutput};
 // clang-format on
 
 class DigitalIoWindow : public WorkWindow {
