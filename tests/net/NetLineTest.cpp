@@ -313,7 +313,8 @@ TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReply
 
 TEST_F(NetLineTest, ABusScanOverAllSettingsFindsEachModuleAtItsOwnThroughRfc2217) {
     StartGateway(Ser2net::Mode::Rfc2217, {"ZN210,addr=2", "ZN330,addr=4,baud=19200,parity=O"});
-    ScanPlan plan(1, 5, {{9600, 'N'}, {19200, 'O'}}, 0);
+    // A wait long enough for a loaded machine: the reply crosses ser2net and two ptys.
+    ScanPlan plan(1, 5, {{9600, 'N'}, {19200, 'O'}}, 400);
     ScanRows rows;
     ASSERT_TRUE(BusScan::Run(gateway_->Url(), plan, rows, [](const ScanProbe&) {}))
         << platform_.messages.join("\n").toStdString();
