@@ -2,6 +2,7 @@
 // folder for a number of cycles and reports the cycle time, CPU time per cycle and peak RSS.
 // "startup": the main window's start-up, from a launch time given by the caller to the window
 // being exposed on screen. "floor": what the same screen changes cost in a bare window.
+// "connect": the longest the event loop stood still while a network line was opened.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "link/SerialPort.h"
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/PollLoop.h"
@@ -79,6 +81,27 @@ int StartUp(long long launchNs) {
     std::printf("startup_ms %.1f\npeak_rss_mb %.1f\n", (now - launchNs) / 1e6, PeakRssMb());
     return 0;
 }
+// Opens `name` with a timer asking for a turn of the event loop every millisecond, and reports
+// the longest time between two turns (from the start of the open to its end).
+int Connect(const QString& name) {
+    QElapsedTimer clock;
+    double lastTurnMs = 0, longestMs = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const double now = clock.nsecsElapsed() / 1e6;
+        longestMs = std::max(longestMs, now - lastTurnMs);
+        lastTurnMs = now;
+    });
+    ticker.start(1);
+    clock.start();
+    const bool opened = SerialPort::OpenPort(name, "9600,N,8,1");
+    const double totalMs = clock.nsecsElapsed() / 1e6;
+    longestMs = std::max(longestMs, totalMs - lastTurnMs);
+    std::printf("connect_opened %d\nconnect_ms %.1f\nconnect_longest_freeze_ms %.1f\n",
+                opened ? 1 : 0, totalMs, longestMs);
+    SerialPort::ClosePort();
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +111,7 @@ int main(int argc, char** argv) {
         return Poll(argv[2], args[3].toInt(), args.size() > 4 ? args[4] : "ZN210",
                     args.size() > 5 ? args[5] : QString());
     if (args.size() == 3 && args[1] == "startup") return StartUp(args[2].toLongLong());
+    if (args.size() == 3 && args[1] == "connect") return Connect(args[2]);
     if (args.size() == 3 && args[1] == "floor")
         return Floor(args[2].toInt(), FloorChange::None) ||
                Floor(args[2].toInt(), FloorChange::Fills) ||
@@ -95,7 +119,7 @@ int main(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: zn_bench poll FOLDER CYCLES [MODEL [AB|GROUP]] | zn_bench startup LAUNCH_NS |\n"
-        "       zn_bench floor CYCLES\n"
+        "       zn_bench floor CYCLES | zn_bench connect NETWORK-LINE\n"
         "  FOLDER holds sys/ (set.rc, set2.rc, tm.rc) and sys/COM1 to the simulator;\n"
         "  LAUNCH_NS is the launch time in ns since the epoch (date +%%s%%N)\n");
     return 2;

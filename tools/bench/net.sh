@@ -2,7 +2,9 @@
 # Network line benchmark: the real ZN210 window (offscreen) polls the simulator at 9600 baud with
 # tm.rc poll 100 ms and reply wait 100 ms, first on its pseudo-terminal directly, then through
 # ser2net on 127.0.0.1 in raw mode and in RFC 2217 mode. Prints the cycle time, the CPU per cycle
-# and the time from Open to the first accepted reply of each. Not a test: it prints figures.
+# and the time from Open to the first accepted reply of each. Then, for connections that fail
+# (refused, never accepted, an RFC 2217 port that never acknowledges the line), the longest the
+# event loop stood still while the program tried. Not a test: it prints figures.
 # Usage: tools/bench/net.sh [--cycles N] [--build-dir DIR]
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -62,3 +64,30 @@ for line in pty tcp rfc2217; do
   stop_gateway
   stop_sim
 done
+
+# Peers that fail on 127.0.0.1: one whose accept queue is full (a connect is never answered) and
+# one that accepts and says nothing; their ports on the helper's first line.
+/usr/bin/python3 - >"$work/peers.txt" <<'PY' &
+import socket, sys, time
+full = socket.socket(); full.bind(("127.0.0.1", 0)); full.listen(0)
+filler = socket.socket(); filler.setblocking(False); filler.connect_ex(full.getsockname())
+silent = socket.socket(); silent.bind(("127.0.0.1", 0)); silent.listen(4)
+print(full.getsockname()[1], silent.getsockname()[1], flush=True)
+held = []
+silent.settimeout(0.2)
+end = time.time() + 60
+while time.time() < end:
+    try:
+        held.append(silent.accept()[0])
+    except OSError:
+        pass
+PY
+peers_pid=$!
+for _ in $(seq 100); do [ -s "$work/peers.txt" ] && break; sleep 0.1; done
+read -r full_port silent_port <"$work/peers.txt"
+for name in "tcp://127.0.0.1:$(free_port)" "tcp://127.0.0.1:$full_port" \
+            "rfc2217://127.0.0.1:$silent_port" "tcp://no-such-gateway.invalid:4001"; do
+  echo "== open $name"
+  QT_QPA_PLATFORM=offscreen "$build_dir/zn_bench" connect "$name" 2>/dev/null | grep connect_
+done
+kill "$peers_pid" 2>/dev/null || true
