@@ -107,13 +107,15 @@ QString CommandHelp(const QString& command) {
     } else if (command == "commission") {
         usage =
             "zntool commission --port P --first A [--step S] [--give-baud B --give-parity X] "
-            "[--count N] [--log FILE]";
+            "[--count N] [--log FILE [--rotate-mb N | --rotate-midnight]]";
         own =
             "  --first A         the address the first module gets (1..247)\n"
             "  --step S          added for each next module (1)\n"
             "  --give-baud B, --give-parity X  line settings each module gets\n"
             "  --count N         modules, then the end (0: until Ctrl-C)\n"
             "  --log FILE        each attempt appended as a CSV row\n"
+            "  --rotate-mb N, --rotate-midnight  the log goes on in a new dated file at N MB or\n"
+            "                    at midnight\n"
             "  Modules are looked for at --baud/--parity.\n";
     } else if (command == "poll") {
         usage =

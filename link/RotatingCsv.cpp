@@ -65,6 +65,36 @@ QString RotatedPath(const QString& chosen, const QDateTime& start, int clash) {
     return path + extension;
 }
 
+void CsvFileChain::Start(const QString& chosen, const CsvRotation& rotation) {
+    chosen_ = chosen;
+    rotation_ = rotation;
+    if (rotation_.kind == CsvRotation::Kind::Size && rotation_.bytes <= 0)
+        rotation_ = CsvRotation::Never();
+}
+
+QString CsvFileChain::NextFile(const QDateTime& now) {
+    nextMidnight_ = NextMidnight(now);
+    if (rotation_.kind == CsvRotation::Kind::Never) return chosen_;
+    QString path;
+    for (int clash = 1; QFileInfo::exists(path = RotatedPath(chosen_, now, clash)); ++clash) {
+    }
+    return path;
+}
+
+bool CsvFileChain::NeedsNextFile(qint64 size, bool holdsRows, qint64 lineSize,
+                                 const QDateTime& now) const {
+    switch (rotation_.kind) {
+        case CsvRotation::Kind::Never:
+            return false;
+        case CsvRotation::Kind::Midnight:
+            return now >= nextMidnight_;
+        case CsvRotation::Kind::Size:
+            // A row longer than the limit itself still goes whole into a file of its own.
+            return holdsRows && size + lineSize > rotation_.bytes;
+    }
+    return false;
+}
+
 RotatingCsv::RotatingCsv() : clock_(&SystemClock) {
     syncTimer_.setSingleShot(true);
     QObject::connect(&syncTimer_, &QTimer::timeout, [this] { Sync(); });
@@ -77,21 +107,13 @@ void RotatingCsv::SetClock(Clock clock) {
 bool RotatingCsv::Open(const QString& chosen, const QByteArray& header, const CsvRotation& rotation,
                        QString* error) {
     Close();
-    chosen_ = chosen;
+    chain_.Start(chosen, rotation);
     header_ = header;
-    rotation_ = rotation;
-    if (rotation_.kind == CsvRotation::Kind::Size && rotation_.bytes <= 0)
-        rotation_ = CsvRotation::Never();
     return StartFile(clock_(), error);
 }
 
 bool RotatingCsv::StartFile(const QDateTime& now, QString* error) {
-    QString path = chosen_;
-    if (rotation_.kind != CsvRotation::Kind::Never) {
-        // Two files started within one second (a small size limit) must not meet.
-        for (int clash = 1; QFileInfo::exists(path = RotatedPath(chosen_, now, clash)); ++clash) {
-        }
-    }
+    const QString path = chain_.NextFile(now);
     // The next file is made before the last is let go: a file that cannot be made ends the
     // recording with the last one whole.
     auto next = std::make_unique<CsvAppender>();
@@ -102,28 +124,15 @@ bool RotatingCsv::StartFile(const QDateTime& now, QString* error) {
     Close();
     file_ = std::move(next);
     holdsRows_ = false;
-    nextMidnight_ = NextMidnight(now);
     sinceSync_.start();
     return true;
-}
-
-bool RotatingCsv::NeedsNextFile(qint64 lineSize, const QDateTime& now) const {
-    switch (rotation_.kind) {
-        case CsvRotation::Kind::Never:
-            return false;
-        case CsvRotation::Kind::Midnight:
-            return now >= nextMidnight_;
-        case CsvRotation::Kind::Size:
-            // A row longer than the limit itself still goes whole into a file of its own.
-            return holdsRows_ && file_->Size() + lineSize > rotation_.bytes;
-    }
-    return false;
 }
 
 bool RotatingCsv::Append(const QByteArray& line, QString* error) {
     if (!IsOpen()) return false;
     const QDateTime now = clock_();
-    if (NeedsNextFile(line.size(), now) && !StartFile(now, error)) return false;
+    if (chain_.NeedsNextFile(file_->Size(), holdsRows_, line.size(), now) && !StartFile(now, error))
+        return false;
     if (!file_->Append(line, error)) {
         Close();
         return false;

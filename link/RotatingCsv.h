@@ -46,6 +46,24 @@ void Remember(const CsvRotation& rotation);
 // before its extension; a name without an extension gets ".csv".
 QString RotatedPath(const QString& chosen, const QDateTime& start, int clash = 1);
 
+// Which file of a rotating recording a row goes to: the one rule for the recorders that hold
+// their file open and for the batch log, which opens its file for each row.
+class CsvFileChain {
+  public:
+    void Start(const QString& chosen, const CsvRotation& rotation);
+    // The next file at `now`: the chosen one itself when the rotation is Never, else its dated
+    // name, one that no file has yet (two files may start within one second).
+    QString NextFile(const QDateTime& now);
+    // Whether a row of `lineSize` bytes at `now` must start the next file, the current one
+    // holding `size` bytes and, or not, rows after its header.
+    bool NeedsNextFile(qint64 size, bool holdsRows, qint64 lineSize, const QDateTime& now) const;
+
+  private:
+    QString chosen_;
+    CsvRotation rotation_;
+    QDateTime nextMidnight_;
+};
+
 class RotatingCsv {
   public:
     using Clock = std::function<QDateTime()>;
@@ -68,16 +86,13 @@ class RotatingCsv {
 
   private:
     bool StartFile(const QDateTime& now, QString* error);
-    bool NeedsNextFile(qint64 lineSize, const QDateTime& now) const;
     void SyncSoon();
     void Sync();
 
     std::unique_ptr<CsvAppender> file_;
     Clock clock_;
-    QString chosen_;
+    CsvFileChain chain_;
     QByteArray header_;
-    CsvRotation rotation_;
-    QDateTime nextMidnight_;
     bool holdsRows_ = false;
     QElapsedTimer sinceSync_;
     QTimer syncTimer_;  // syncs the rows of a quiet second

@@ -13,6 +13,7 @@
 #include <QThread>
 #include <map>
 
+#include "link/BatchLog.h"
 #include "link/RotatingCsv.h"
 #include "link/TrafficTexts.h"
 
@@ -181,6 +182,73 @@ TEST(Rotation, FilesStartWhereTheChoiceSaysEachWholeWithItsHeader) {
             // Over the limit only with a single row too long for any file.
             if (c.rotation.kind == CsvRotation::Kind::Size && rows.size() > 1) {
                 EXPECT_LE(bytes.size(), c.rotation.bytes) << name.toStdString();
+            }
+        }
+        EXPECT_EQ(found, c.files);
+    }
+}
+
+// The batch log opens its file for each row, so it follows the rows' own times; the chosen file
+// is appended to as before when it never rotates.
+TEST(Rotation, TheBatchLogGoesOnInTheFileItsRowsTimeAndSizeSay) {
+    const struct {
+        const char* what;
+        CsvRotation rotation;
+        const char* start;
+        std::vector<const char*> rows;  // row n gives address n its time
+        std::map<std::string, std::vector<int>> files;
+    } cases[] = {
+        {"never: an earlier run's log goes on",
+         CsvRotation::Never(),
+         "2026-12-08T17:00:00",
+         {"2026-12-08T17:01:00", "2026-12-09T00:00:01"},
+         {{"commissioning.csv", {-1, 0, 1}}}},
+        {"at midnight, by the rows' times",
+         CsvRotation::AtMidnight(),
+         "2026-12-08T17:00:00",
+         {"2026-12-08T17:01:00", "2026-12-08T23:59:59", "2026-12-09T00:00:03"},
+         {{"commissioning.csv", {-1}},
+          {"commissioning_2026-12-08_17-00-00.csv", {0, 1}},
+          {"commissioning_2026-12-09_00-00-03.csv", {2}}}},
+        {"a size no two rows fit in",
+         {CsvRotation::Kind::Size, 1},
+         "2026-12-08T09:00:00",
+         {"2026-12-08T09:00:00", "2026-12-08T09:00:00", "2026-12-08T09:00:01"},
+         {{"commissioning.csv", {-1}},
+          {"commissioning_2026-12-08_09-00-00.csv", {0}},
+          {"commissioning_2026-12-08_09-00-00_2.csv", {1}},
+          {"commissioning_2026-12-08_09-00-01.csv", {2}}}},
+    };
+    const QByteArray header = Csv::Header(BatchLog::Columns());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        // An earlier run's log, without the BOM older versions left out: row -1.
+        QFile earlier(dir.filePath("commissioning.csv"));
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write(header.mid(kBom.size()) +
+                      "x,ZN210,1,\"9600,N,8,1\",-1,\"9600,N,8,1\",yes,\r\n");
+        earlier.close();
+        BatchLogFile log;
+        QString error;
+        ASSERT_TRUE(log.Start(dir.filePath("commissioning.csv"), c.rotation, At(c.start), &error));
+        for (size_t n = 0; n < c.rows.size(); ++n) {
+            BatchRecord record{"ZN220", 1, {9600, 'N'}, int(n), {19200, 'E'}, true, {}};
+            ASSERT_TRUE(log.Append(record, At(c.rows[n]), &error)) << error.toStdString();
+        }
+        std::map<std::string, std::vector<int>> found;
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) {
+            const QByteArray bytes = Read(dir.filePath(name));
+            const bool earlierLog = name == "commissioning.csv";
+            EXPECT_TRUE(bytes.startsWith(earlierLog ? header.mid(kBom.size()) : header));
+            bool whole = false;
+            const std::vector<QStringList> lines = ParseCsv(bytes, &whole);
+            EXPECT_TRUE(whole);
+            std::vector<int>& rows = found[name.toStdString()];
+            for (size_t i = 1; i < lines.size(); ++i) {
+                ASSERT_EQ(lines[i].size(), 8);
+                rows.push_back(lines[i][4].toInt());
             }
         }
         EXPECT_EQ(found, c.files);
