@@ -4,7 +4,7 @@
 
 namespace {
 const QStringList kEveryCommand = {"--port", "--baud", "--parity", "--format", "--lang", "--help"};
-const QStringList kFlags = {"--help", "--all-settings", "--listen-only"};
+const QStringList kFlags = {"--help", "--all-settings", "--listen-only", "--rotate-midnight"};
 
 // Whole numbers only, an optional sign and digits, blanks around them aside.
 std::optional<long long> WholeNumber(const QString& text) {
@@ -40,7 +40,8 @@ QStringList CliOptions::OptionsOf(const QString& command) {
     else if (command == "poll")
         own = {"--address", "--model", "--count", "--interval", "--wait"};
     else if (command == "commission")
-        own = {"--first", "--step", "--give-baud", "--give-parity", "--count", "--log"};
+        own = {"--first", "--step", "--give-baud", "--give-parity",
+               "--count", "--log",  "--rotate-mb", "--rotate-midnight"};
     else if (command == "monitor")
         own = {"--listen-only"};
     else

@@ -53,8 +53,10 @@ struct HelpLine {
 
 QString Lines(std::initializer_list<HelpLine> lines) {
     QString text;
-    for (const HelpLine& line : lines)
-        text += QString::fromUtf8(English() ? line.en : line.zh) + QLatin1Char('\n');
+    for (const HelpLine& line : lines) {
+        const char* shown = English() ? line.en : line.zh;
+        if (shown) text += QString::fromUtf8(shown) + QLatin1Char('\n');  // null: one language only
+    }
     return text;
 }
 
@@ -160,7 +162,7 @@ QString CommandHelp(const QString& command) {
     } else if (command == "commission") {
         usage =
             "zntool commission --port P --first A [--step S] [--give-baud B --give-parity X] "
-            "[--count N] [--log FILE]";
+            "[--count N] [--log FILE [--rotate-mb N | --rotate-midnight]]";
         own = Lines({
             {"  --first A         the address the first module gets (1..247)",
              "  --first A         第一个模块获得的地址 (1..247)"},
@@ -172,6 +174,9 @@ QString CommandHelp(const QString& command) {
              "  --count N         模块个数 (0: 直到 Ctrl-C)"},
             {"  --log FILE        each attempt appended as a CSV row",
              "  --log FILE        每次尝试追加一行 CSV 记录"},
+            {"  --rotate-mb N, --rotate-midnight  the log goes on in a new dated file at N MB or",
+             "  --rotate-mb N, --rotate-midnight  日志达到 N MB 或到午夜时，转入新的带日期的文件"},
+            {"                    at midnight", nullptr},
             {"  Modules are looked for at --baud/--parity.", "  按 --baud/--parity 寻找模块。"},
         });
     } else if (command == "poll") {

@@ -28,6 +28,18 @@ int RunCommission(const CliRun& run) {
         return run.Usage(error);
     if (o.Has("--log") && o.Value("--log").trimmed().isEmpty())
         return run.Usage(CliTexts::Text(CliTexts::MissingValue).arg("--log"));
+    CsvRotation rotation;
+    if (o.Has("--rotate-midnight")) rotation = CsvRotation::AtMidnight();
+    int megabytes = 0;
+    if (!o.Int("--rotate-mb", 1, CsvRotation::kMaxMegabytes, 0, &megabytes, &error))
+        return run.Usage(error);
+    if (megabytes > 0) rotation = CsvRotation::EveryMegabytes(megabytes);
+    BatchLogFile log;
+    if (o.Has("--log") &&
+        !log.Start(o.Value("--log"), rotation, QDateTime::currentDateTime(), &error)) {
+        run.Say(CliTexts::Text(CliTexts::LogFailed).arg(o.Value("--log"), error));
+        return kNegative;
+    }
     setup.giveSettings = o.Has("--give-baud") || o.Has("--give-parity");
     if (setup.giveSettings &&
         ParameterCodes::CodeOfEntry(ParameterCodes::EntryText(setup.newSettings),
@@ -67,8 +79,8 @@ int RunCommission(const CliRun& run) {
             const QDateTime now = QDateTime::currentDateTime();
             output.Row(BatchLog::Cells(*record, now));
             if (!record->verified) ++failed;
-            if (o.Has("--log") && !BatchLog::Append(o.Value("--log"), *record, now, &error)) {
-                run.Say(CliTexts::Text(CliTexts::LogFailed).arg(o.Value("--log"), error));
+            if (o.Has("--log") && !log.Append(*record, now, &error)) {
+                run.Say(CliTexts::Text(CliTexts::LogFailed).arg(log.Path(), error));
                 return kNegative;
             }
         }

@@ -1,25 +1,15 @@
 #include "link/BatchLog.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
+#include "link/CsvFile.h"
 #include "link/ScanTexts.h"
 
 namespace {
 QString SettingsText(const SerialCandidate& settings) {
     return QStringLiteral("%1,%2,8,1").arg(settings.baud).arg(QChar(settings.parity));
-}
-
-QString CsvLine(const QStringList& cells) {
-    QStringList fields;
-    for (QString cell : cells) {
-        if (cell.contains(',') || cell.contains('"') || cell.contains('\n')) {
-            cell.replace('"', "\"\"");
-            cell = '"' + cell + '"';
-        }
-        fields << cell;
-    }
-    return fields.join(',') + "\r\n";
 }
 }  // namespace
 
@@ -41,29 +31,29 @@ QStringList Cells(const BatchRecord& record, const QDateTime& time) {
             Text(record.verified ? Yes : No),
             record.reason};
 }
+}  // namespace BatchLog
 
-bool CanOpen(const QString& path, QString* error) {
-    QFile file(path);
+bool BatchLogFile::Start(const QString& path, const CsvRotation& rotation, const QDateTime& now,
+                         QString* error) {
+    chain_.Start(path, rotation);
+    path_ = chain_.NextFile(now);
+    QFile file(path_);
     if (file.open(QIODevice::WriteOnly | QIODevice::Append)) return true;
     if (error) *error = file.errorString();
     return false;
 }
 
-bool Append(const QString& path, const BatchRecord& record, const QDateTime& time, QString* error) {
-    using namespace ScanTexts;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        if (error) *error = file.errorString();
+bool BatchLogFile::Append(const BatchRecord& record, const QDateTime& time, QString* error) {
+    const QByteArray line = Csv::Line(BatchLog::Cells(record, time));
+    const qint64 size = QFileInfo(path_).size();
+    // A file holding no more than its header has no rows to keep from the next one.
+    const bool holdsRows = size > Csv::Header(BatchLog::Columns()).size();
+    if (chain_.NeedsNextFile(size, holdsRows, line.size(), time)) path_ = chain_.NextFile(time);
+    CsvAppender file;
+    if (!file.OpenToAppend(path_, Csv::Header(BatchLog::Columns()), error) ||
+        !file.Append(line, error))
         return false;
-    }
-    QString text;
-    if (file.size() == 0) text += CsvLine(Columns());
-    text += CsvLine(Cells(record, time));
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
+    // A row a module was commissioned by is worth the disk's time.
+    file.Sync();
     return true;
 }
-}  // namespace BatchLog

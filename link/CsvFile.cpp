@@ -1,5 +1,7 @@
 #include "link/CsvFile.h"
 
+#include <unistd.h>
+
 namespace {
 QByteArray Field(const QString& text) {
     QByteArray bytes = text.toUtf8();
@@ -27,14 +29,24 @@ QByteArray Header(const QStringList& names) {
 }  // namespace Csv
 
 bool CsvAppender::Open(const QString& path, const QByteArray& header, QString* error) {
+    return OpenWith(path, QIODevice::Truncate, header, error);
+}
+
+bool CsvAppender::OpenToAppend(const QString& path, const QByteArray& header, QString* error) {
+    return OpenWith(path, QIODevice::Append, header, error);
+}
+
+bool CsvAppender::OpenWith(const QString& path, QIODevice::OpenMode mode, const QByteArray& header,
+                           QString* error) {
     Close();
     file_.setFileName(path);
-    whole_ = 0;
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // Unbuffered: each line goes to the system as it is appended, so a killed program loses none.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered | mode)) {
         if (error) *error = file_.errorString();
         return false;
     }
-    return Append(header, error);
+    whole_ = file_.size();
+    return whole_ > 0 || Append(header, error);
 }
 
 bool CsvAppender::Append(const QByteArray& line, QString* error) {
@@ -56,6 +68,10 @@ bool CsvAppender::Append(const QByteArray& line, QString* error) {
     if (done > 0) file_.resize(whole_);
     file_.close();
     return false;
+}
+
+void CsvAppender::Sync() {
+    if (file_.isOpen()) ::fdatasync(file_.handle());
 }
 
 void CsvAppender::Close() {

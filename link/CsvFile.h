@@ -20,13 +20,22 @@ class CsvAppender {
   public:
     // Creates or empties `path` and writes `header`; false with the reason.
     bool Open(const QString& path, const QByteArray& header, QString* error);
+    // Opens `path` to go on at its end, writing `header` first only when it is new or empty.
+    bool OpenToAppend(const QString& path, const QByteArray& header, QString* error);
     // False with the reason when the line could not be written; the file is closed then.
     bool Append(const QByteArray& line, QString* error);
     void Close();
+    // Asks the system to put the written lines on the disk (they are in its hands already, safe
+    // from a kill of the program, not yet from a power cut).
+    void Sync();
     bool IsOpen() const { return file_.isOpen(); }
+    qint64 Size() const { return whole_; }
     QString Path() const { return file_.fileName(); }
 
   private:
+    bool OpenWith(const QString& path, QIODevice::OpenMode mode, const QByteArray& header,
+                  QString* error);
+
     QFile file_;
     qint64 whole_ = 0;  // bytes up to the end of the last whole line
 };

@@ -29,8 +29,9 @@ bool Save(const QString& path, int count, const std::function<const TrafficRow&(
 }
 }  // namespace TrafficCsv
 
-bool TrafficRecorder::Open(const QString& path, bool english, QString* error) {
-    return file_.Open(path, TrafficCsv::Header(english), error);
+bool TrafficRecorder::Open(const QString& path, bool english, QString* error,
+                           const CsvRotation& rotation) {
+    return file_.Open(path, TrafficCsv::Header(english), rotation, error);
 }
 
 bool TrafficRecorder::Write(const TrafficRow& row, bool english, QString* error) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "link/CsvFile.h"
+#include "link/RotatingCsv.h"
 #include "link/TrafficRow.h"
 
 namespace TrafficCsv {
@@ -15,15 +16,16 @@ bool Save(const QString& path, int count, const std::function<const TrafficRow&(
           bool english, QString* error);
 }  // namespace TrafficCsv
 
-// A file that gets every row as it comes; a failed write is told once and ends the recording,
-// the rows before it left whole.
+// Files that get every row as it comes, the next one started as `rotation` says; a failed write
+// is told once and ends the recording, the rows before it left whole.
 class TrafficRecorder {
   public:
-    bool Open(const QString& path, bool english, QString* error);
+    bool Open(const QString& path, bool english, QString* error,
+              const CsvRotation& rotation = CsvRotation::Never());
     // False (with the reason) when the row could not be written.
     bool Write(const TrafficRow& row, bool english, QString* error);
     QString Path() const { return file_.Path(); }
 
   private:
-    CsvAppender file_;
+    RotatingCsv file_;
 };

@@ -188,10 +188,13 @@ void TrafficLog::Add(TrafficRow row, bool record) {
     const TrafficRow& added = ring_[at];
     if (recorder_ && record) {
         QString error;
+        const QString path = recorder_->Path();
         if (!recorder_->Write(added, English(), &error)) {
             recorder_.reset();
             emit RecordingChanged(false);
             emit RecordingFailed(error);
+        } else if (recorder_->Path() != path) {
+            emit RecordingChanged(true);
         }
     }
     emit RowAdded(added);
@@ -226,9 +229,9 @@ void TrafficLog::Follow(const QString& window) {
     emit FollowedChanged(window);
 }
 
-bool TrafficLog::StartRecording(const QString& path, QString* error) {
+bool TrafficLog::StartRecording(const QString& path, QString* error, const CsvRotation& rotation) {
     auto recorder = std::make_unique<TrafficRecorder>();
-    if (!recorder->Open(path, English(), error)) return false;
+    if (!recorder->Open(path, English(), error, rotation)) return false;
     recorder_ = std::move(recorder);
     emit RecordingChanged(true);
     return true;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "link/RotatingCsv.h"
 #include "link/TrafficRow.h"
 
 class TrafficRecorder;
@@ -80,8 +81,10 @@ class TrafficLog : public QObject {
     const QString& Followed() const { return followed_; }
 
     // Continuous recording. Start gives false with the reason when the file cannot be opened; a
-    // later write failure stops the recording and is told once through RecordingFailed.
-    bool StartRecording(const QString& path, QString* error = nullptr);
+    // later write failure stops the recording and is told once through RecordingFailed. Each
+    // next file of a rotating recording is told through RecordingChanged(true) again.
+    bool StartRecording(const QString& path, QString* error = nullptr,
+                        const CsvRotation& rotation = CsvRotation::Never());
     void StopRecording();
     bool Recording() const;
     QString RecordingPath() const;

@@ -241,6 +241,14 @@ QString UiText(Ui key, bool english) {
             return Pick(english, "Not saved: %1 (%2)", "未保存：%1（%2）");
         case Saved:
             return Pick(english, "Saved %1 rows to %2", "已保存 %1 行到 %2");
+        case NewFile:
+            return Pick(english, "New file:", "分割文件：");
+        case RotateNever:
+            return Pick(english, "Never", "不分割");
+        case RotateMidnight:
+            return Pick(english, "At midnight", "每天午夜");
+        case RotateEveryMb:
+            return Pick(english, "Every N MB", "每 N MB");
         case UiCount:
             break;
     }

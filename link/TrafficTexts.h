@@ -33,6 +33,10 @@ enum Ui {
     RecordingFailed,
     SaveFailed,
     Saved,
+    NewFile,  // the rotation choice of a recording
+    RotateNever,
+    RotateMidnight,
+    RotateEveryMb,
     UiCount
 };
 QString UiText(Ui key, bool english);

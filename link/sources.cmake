@@ -13,6 +13,7 @@ add_library(zn_link STATIC
   link/TrafficTexts.cpp
   link/TrafficLog.cpp
   link/CsvFile.cpp
+  link/RotatingCsv.cpp
   link/TrafficCsv.cpp
   link/Exchange.cpp
   link/PortDiscovery.cpp

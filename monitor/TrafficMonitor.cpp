@@ -199,23 +199,26 @@ void TrafficMonitor::SaveClicked() {
     if (!path.isEmpty()) SaveTo(path);
 }
 
-void TrafficMonitor::RecordTo(const QString& path) {
+void TrafficMonitor::RecordTo(const QString& path, const CsvRotation& rotation) {
     TrafficLog& log = TrafficLog::Instance();
     if (path.isEmpty()) return log.StopRecording();
     lastRecordPath_ = path;
     QString error;
-    if (!log.StartRecording(path, &error)) ShowRecordingFailure(error);
+    if (!log.StartRecording(path, &error, rotation)) ShowRecordingFailure(error);
 }
 
 void TrafficMonitor::AskAndRecord() {
-    const QString path =
-        AskCsvSavePath(this, Ui(TrafficTexts::Record), QString(), Ui(TrafficTexts::CsvFiles));
-    if (!path.isEmpty()) RecordTo(path);
+    CsvRotation rotation;
+    const QString path = AskRecordingPath(this, Ui(TrafficTexts::Record), QString(),
+                                          Ui(TrafficTexts::CsvFiles), English(), &rotation);
+    if (!path.isEmpty()) RecordTo(path, rotation);
 }
 
 void TrafficMonitor::ShowRecording(bool recording) {
     RecordButton->setChecked(recording);
     if (!recording) return;
+    // A rotating recording's failure is about the file it had come to.
+    lastRecordPath_ = TrafficLog::Instance().RecordingPath();
     NoteLabel->setStyleSheet(QString());
     NoteLabel->setText(Ui(TrafficTexts::RecordingTo).arg(TrafficLog::Instance().RecordingPath()));
 }

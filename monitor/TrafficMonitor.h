@@ -3,6 +3,7 @@
 // use. Opening or closing it never touches the exchange; a recording goes on without it.
 #include <QWidget>
 
+#include "link/RotatingCsv.h"
 #include "widgets/TextLine.h"
 
 class QCheckBox;
@@ -37,7 +38,7 @@ class TrafficMonitor : public QWidget {
     // Saves what the view shows; the note says how it went.
     bool SaveTo(const QString& path);
     // Starts (or, with an empty path, stops) the recording; the note says how it went.
-    void RecordTo(const QString& path);
+    void RecordTo(const QString& path, const CsvRotation& rotation = CsvRotation::Never());
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -50,6 +50,7 @@ include(tests/core/tests.cmake)
 include(tests/dialogs/tests.cmake)
 include(tests/net/tests.cmake)
 include(tests/cli/tests.cmake)
+include(tests/record/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI
 # runs it) each test program that opens pseudo-terminals runs once more, whole, as the user nobody.

@@ -50,6 +50,8 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
     buttons->addWidget(TrendButton);
     buttons->addWidget(RecordButton);
 
+    // The files rotate by the readings' own clock, so a test stepping it crosses midnight.
+    file_.SetClock([this] { return QDateTime::fromMSecsSinceEpoch(clock_()); });
     connect(TrendButton, &QPushButton::clicked, this, &TrendFeed::ShowTrend);
     FollowRecording(
         RecordButton, [this] { return Recording(); }, [this] { AskAndRecord(); },
@@ -83,7 +85,11 @@ void TrendFeed::Add(const std::vector<double>& values) {
     ring_.Append(now, values);
     if (file_.IsOpen()) {
         QString error;
-        if (!file_.Append(TrendCsv::Line(now, values, channels_), &error)) ShowFailure(error);
+        const QString path = file_.Path();
+        if (!file_.Append(TrendCsv::Line(now, values, channels_), &error))
+            ShowFailure(error);
+        else if (file_.Path() != path)
+            ShowRecording();
     }
     emit Added();
 }
@@ -93,10 +99,10 @@ void TrendFeed::AddGap() {
     emit Added();
 }
 
-bool TrendFeed::StartRecording(const QString& path, QString* error) {
+bool TrendFeed::StartRecording(const QString& path, QString* error, const CsvRotation& rotation) {
     QString reason;
     const bool started =
-        file_.Open(path, TrendCsv::Header(channels_, TrendTexts::English()), &reason);
+        file_.Open(path, TrendCsv::Header(channels_, TrendTexts::English()), rotation, &reason);
     if (!started) {
         if (error) *error = reason;
         ShowFailure(reason);
@@ -119,9 +125,11 @@ void TrendFeed::AskAndRecord() {
     const QString suggested = QDir::home().filePath(
         TrendTexts::UiText(TrendTexts::FileName, english)
             .arg(window_->windowTitle(), QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss")));
-    const QString path = AskCsvSavePath(window_, Ui(TrendTexts::Record), suggested,
-                                        TrafficTexts::UiText(TrafficTexts::CsvFiles, english));
-    if (!path.isEmpty()) StartRecording(path);
+    CsvRotation rotation;
+    const QString path =
+        AskRecordingPath(window_, Ui(TrendTexts::Record), suggested,
+                         TrafficTexts::UiText(TrafficTexts::CsvFiles, english), english, &rotation);
+    if (!path.isEmpty()) StartRecording(path, nullptr, rotation);
 }
 
 void TrendFeed::ShowRecording() {

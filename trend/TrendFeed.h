@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "link/CsvFile.h"
+#include "link/RotatingCsv.h"
 #include "link/TrendChannel.h"
 #include "link/TrendRing.h"
 
@@ -46,8 +46,10 @@ class TrendFeed : public QObject {
     // A reply that was rejected: every line breaks, nothing is recorded.
     void AddGap();
 
-    // Starts writing readings to `path` (its header at once); false with the reason.
-    bool StartRecording(const QString& path, QString* error = nullptr);
+    // Starts writing readings to `path` (its header at once), the next file started as `rotation`
+    // says; false with the reason.
+    bool StartRecording(const QString& path, QString* error = nullptr,
+                        const CsvRotation& rotation = CsvRotation::Never());
     void StopRecording();
     bool Recording() const { return file_.IsOpen(); }
     QString RecordingPath() const { return file_.Path(); }
@@ -78,7 +80,7 @@ class TrendFeed : public QObject {
     std::vector<TrendChannel> channels_;
     TrendRing ring_;
     std::function<int64_t()> clock_;
-    CsvAppender file_;
+    RotatingCsv file_;
     QWidget* controls_;
     QPointer<TrendWindow> chart_;
 };

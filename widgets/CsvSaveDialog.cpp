@@ -1,7 +1,10 @@
 #include "widgets/CsvSaveDialog.h"
 
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLineEdit>
+
+#include "widgets/RotationChoice.h"
 
 namespace {
 CsvDialogAnswer& Answer() {
@@ -43,13 +46,35 @@ QString WithCsvExtension(const QString& path) {
     return path.left(end) + QStringLiteral(".csv");
 }
 
-QString AskCsvSavePath(QWidget* parent, const QString& caption, const QString& suggested,
-                       const QString& filter, QFileDialog::Options options) {
-    CsvSaveDialog dialog(parent, caption, suggested, filter);
+namespace {
+QString Ask(CsvSaveDialog& dialog, QFileDialog::Options options) {
     dialog.setOptions(options);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     const int result = Answer() ? Answer()(dialog) : dialog.exec();
     if (result != QDialog::Accepted) return {};
     return WithCsvExtension(dialog.selectedFiles().value(0));
+}
+}  // namespace
+
+QString AskCsvSavePath(QWidget* parent, const QString& caption, const QString& suggested,
+                       const QString& filter, QFileDialog::Options options) {
+    CsvSaveDialog dialog(parent, caption, suggested, filter);
+    return Ask(dialog, options);
+}
+
+QString AskRecordingPath(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter, bool english, CsvRotation* rotation) {
+    CsvSaveDialog dialog(parent, caption, suggested, filter);
+    // Qt's own dialog, which takes one more row below its name and type rows.
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
+    auto* choice = new RotationChoice(english, &dialog);
+    choice->SetRotation(CsvRotationText::Remembered());
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(choice, grid->rowCount(), 0, 1, grid->columnCount());
+    const QString path = Ask(dialog, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty()) return path;
+    *rotation = choice->Rotation();
+    CsvRotationText::Remember(*rotation);
+    return path;
 }

@@ -5,10 +5,18 @@
 #include <QString>
 #include <functional>
 
+#include "link/RotatingCsv.h"
+
 // Asks where to save a CSV file, starting at `suggested` (a file name or a path); empty when the
 // user cancelled. A name typed without an extension gets ".csv".
 QString AskCsvSavePath(QWidget* parent, const QString& caption, const QString& suggested,
                        const QString& filter, QFileDialog::Options options = {});
+
+// The same for a recording, with the choice of when to start a new file below the name. It starts
+// at the choice remembered from the last recording and remembers the one accepted, which it puts
+// in `rotation`.
+QString AskRecordingPath(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter, bool english, CsvRotation* rotation);
 
 // `path` with ".csv" added when its file name has no extension: "log" and "log." become
 // "log.csv", "log.txt" stays. A leading dot (a hidden file) or one followed by a space is no

@@ -6,5 +6,6 @@ add_library(zn_widgets STATIC
   widgets/TextLine.cpp
   widgets/CsvSaveDialog.cpp
   widgets/RecordToggle.cpp
+  widgets/RotationChoice.cpp
 )
-target_link_libraries(zn_widgets PUBLIC zn_base Qt6::Widgets)
+target_link_libraries(zn_widgets PUBLIC zn_link zn_base Qt6::Widgets)

@@ -5,13 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
 
 #include "app/MainWindow.h"
+#include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "link/TrafficLog.h"
@@ -248,4 +252,67 @@ TEST_F(FileDialogsTest, RecordIsCheckedExactlyWhileRecordingWhicheverWayItIsPres
             });
         }
     }
+}
+
+TEST_F(FileDialogsTest, ARecordingRotatesAsItsDialogSaysWhichRemembersTheChoice) {
+    const auto at = [](int day, const char* time) {
+        return QDateTime(QDate(2026, 12, day), QTime::fromString(time)).toMSecsSinceEpoch();
+    };
+    // Each Record dialog: the choice it showed, then the one made in it.
+    struct Choice {
+        int kind;
+        int megabytes;
+    };
+    const auto answer = [](const QString& folder, const QString& name, Choice* shown, Choice made) {
+        return std::make_unique<DialogAnswer>(folder, name, [=](QFileDialog& dialog) {
+            auto* kind = dialog.findChild<QComboBox*>("Combo_Rotate");
+            auto* size = dialog.findChild<QSpinBox*>("Spin_RotateMb");
+            ASSERT_TRUE(kind && size && kind->isVisibleTo(&dialog));
+            *shown = {kind->currentIndex(), size->value()};
+            kind->setCurrentIndex(made.kind);
+            size->setValue(made.megabytes);
+        });
+    };
+    QTemporaryDir dir;
+    Choice shown{-1, -1};
+    {
+        // Nothing remembered yet: never. At midnight chosen; the trend's clock crosses it.
+        auto saved = answer(dir.path(), "readings", &shown, {1, 7});
+        Trend trend;
+        int64_t now = at(8, "23:59:59");
+        trend.feed->SetClock([&now] { return now; });
+        trend.feed->RecordButton->click();
+        EXPECT_EQ(trend.feed->RecordingPath(), dir.filePath("readings_2026-12-08_23-59-59.csv"));
+        trend.feed->Add({1.5});
+        now = at(9, "00:00:02");
+        trend.feed->Add({2.5});
+        EXPECT_EQ(trend.feed->RecordingPath(), dir.filePath("readings_2026-12-09_00-00-02.csv"));
+        EXPECT_TRUE(trend.feed->NoteLabel->toolTip().endsWith("readings_2026-12-09_00-00-02.csv"));
+        trend.feed->StopRecording();
+    }
+    EXPECT_EQ(shown.kind, 0);
+    EXPECT_EQ(FilesIn(dir.path()), QStringList({"readings_2026-12-08_23-59-59.csv",
+                                                "readings_2026-12-09_00-00-02.csv"}));
+    EXPECT_EQ(SettingsFiles::ReadLines(CsvRotationText::Path(), 2), QStringList({"1", "10"}));
+    {
+        // The traffic's dialog starts at the choice; every 3 MB chosen.
+        auto saved = answer(dir.path(), "traffic.csv", &shown, {2, 3});
+        TrafficMonitor monitor;
+        monitor.RecordButton->click();
+        EXPECT_TRUE(TrafficLog::Instance().RecordingPath().contains(
+            QRegularExpression(R"(/traffic_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.csv$)")));
+        TrafficLog::Instance().StopRecording();
+    }
+    EXPECT_EQ(shown.kind, 1);
+    EXPECT_EQ(SettingsFiles::ReadLines(CsvRotationText::Path(), 2), QStringList({"2", "3"}));
+    {
+        // A cancelled dialog remembers nothing new.
+        auto cancelled = answer(dir.path(), {}, &shown, {0, 1});
+        Trend trend;
+        trend.feed->RecordButton->click();
+        EXPECT_FALSE(trend.feed->Recording());
+    }
+    EXPECT_EQ(shown.kind, 2);
+    EXPECT_EQ(shown.megabytes, 3);
+    EXPECT_EQ(SettingsFiles::ReadLines(CsvRotationText::Path(), 2), QStringList({"2", "3"}));
 }

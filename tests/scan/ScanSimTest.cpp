@@ -361,11 +361,15 @@ TEST_F(ScanSimTest, NoModuleIsCommissionedWithoutItsLogRecord) {
         int dropFolderAfter;  // modules verified before the log's folder goes; -1: never there
         QString message;
         int modulesDone;  // rows in the window's table when it stops
+        CsvRotation rotation = CsvRotation::Never();
     } cases[] = {
         {"a folder that does not exist", "missing/log.csv", -1,
          "Not started: the log file missing/log.csv cannot be opened", 0},
         {"a folder that goes while it runs", "logs/log.csv", 1,
          "Log file logs/log.csv cannot be written", 2},
+        // The message names the dated file the log had come to.
+        {"a folder that goes while a log rotating at midnight runs", "logs/log.csv", 1,
+         "Log file logs/log_20", 2, CsvRotation::AtMidnight()},
     };
     Open();
     window.Batch_First->setValue(10);
@@ -375,6 +379,7 @@ TEST_F(ScanSimTest, NoModuleIsCommissionedWithoutItsLogRecord) {
         if (c.dropFolderAfter >= 0) ASSERT_TRUE(QDir().mkpath("logs"));
         window.Batch_Table->setRowCount(0);
         window.Batch_LogPath->setText(c.logPath);
+        window.Batch_Rotate->SetRotation(c.rotation);
         window.Command_Batch_Click();
         if (c.dropFolderAfter < 0) {
             EXPECT_EQ(SentCount(), 0) << c.what;  // refused before any frame

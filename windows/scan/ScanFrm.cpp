@@ -128,6 +128,8 @@ QWidget* ScanFrm::BuildBatchPage() {
     Batch_Settings = Named(new QComboBox(page), "Batch_Settings");
     Batch_FindAll = Named(new QCheckBox(page), "Batch_FindAll");
     Batch_LogPath = Named(new QLineEdit(page), "Batch_LogPath");
+    Batch_Rotate = new RotationChoice(Switches().EnglishUi == 1, page);
+    Batch_Rotate->SetRotation(CsvRotationText::Remembered());
     Command_Browse = MakeButton("Command_Browse", page);
     Command_Browse->setMinimumWidth(30);
     Command_Batch = MakeButton("Command_Batch", page);
@@ -164,6 +166,7 @@ QWidget* ScanFrm::BuildBatchPage() {
     logRow->addWidget(Batch_LogPath, 1);
     logRow->addWidget(Command_Browse);
     grid->addLayout(logRow, 3, 1, 1, 3);
+    grid->addWidget(Batch_Rotate, 4, 1, 1, 3);
     grid->setColumnStretch(3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Batch_Counter, 1);

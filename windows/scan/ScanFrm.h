@@ -20,7 +20,9 @@
 
 #include "link/ParameterCodes.h"
 #include "workwindow/VbTimer.h"
+#include "widgets/RotationChoice.h"
 #include "workwindow/WorkWindow.h"
+#include "link/BatchLog.h"
 #include "link/BatchSession.h"
 #include "link/ScanPlan.h"
 #include "link/ScanRows.h"
@@ -54,6 +56,7 @@ class ScanFrm : public WorkWindow {
     QCheckBox *Batch_GiveSettings, *Batch_FindAll;
     QComboBox* Batch_Settings;
     QLineEdit* Batch_LogPath;
+    RotationChoice* Batch_Rotate;  // when the log goes on in a new file
     QPushButton *Command_Browse, *Command_Batch, *Command_Retry;
     QTableWidget* Batch_Table;
     // Ticks while a reply is awaited; the batch's pause before its next request.
@@ -116,6 +119,7 @@ class ScanFrm : public WorkWindow {
     ScanRows rows_;
     std::unique_ptr<ScanPlan> plan_;
     std::unique_ptr<BatchSession> session_;
+    BatchLogFile log_;
     BatchRequest request_;
     std::optional<SerialCandidate> openAt_;  // settings the port was last opened at by us
     SerialCandidate userSettings_;           // the panel's settings before a scan or batch

@@ -28,8 +28,10 @@ void ScanFrm::Command_Batch_Click() {
     }
     // No module is touched without its record: a log that cannot be opened stops Start here.
     QString logError;
-    if (!BatchLog::CanOpen(Batch_LogPath->text(), &logError))
-        return ShowMessage(Text(LogRefused).arg(Batch_LogPath->text(), logError));
+    if (!log_.Start(Batch_LogPath->text(), Batch_Rotate->Rotation(), QDateTime::currentDateTime(),
+                    &logError))
+        return ShowMessage(Text(LogRefused).arg(log_.Path(), logError));
+    CsvRotationText::Remember(Batch_Rotate->Rotation());
     userSettings_ = PanelSettings();
     openAt_ = userSettings_;
     if (Batch_FindAll->isChecked()) {
@@ -41,7 +43,7 @@ void ScanFrm::Command_Batch_Click() {
     Command_Batch->setText(Text(Stop));
     for (QWidget* w : std::initializer_list<QWidget*>{Batch_First, Batch_Step, Batch_GiveSettings,
                                                       Batch_Settings, Batch_FindAll, Batch_LogPath,
-                                                      Command_Browse, Command_Scan})
+                                                      Batch_Rotate, Command_Browse, Command_Scan})
         w->setEnabled(false);
     runClock_.start();
     ShowBatchState();
@@ -95,9 +97,9 @@ void ScanFrm::AddBatchRecord(const BatchRecord& record) {
     Batch_Table->scrollToBottom();
     QString error;
     if (record.verified) CurrentPlatform().Beep(4000, 150);
-    if (BatchLog::Append(Batch_LogPath->text(), record, now, &error)) return;
+    if (log_.Append(record, now, &error)) return;
     // A module commissioned without its record is worse than a batch stopped.
-    const QString failed = Text(LogFailed).arg(Batch_LogPath->text(), error);
+    const QString failed = Text(LogFailed).arg(log_.Path(), error);
     EndBatch();
     Panel()->Text_Message->setText(failed);
     ShowMessage(failed);
@@ -123,7 +125,7 @@ void ScanFrm::EndBatch(bool reopen) {
     Command_Batch->setText(Text(Start));
     for (QWidget* w :
          std::initializer_list<QWidget*>{Batch_First, Batch_Step, Batch_GiveSettings, Batch_FindAll,
-                                         Batch_LogPath, Command_Browse, Command_Scan})
+                                         Batch_LogPath, Batch_Rotate, Command_Browse, Command_Scan})
         w->setEnabled(true);
     Batch_Settings->setEnabled(Batch_GiveSettings->isChecked());
     ShowBatchState();
