@@ -6,3 +6,6 @@ target_link_libraries(test_listen PRIVATE zn_test_core zn_link zn_base)
 add_dependencies(test_listen znsim)
 gtest_discover_tests(test_listen DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=" TIMEOUT 300)
+
+# The window, from the main window's button.
+zn_add_tests(test_listen_window tests/listen/ListenWindowTest.cpp LIBS zn_app)
