@@ -34,7 +34,8 @@ void ListenSession::Stop() {
     if (!listener_) return;
     idle_.stop();
     SerialPort::SetArrivalSink({});
-    SerialPort::ClosePort();
+    // The port may have been taken for other work since: that line is not ours to close.
+    if (SerialPort::Listening()) SerialPort::ClosePort();
     listener_.reset();
     emit ActiveChanged(false);
     emit StatsChanged();
@@ -58,6 +59,8 @@ void ListenSession::Clear() {
 
 void ListenSession::Idle() {
     if (!listener_) return;
+    // Another window opened the port for its own work: this session is over.
+    if (!SerialPort::Listening()) return Stop();
     // Bytes still in the driver are not a silence.
     SerialPort::TakeArrivals();
     listener_->Idle(SerialPort::SteadyMicros());

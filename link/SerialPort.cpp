@@ -104,6 +104,9 @@ bool NoteArrivals() {
             const int64_t now = SteadyMicros();
             lastActivityUs = now;
             sink(chunk, static_cast<size_t>(got), now);
+            // A short read took all there was: the notifier says when more comes, and a busy
+            // bus is not asked once more per frame for nothing.
+            if (static_cast<size_t>(got) < std::min(room, sizeof chunk)) return true;
             gotAny = true;
             continue;
         }

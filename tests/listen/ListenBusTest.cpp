@@ -289,6 +289,15 @@ TEST_F(ListenBusTest, TheLineRefusesEveryWrite) {
     EXPECT_EQ(SerialPort::WritePort(static_cast<int>(request.size())), 8);
     EXPECT_EQ(HexBytes(SpacedHex(peer.ReadRequest())), HexBytes(SentTextOf(request)));
 
+    // A session whose port another window took for its own work ends, leaving that port open.
+    ListenSession session;
+    ASSERT_TRUE(session.Start(peer.SlavePath(), "9600,N,8,1", 1.0, {}));
+    ASSERT_TRUE(SerialPort::OpenPort(peer.SlavePath(), "9600,N,8,1"));
+    ASSERT_TRUE(TurnUntil([&] { return !session.Active(); }));
+    EXPECT_TRUE(SerialPort::IsOpen());
+    session.Stop();
+    EXPECT_TRUE(SerialPort::IsOpen());
+
     // A Modbus TCP gateway answers only its own client: refused before anything connects.
     platform_.messages.clear();
     EXPECT_FALSE(SerialPort::OpenListening("modbus-tcp://127.0.0.1:1", "9600,N,8,1"));
