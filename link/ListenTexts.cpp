@@ -12,7 +12,7 @@ constexpr Pair kTexts[KeyCount] = {
     {"Line", "线路"},
     {"Line settings", "通讯参数"},
     {"Silence tolerance ×", "静默容差 ×"},
-    {"Late after ms", "超时判定 ms"},
+    {"Late after ms", "过迟判定 ms"},
     {"No reply after ms", "无应答判定 ms"},
     {"Listen", "开始监听"},
     {"Stop", "停止"},

@@ -49,7 +49,7 @@ QString Reason(TrafficVerdict verdict, bool english) {
         case TrafficVerdict::Abandoned:
             return Pick(english, "abandoned", "放弃");
         case TrafficVerdict::Late:
-            return Pick(english, "late", "应答超时");
+            return Pick(english, "late", "应答过迟");
         case TrafficVerdict::Noise:
             return Pick(english, "noise, no frame", "干扰（非报文）");
         case TrafficVerdict::Count:

@@ -92,13 +92,17 @@ ListenWindow::ListenWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     settings->addWidget(Combo_Stop);
     line->addLayout(settings, 0, 5);
     line->addWidget(Command_Listen, 0, 6);
-    line->addWidget(Caption(ListenTexts::Tolerance, this), 1, 0);
-    line->addWidget(Spin_Tolerance, 1, 1);
-    line->addWidget(Caption(ListenTexts::LateAfter, this), 1, 2);
-    line->addWidget(Spin_Late, 1, 3);
-    line->addWidget(Caption(ListenTexts::NoReplyAfter, this), 1, 4);
-    line->addWidget(Spin_NoReply, 1, 5);
     line->setColumnStretch(1, 1);
+    auto* judging = new QHBoxLayout;
+    judging->addWidget(Caption(ListenTexts::Tolerance, this));
+    judging->addWidget(Spin_Tolerance);
+    judging->addSpacing(16);
+    judging->addWidget(Caption(ListenTexts::LateAfter, this));
+    judging->addWidget(Spin_Late);
+    judging->addSpacing(16);
+    judging->addWidget(Caption(ListenTexts::NoReplyAfter, this));
+    judging->addWidget(Spin_NoReply);
+    judging->addStretch(1);
 
     panel_ = new TrafficPanel(session_.Log(), this);
     Table_Modules = Named(new QTableWidget(this), "Table_Modules");
@@ -116,11 +120,12 @@ ListenWindow::ListenWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(panel_);
     split->addWidget(modules);
-    split->setStretchFactor(0, 3);
+    split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(line);
+    layout->addLayout(judging);
     layout->addWidget(Label_State);
     layout->addWidget(split, 1);
     resize(std::max(panel_->WholeWidth() + 24, sizeHint().width()), 680);
