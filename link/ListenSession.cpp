@@ -63,5 +63,7 @@ void ListenSession::Idle() {
     if (!SerialPort::Listening()) return Stop();
     // Bytes still in the driver are not a silence.
     SerialPort::TakeArrivals();
+    // The adapter pulled, the server gone: the user has been told, and the session is over.
+    if (SerialPort::Vanished()) return Stop();
     listener_->Idle(SerialPort::SteadyMicros());
 }

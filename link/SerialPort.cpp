@@ -338,7 +338,11 @@ void SetArrivalSink(ArrivalSink to) {
 }
 
 void TakeArrivals() {
-    if (line && !NoteArrivals()) hungUp = true;
+    if (!line) return;
+    // A raw terminal reads 0 when empty: read only what the line says is there.
+    pollfd pfd{line->Descriptor(), POLLIN, 0};
+    if (!hungUp && ::poll(&pfd, 1, 0) > 0 && !NoteArrivals()) hungUp = true;
+    if (hungUp) MarkVanished();
 }
 
 void ClosePort() {

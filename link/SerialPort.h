@@ -31,7 +31,8 @@ bool OpenListening(const QString& name, const QString& settings);
 bool Listening();
 using ArrivalSink = std::function<void(const uint8_t* bytes, size_t count, int64_t atUs)>;
 void SetArrivalSink(ArrivalSink sink);
-// Takes what waits in the driver now (the event loop does it too, as bytes come).
+// Takes what waits in the driver now (the event loop does it too, as bytes come); a line that
+// has hung up is found gone (Vanished), told once.
 void TakeArrivals();
 // Waits until everything written has left the driver.
 void FlushPort();

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <functional>
 
+#include "base/TextTable.h"
 #include "link/ListenSession.h"
 #include "link/ListenTexts.h"
 #include "link/SerialLine.h"
@@ -40,6 +41,7 @@ bool TurnUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
 class ListenBusTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        TextTable::Fill(true);
         ASSERT_TRUE(dir_.isValid());
         mbpoll_ = FindTool("mbpoll");
     }
@@ -252,6 +254,15 @@ TEST_F(ListenBusTest, ListensOverANetworkLine) {
         ExpectNothingWritten();
         sim_.reset();
     }
+}
+
+TEST_F(ListenBusTest, AVanishedLineEndsTheSessionOnce) {
+    PtyPeer peer;
+    ASSERT_TRUE(session_.Start(peer.SlavePath(), "9600,N,8,1", 1.0, {}));
+    peer.Vanish();
+    ASSERT_TRUE(TurnUntil([&] { return !session_.Active(); }));
+    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_EQ(platform_.messages, QStringList{Tt(TextKey::MsgPortUnavailable)});
 }
 
 TEST_F(ListenBusTest, TheLineRefusesEveryWrite) {
