@@ -9,6 +9,7 @@
 #include "app/StartUp.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
+#include "link/ListenTexts.h"
 #include "app/WorkWindows.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/WorkWindow.h"
@@ -40,6 +41,11 @@ Main::Main() {
             NameControl(Command_Scan, QStringLiteral("Command_Scan"));
             connect(Command_Scan, &QPushButton::clicked, this, &Main::Command_Scan_Click);
             buttons->addWidget(Command_Scan);
+            Command_Listen = new QPushButton(this);
+            Command_Listen->setMinimumHeight(36);
+            NameControl(Command_Listen, QStringLiteral("Command_Listen"));
+            connect(Command_Listen, &QPushButton::clicked, this, &Main::Command_Listen_Click);
+            buttons->addWidget(Command_Listen);
         }
     }
     layout->addLayout(buttons);
@@ -67,6 +73,7 @@ void Main::Form_Load() {
     Command1[1]->setText(english ? "Parameter Setting" : "参数设置");
     Command1[2]->setText(english ? "Register RD/WR" : "寄存器读写");
     Command_Scan->setText(english ? "Bus Scan" : "总线扫描");
+    Command_Listen->setText(ListenTexts::Text(ListenTexts::Button, english));
     setWindowTitle(english ? "ORMELIX Debugging Software_V1.42S" : "ORMELIX模块调试软件_V1.42S");
     Label1->setText(Tt(TextKey::LabelModelSelect));
 }

@@ -21,6 +21,8 @@ class Main : public QWidget {
     void Command1_Click(int index);
     // Opens the bus scan window (beside the parameter-setting button, at every service level).
     void Command_Scan_Click();
+    // Opens the listen-only window (beside Bus Scan): a bus another master drives, watched.
+    void Command_Listen_Click();
     // Opens a model's test window from a scan row, its panel set to the row's port, settings
     // and address.
     void OpenFromScan(const ScanTarget& target);
@@ -32,6 +34,7 @@ class Main : public QWidget {
     QComboBox* Combo_Model;
     std::array<QPushButton*, 3> Command1;
     QPushButton* Command_Scan;
+    QPushButton* Command_Listen;
 
   private:
     void OpenWorkWindow(const QString& key);

@@ -1,11 +1,17 @@
-// The main window's side of the bus scan: its button, and a scan row opening a test window.
+// The main window's side of the bus scan and of listening: their buttons, and a scan row opening
+// a test window.
 #include "app/MainWindow.h"
 #include "link/ParameterCodes.h"
+#include "monitor/ListenWindow.h"
 #include "workwindow/WorkWindow.h"
 #include "windows/scan/ScanFrm.h"
 
 void Main::Command_Scan_Click() {
     OpenWorkWindow("ScanFrm");
+}
+
+void Main::Command_Listen_Click() {
+    ListenWindow::Open();
 }
 
 void Main::ConnectScanWindow(WorkWindow* window) {

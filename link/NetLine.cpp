@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <future>
 
+#include "base/Switches.h"
 #include "base/TextTable.h"
+#include "link/ListenTexts.h"
 #include "link/PortErrors.h"
 
 namespace {
@@ -119,10 +121,15 @@ NetFailure FailureOf(int error) {
 }  // namespace
 
 std::unique_ptr<NetLine> NetLine::Open(const QString& name, const QString& settings,
-                                       QString* message) {
+                                       QString* message, bool listenOnly) {
     const auto address = ParseNetAddress(name);
     if (!address) {
         *message = CannotConnect(name, NetFailure::BadAddress, 0);
+        return nullptr;
+    }
+    if (listenOnly && address->kind == NetKind::ModbusTcp) {
+        *message = ListenTexts::Text(ListenTexts::CannotListenModbusTcp, Switches().EnglishUi == 1)
+                       .arg(name);
         return nullptr;
     }
     // A bad settings string is refused before anything is connected, as for a device.
@@ -161,11 +168,17 @@ std::unique_ptr<NetLine> NetLine::Open(const QString& name, const QString& setti
     line->fd_ = fd;
     line->address_ = *address;
     line->name_ = name;
+    line->listenOnly_ = listenOnly;
     if (address->kind == NetKind::Rfc2217 && !line->SendAll(line->telnet_.Greeting())) {
         *message = CannotConnect(name, NetFailure::Other, errno);
         return nullptr;
     }
     if (!line->Apply(settings, message)) return nullptr;
+    // A listener's silences are the bus's, at the settings the user says the bus runs at.
+    if (listenOnly && !line->settingsKnown_) {
+        line->settings_ = *ParseLineSettings(settings);
+        line->settingsKnown_ = true;
+    }
     return line;
 }
 
@@ -282,6 +295,10 @@ void NetLine::DiscardInput() {
 }
 
 ssize_t NetLine::WriteSome(const uint8_t* bytes, size_t size) {
+    if (listenOnly_) {
+        errno = EBADF;
+        return -1;
+    }
     if (address_.kind == NetKind::RawTcp) return ::send(fd_, bytes, size, MSG_NOSIGNAL);
     if (address_.kind == NetKind::ModbusTcp) {
         sentWire_ = ModbusTcp::Wrap(++transaction_, bytes, size);

@@ -23,9 +23,11 @@ class NetLine : public LineBackend {
     static constexpr int kSettingsTimeoutMs = 2000;
 
     // Connects to `name` and sets its line at `settings` where the kind of line allows. On
-    // failure gives nothing and the message to show.
+    // failure gives nothing and the message to show. `listenOnly` lines refuse every data write:
+    // an RFC 2217 gateway still gets its Telnet talk and line settings, which never reach the
+    // bus; a Modbus TCP gateway only answers its own client and cannot be listened to.
     static std::unique_ptr<NetLine> Open(const QString& name, const QString& settings,
-                                         QString* message);
+                                         QString* message, bool listenOnly = false);
     ~NetLine() override;
 
     const NetAddress& Address() const { return address_; }
@@ -58,6 +60,7 @@ class NetLine : public LineBackend {
     NetAddress address_;
     QString name_;
     LineSettings settings_;
+    bool listenOnly_ = false;
     bool settingsKnown_ = false;  // the line runs at settings_ (the program set them)
     Rfc2217::Decoder telnet_;
     ModbusTcp::Reader mbap_;

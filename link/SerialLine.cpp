@@ -22,7 +22,8 @@ QString CannotOpen(const QString& path, int error) {
 
 std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString& settings,
                                              const SerialDeviceIdentity* mustBe,
-                                             SerialDeviceIdentity* reached, QString* message) {
+                                             SerialDeviceIdentity* reached, QString* message,
+                                             bool listenOnly) {
     const QString device = SerialPort::DevicePath(name);
     // A name that now leads to another path (its link gone, so "COMn" means /dev/ttyS<n-1>)
     // names another device: that one is not even opened, which could stir its modem lines.
@@ -32,7 +33,9 @@ std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString&
     }
     std::unique_ptr<SerialLine> line(new SerialLine);
     const QByteArray path = device.toLocal8Bit();
-    line->fd_ = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    line->listenOnly_ = listenOnly;
+    line->fd_ = ::open(path.constData(),
+                       (listenOnly ? O_RDONLY : O_RDWR) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     int error = line->fd_ < 0 ? errno : 0;
     // Only a terminal device is a port; a directory or a plain file is "no such port".
     if (error == 0 && !::isatty(line->fd_)) error = ENOTTY;
@@ -91,6 +94,11 @@ ssize_t SerialLine::ReadSome(uint8_t* into, size_t size) {
 }
 
 ssize_t SerialLine::WriteSome(const uint8_t* bytes, size_t size) {
+    // Opened for reading alone: refused here already, and by the kernel if it ever got there.
+    if (listenOnly_) {
+        errno = EBADF;
+        return -1;
+    }
     return ::write(fd_, bytes, size);
 }
 

@@ -20,9 +20,11 @@ class SerialLine : public LineBackend {
     // Opens `name` ("COM3" or a path) at `settings`. With `mustBe`, only that device will do: a
     // name that now leads elsewhere fails like a missing port. `reached` is the device found,
     // even when its settings then fail. On failure gives nothing and the message to show.
+    // `listenOnly` opens the device for reading alone: the kernel itself refuses every write.
     static std::unique_ptr<SerialLine> Open(const QString& name, const QString& settings,
                                             const SerialDeviceIdentity* mustBe,
-                                            SerialDeviceIdentity* reached, QString* message);
+                                            SerialDeviceIdentity* reached, QString* message,
+                                            bool listenOnly = false);
     ~SerialLine() override;
 
     const SerialDeviceIdentity& Identity() const { return identity_; }
@@ -39,6 +41,7 @@ class SerialLine : public LineBackend {
     SerialLine() = default;
 
     int fd_ = -1;
+    bool listenOnly_ = false;
     bool holdsExclusive_ = false;  // cleared only by whoever set it: never another holder's mode
     SerialDeviceIdentity identity_;
     LineSettings settings_;

@@ -32,6 +32,8 @@ std::unique_ptr<NetLine> parked;
 SerialDeviceIdentity chosen;  // the device of the user's open; re-opens must find it again
 bool vanished = false;        // the open device has hung up or refused a write
 int discarded = 0;            // stale bytes thrown away before the last write
+bool listening = false;       // opened to watch a bus: not a byte may leave
+ArrivalSink sink;             // while listening, where arrivals go as they come
 std::array<uint8_t, 256> buffer{};
 
 // Bytes read as they arrived, before anyone asked for them, with the time they came.
@@ -98,6 +100,16 @@ bool NoteArrivals() {
             return true;
         }
         const ssize_t got = line->ReadSome(chunk, std::min(room, sizeof chunk));
+        if (got > 0 && listening && sink) {
+            const int64_t now = SteadyMicros();
+            lastActivityUs = now;
+            sink(chunk, static_cast<size_t>(got), now);
+            // A short read took all there was: the notifier says when more comes, and a busy
+            // bus is not asked once more per frame for nothing.
+            if (static_cast<size_t>(got) < std::min(room, sizeof chunk)) return true;
+            gotAny = true;
+            continue;
+        }
         if (got > 0) {
             const int64_t now = SteadyMicros();
             if (arrived.bytes.empty()) arrived.firstUs = now;
@@ -241,7 +253,8 @@ QString DevicePath(const QString& name) {
 }
 
 // A network line: connected anew, or for a re-open the kept connection set at `settings`.
-static bool OpenNetwork(const QString& name, const QString& settings, bool mustBeChosen) {
+static bool OpenNetwork(const QString& name, const QString& settings, bool mustBeChosen,
+                        bool listenOnly) {
     std::unique_ptr<NetLine> kept = std::move(parked);
     ClosePort();
     DropParked();
@@ -252,7 +265,7 @@ static bool OpenNetwork(const QString& name, const QString& settings, bool mustB
         return false;
     }
     std::unique_ptr<NetLine> opened;
-    if (mustBeChosen && kept && kept->Alive()) {
+    if (mustBeChosen && kept && kept->Alive() && !listenOnly) {
         if (!kept->Apply(settings, &message)) {
             ShowMessage(message);
             return false;
@@ -260,7 +273,7 @@ static bool OpenNetwork(const QString& name, const QString& settings, bool mustB
         opened = std::move(kept);
     } else {
         kept.reset();
-        opened = NetLine::Open(name, settings, &message);
+        opened = NetLine::Open(name, settings, &message, listenOnly);
         if (!opened) {
             ShowMessage(message);
             return false;
@@ -275,15 +288,20 @@ static bool OpenNetwork(const QString& name, const QString& settings, bool mustB
     return true;
 }
 
-static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen) {
-    if (IsNetworkName(name)) return OpenNetwork(name, settings, mustBeChosen);
+static bool OpenDevice(const QString& name, const QString& settings, bool mustBeChosen,
+                       bool listenOnly) {
+    if (IsNetworkName(name)) {
+        const bool opened = OpenNetwork(name, settings, mustBeChosen, listenOnly);
+        listening = opened && listenOnly;
+        return opened;
+    }
     ClosePort();
     DropParked();
     QString message;
     SerialDeviceIdentity reached;
     const SerialDeviceIdentity want = chosen;
-    auto opened =
-        SerialLine::Open(name, settings, mustBeChosen ? &want : nullptr, &reached, &message);
+    auto opened = SerialLine::Open(name, settings, mustBeChosen ? &want : nullptr, &reached,
+                                   &message, listenOnly);
     if (!reached.path.isEmpty()) {
         chosen = reached;
         vanished = false;
@@ -293,21 +311,43 @@ static bool OpenDevice(const QString& name, const QString& settings, bool mustBe
         return false;
     }
     line = std::move(opened);
+    listening = listenOnly;
     lastActivityUs = -1;
     WatchArrivals();
     return true;
 }
 
 bool OpenPort(const QString& name, const QString& settings) {
-    return OpenDevice(name, settings, false);
+    return OpenDevice(name, settings, false, false);
 }
 
 bool ReopenPort(const QString& name, const QString& settings) {
-    return OpenDevice(name, settings, true);
+    return OpenDevice(name, settings, true, listening);
+}
+
+bool OpenListening(const QString& name, const QString& settings) {
+    return OpenDevice(name, settings, false, true);
+}
+
+bool Listening() {
+    return line && listening;
+}
+
+void SetArrivalSink(ArrivalSink to) {
+    sink = std::move(to);
+}
+
+void TakeArrivals() {
+    if (!line) return;
+    // A raw terminal reads 0 when empty: read only what the line says is there.
+    pollfd pfd{line->Descriptor(), POLLIN, 0};
+    if (!hungUp && ::poll(&pfd, 1, 0) > 0 && !NoteArrivals()) hungUp = true;
+    if (hungUp) MarkVanished();
 }
 
 void ClosePort() {
     CloseLine();
+    listening = false;
 }
 
 void FlushPort() {
@@ -323,7 +363,7 @@ int DiscardedBeforeWrite() {
 }
 
 int WritePort(int n) {
-    if (!line || n <= 0) return 0;
+    if (!line || n <= 0 || listening) return 0;
     n = qMin(n, static_cast<int>(buffer.size()));
     discarded = DiscardInput();
     KeepSilence();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace SerialPort {
@@ -23,10 +24,20 @@ bool OpenPort(const QString& name, const QString& settings);
 // never talks to a device the user did not choose.
 bool ReopenPort(const QString& name, const QString& settings);
 void ClosePort();
+// Opens the port to watch a bus another master drives: nothing can be written while it is open
+// so (WritePort and every backend refuse; a device is opened for reading alone). A re-open keeps
+// the mode. Bytes go to the arrival sink as they come, each run with the time it came.
+bool OpenListening(const QString& name, const QString& settings);
+bool Listening();
+using ArrivalSink = std::function<void(const uint8_t* bytes, size_t count, int64_t atUs)>;
+void SetArrivalSink(ArrivalSink sink);
+// Takes what waits in the driver now (the event loop does it too, as bytes come); a line that
+// has hung up is found gone (Vanished), told once.
+void TakeArrivals();
 // Waits until everything written has left the driver.
 void FlushPort();
 // Writes PortBuffer bytes 0..n-1, after throwing away whatever had arrived unasked; returns the
-// count written.
+// count written. Nothing at all while listening: 0, and nothing is thrown away.
 int WritePort(int n);
 // How many stale bytes the last WritePort threw away.
 int DiscardedBeforeWrite();

@@ -141,6 +141,15 @@ void TrafficLog::CountOutcome(const TrafficRow& row) {
 void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
                            std::optional<ReplyVerdict> verdict, const std::vector<int>& expected,
                            const ReplyTiming& timing, const TrafficWire& wire) {
+    TrafficVerdict judged = verdict ? VerdictOf(*verdict) : TrafficVerdict::NotJudged;
+    if (wire.wrongTransaction && bytes.empty() && verdict)
+        judged = TrafficVerdict::WrongTransaction;
+    NoteReply(bytes, collectedAt, judged, expected, timing, wire);
+}
+
+void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt, TrafficVerdict verdict,
+                           const std::vector<int>& expected, const ReplyTiming& timing,
+                           const TrafficWire& wire) {
     const bool english = English();
     TrafficRow row;
     row.exchange = exchange_;
@@ -150,14 +159,27 @@ void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt,
     row.meaning = bytes.empty() ? QString() : FrameDecoder::Reply(bytes, lastRequest_, english);
     row.responseMs = ResponseMs(!bytes.empty(), collectedAt, timing);
     row.crc = CrcOf(bytes);
-    row.verdict = verdict ? VerdictOf(*verdict) : TrafficVerdict::NotJudged;
-    if (wire.wrongTransaction && bytes.empty() && verdict)
-        row.verdict = TrafficVerdict::WrongTransaction;
+    row.verdict = verdict;
     row.wire = wire.bytes;
     row.expected = LengthsText(expected);
     // The reply belongs to the request's cause.
     row.cause = CauseOfExchange(row.exchange);
     CountOutcome(row);
+    Add(std::move(row));
+}
+
+void TrafficLog::NoteStray(const Frame& bytes, TrafficTime heardAt, TrafficVerdict verdict) {
+    const bool english = English();
+    TrafficRow row;
+    row.exchange = ++exchange_;
+    row.msOfDay = heardAt.msOfDay;
+    row.direction = TrafficRow::Received;
+    row.bytes = bytes;
+    row.meaning = FrameDecoder::Reply(bytes, Frame{}, english);
+    row.crc = CrcOf(bytes);
+    row.verdict = verdict;
+    ++summary_.rejected;
+    ++summary_.byVerdict[static_cast<int>(verdict)];
     Add(std::move(row));
 }
 

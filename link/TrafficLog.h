@@ -46,6 +46,8 @@ class TrafficLog : public QObject {
     static constexpr int kCapacity = 10000;
     // The process's one log: there is one port and one work window in use at a time.
     static TrafficLog& Instance();
+    // A log of its own, for traffic the program only hears (listen-only mode).
+    TrafficLog();
     ~TrafficLog() override;
 
     // A request has been written: `bytes` as given to the line, `written` of them taken, its last
@@ -61,6 +63,14 @@ class TrafficLog : public QObject {
     void NoteReply(const Frame& bytes, TrafficTime collectedAt, std::optional<ReplyVerdict> verdict,
                    const std::vector<int>& expected = {}, const ReplyTiming& timing = {},
                    const TrafficWire& wire = {});
+    // The same with the verdict given already: a listener judges what the program's judge cannot
+    // know (a reply later than the listener's limit, noise in a reply's place).
+    void NoteReply(const Frame& bytes, TrafficTime collectedAt, TrafficVerdict verdict,
+                   const std::vector<int>& expected, const ReplyTiming& timing,
+                   const TrafficWire& wire = {});
+    // Bytes heard that belong to no exchange (noise, a reply after its request was given up):
+    // a row of their own, judged `verdict`.
+    void NoteStray(const Frame& bytes, TrafficTime heardAt, TrafficVerdict verdict);
     // The awaited reply will not be collected; `arrived` is what had come of it. Nothing when no
     // request awaits its reply.
     void NoteAbandoned(TrafficAbandon why, const Frame& arrived = {});
@@ -101,7 +111,6 @@ class TrafficLog : public QObject {
     void RecordingFailed(const QString& message);
 
   private:
-    TrafficLog();
     void Add(TrafficRow row, bool record = true);
     // The response time of a reply, and the summary's account of it.
     int ResponseMs(bool gotBytes, TrafficTime collectedAt, const ReplyTiming& timing) const;

@@ -23,6 +23,7 @@ struct TrafficCause {
         Calibration,
         Search,
         TypedFrame,
+        Listened,      // heard on a bus another master drives
         Scan,          // bus scan: the address in `step`, at `settings`
         BatchFind,     // batch commissioning: the broadcast read that finds the module on the bench
         BatchWrite,    // ... the new address (`step`) or line settings written
@@ -77,6 +78,8 @@ enum class TrafficVerdict {
     BadCrc,
     WrongTransaction,  // Modbus TCP: the gateway's reply carried another request's identifier
     Abandoned,
+    Late,   // listened: a well-formed reply that came after the limit the listener was given
+    Noise,  // listened: bytes that make no frame of any exchange
     Count
 };
 TrafficVerdict VerdictOf(ReplyVerdict verdict);

@@ -48,6 +48,10 @@ QString Reason(TrafficVerdict verdict, bool english) {
             return Pick(english, "another transaction's reply", "事务标识不符");
         case TrafficVerdict::Abandoned:
             return Pick(english, "abandoned", "放弃");
+        case TrafficVerdict::Late:
+            return Pick(english, "late", "应答过迟");
+        case TrafficVerdict::Noise:
+            return Pick(english, "noise, no frame", "干扰（非报文）");
         case TrafficVerdict::Count:
             break;
     }
@@ -87,6 +91,8 @@ QString CauseText(const TrafficCause& cause, bool english) {
     switch (cause.kind) {
         case TrafficCause::Unknown:
             return QString();
+        case TrafficCause::Listened:
+            return Pick(english, "heard on the bus", "总线监听");
         case TrafficCause::PollA:
             return Pick(english, "poll loop A", "轮询 A");
         case TrafficCause::PollB:

@@ -12,6 +12,12 @@ add_library(zn_link STATIC
   link/FrameDecoder.cpp
   link/TrafficTexts.cpp
   link/TrafficLog.cpp
+  link/FrameLengths.cpp
+  link/FrameCutter.cpp
+  link/ModuleStats.cpp
+  link/ListenTexts.cpp
+  link/BusListener.cpp
+  link/ListenSession.cpp
   link/CsvFile.cpp
   link/RotatingCsv.cpp
   link/TrafficCsv.cpp

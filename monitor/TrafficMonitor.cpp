@@ -1,43 +1,15 @@
 #include "monitor/TrafficMonitor.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QFontDatabase>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeySequence>
-#include <QLabel>
 #include <QPointer>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QShortcut>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
 
 #include "base/Switches.h"
-#include "base/TextTable.h"
-#include "widgets/Controls.h"
-#include "widgets/CsvSaveDialog.h"
-#include "widgets/RecordToggle.h"
-#include "link/TrafficCsv.h"
-#include "monitor/TrafficColumns.h"
-#include "monitor/TrafficDelegate.h"
-#include "monitor/TrafficModel.h"
-#include "monitor/TrafficTable.h"
+#include "link/TrafficLog.h"
 #include "link/TrafficTexts.h"
+#include "widgets/Controls.h"
 
 namespace {
-bool English() {
-    return Switches().EnglishUi == 1;
-}
-
-QString Ui(TrafficTexts::Ui key) {
-    return TrafficTexts::UiText(key, English());
-}
-
 QPointer<TrafficMonitor>& TheMonitor() {
     static QPointer<TrafficMonitor> monitor;
     return monitor;
@@ -64,167 +36,26 @@ TrafficMonitor* TrafficMonitor::Open() {
 TrafficMonitor::TrafficMonitor(QWidget* parent) : QWidget(parent, Qt::Window) {
     NameControl(this, "TrafficMonitor");
     TrafficLog& log = TrafficLog::Instance();
-    model_ = new TrafficModel(log, this);
-
-    FaultsOnly = Named(new QCheckBox(Ui(TrafficTexts::RejectedOnly), this), "Check_Rejected");
-    PauseButton = Named(new QPushButton(Ui(TrafficTexts::Pause), this), "Command_Pause");
-    PauseButton->setCheckable(true);
-    ClearButton = Named(new QPushButton(Ui(TrafficTexts::Clear), this), "Command_Clear");
-    CopyButton = Named(new QPushButton(Ui(TrafficTexts::Copy), this), "Command_Copy");
-    SaveButton = Named(new QPushButton(Ui(TrafficTexts::SaveCsv), this), "Command_Save");
-    RecordButton = Named(new QPushButton(Ui(TrafficTexts::Record), this), "Command_Record");
-
-    table_ = Named(new TrafficTable(this), "Table_Traffic");
-    table_->setModel(model_);
-    table_->setItemDelegate(new TrafficDelegate(table_));
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setWordWrap(false);
-    // Bands instead of a grid (the grid's lines were a fifth of what a refresh painted), painted
-    // by the cells: a band is an exchange, not every other row, so a row keeps it while older
-    // rows leave the top.
-    table_->setShowGrid(false);
-    QHeaderView* header = table_->horizontalHeader();
-    header->setStretchLastSection(true);
-    const TrafficColumns::Widths widths =
-        TrafficColumns::Default(table_->font(), QFontDatabase::systemFont(QFontDatabase::FixedFont),
-                                TrafficDelegate::kPadding);
-    int tableWidth = 2 * table_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    for (int column = 0; column < TrafficTexts::ColumnCount; ++column) {
-        const int width = std::max(widths[column], header->sectionSizeHint(column));
-        table_->setColumnWidth(column, width);
-        tableWidth += width;
-    }
-
-    // Changes at every refresh: one line that never asks for a new layout.
-    SummaryLabel = Named(new TextLine(this), "Label_Summary");
-    NoteLabel = Named(new QLabel(this), "Label_Note");
-    NoteLabel->setWordWrap(true);
-
-    auto* buttons = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{FaultsOnly, PauseButton, ClearButton,
-                                                      CopyButton, SaveButton, RecordButton})
-        buttons->addWidget(w);
-    buttons->addStretch(1);
+    panel_ = new TrafficPanel(log, this);
+    FaultsOnly = panel_->FaultsOnly;
+    PauseButton = panel_->PauseButton;
+    ClearButton = panel_->ClearButton;
+    CopyButton = panel_->CopyButton;
+    SaveButton = panel_->SaveButton;
+    RecordButton = panel_->RecordButton;
+    SummaryLabel = panel_->SummaryLabel;
+    NoteLabel = panel_->NoteLabel;
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
-    layout->addWidget(table_, 1);
-    layout->addWidget(SummaryLabel);
-    layout->addWidget(NoteLabel);
+    layout->addWidget(panel_);
     // Every column whole at first: the table and what the layout puts around it.
     const QMargins margins = layout->contentsMargins();
-    resize(std::max(tableWidth + margins.left() + margins.right(), sizeHint().width()), 560);
-
-    connect(FaultsOnly, &QCheckBox::toggled, model_, &TrafficModel::SetFaultsOnly);
-    connect(PauseButton, &QPushButton::toggled, model_, &TrafficModel::SetPaused);
-    connect(ClearButton, &QPushButton::clicked, &log, &TrafficLog::Clear);
-    connect(CopyButton, &QPushButton::clicked, this, &TrafficMonitor::CopySelection);
-    connect(SaveButton, &QPushButton::clicked, this, &TrafficMonitor::SaveClicked);
-    FollowRecording(
-        RecordButton, [] { return TrafficLog::Instance().Recording(); }, [this] { AskAndRecord(); },
-        [this] { RecordTo(QString()); });
-    auto* copy = new QShortcut(QKeySequence::Copy, table_);
-    connect(copy, &QShortcut::activated, this, &TrafficMonitor::CopySelection);
-
-    connect(model_, &TrafficModel::Flushed, this, &TrafficMonitor::ShowSummary);
+    resize(std::max(panel_->WholeWidth() + margins.left() + margins.right(), sizeHint().width()),
+           560);
     connect(&log, &TrafficLog::FollowedChanged, this, &TrafficMonitor::Retitle);
-    connect(&log, &TrafficLog::RecordingChanged, this, &TrafficMonitor::ShowRecording);
-    connect(&log, &TrafficLog::RecordingFailed, this, &TrafficMonitor::ShowRecordingFailure);
-    // New rows keep the view at the bottom only when it was there: reading older rows is not
-    // interrupted.
-    // Only the user's own scrolling decides; a range that grows under the bar does not.
-    connect(table_->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] {
-        const QScrollBar* bar = table_->verticalScrollBar();
-        atBottom_ = bar->sliderPosition() >= bar->maximum();
-    });
-    connect(model_, &QAbstractItemModel::rowsInserted, this, &TrafficMonitor::FollowBottom);
-
     Retitle();
-    ShowSummary();
-    ShowRecording(log.Recording());
 }
 
 void TrafficMonitor::Retitle() {
-    setWindowTitle(Ui(TrafficTexts::Title).arg(TrafficLog::Instance().Followed()));
-}
-
-void TrafficMonitor::ShowSummary() {
-    if (!isVisible()) return;  // caught up when shown
-    SummaryLabel->setText(TrafficTexts::SummaryText(TrafficLog::Instance().Summary(), English()));
-}
-
-void TrafficMonitor::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    ShowSummary();
-    table_->scrollToBottom();
-}
-
-void TrafficMonitor::FollowBottom() {
-    if (atBottom_ && isVisible()) table_->scrollToBottom();
-}
-
-QString TrafficMonitor::CopySelection() {
-    model_->Flush();
-    std::set<int> rows;
-    for (const QModelIndex& index : table_->selectionModel()->selectedIndexes())
-        rows.insert(index.row());
-    QStringList lines;
-    for (int row : rows) {
-        QStringList cells;
-        for (int column = 0; column < TrafficTexts::ColumnCount; ++column)
-            cells << TrafficTexts::Cell(model_->RowAt(row), column, English());
-        lines << cells.join('\t');
-    }
-    const QString text = lines.isEmpty() ? QString() : lines.join('\n') + '\n';
-    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
-    return text;
-}
-
-bool TrafficMonitor::SaveTo(const QString& path) {
-    model_->Flush();
-    QString error;
-    const bool saved = TrafficCsv::Save(
-        path, model_->rowCount(),
-        [this](int row) -> const TrafficRow& { return model_->RowAt(row); }, English(), &error);
-    NoteLabel->setStyleSheet(saved ? QString() : QStringLiteral("color: rgb(190, 0, 0);"));
-    NoteLabel->setText(saved ? Ui(TrafficTexts::Saved).arg(model_->rowCount()).arg(path)
-                             : Ui(TrafficTexts::SaveFailed).arg(path, error));
-    return saved;
-}
-
-void TrafficMonitor::SaveClicked() {
-    const QString path =
-        AskCsvSavePath(this, Ui(TrafficTexts::SaveCsv), QString(), Ui(TrafficTexts::CsvFiles));
-    if (!path.isEmpty()) SaveTo(path);
-}
-
-void TrafficMonitor::RecordTo(const QString& path, const CsvRotation& rotation) {
-    TrafficLog& log = TrafficLog::Instance();
-    if (path.isEmpty()) return log.StopRecording();
-    lastRecordPath_ = path;
-    QString error;
-    if (!log.StartRecording(path, &error, rotation)) ShowRecordingFailure(error);
-}
-
-void TrafficMonitor::AskAndRecord() {
-    CsvRotation rotation;
-    const QString path = AskRecordingPath(this, Ui(TrafficTexts::Record), QString(),
-                                          Ui(TrafficTexts::CsvFiles), English(), &rotation);
-    if (!path.isEmpty()) RecordTo(path, rotation);
-}
-
-void TrafficMonitor::ShowRecording(bool recording) {
-    RecordButton->setChecked(recording);
-    if (!recording) return;
-    // A rotating recording's failure is about the file it had come to.
-    lastRecordPath_ = TrafficLog::Instance().RecordingPath();
-    NoteLabel->setStyleSheet(QString());
-    NoteLabel->setText(Ui(TrafficTexts::RecordingTo).arg(TrafficLog::Instance().RecordingPath()));
-}
-
-void TrafficMonitor::ShowRecordingFailure(const QString& message) {
-    RecordButton->setChecked(false);
-    NoteLabel->setStyleSheet(QStringLiteral("color: rgb(190, 0, 0);"));
-    NoteLabel->setText(Ui(TrafficTexts::RecordingFailed).arg(lastRecordPath_, message));
+    setWindowTitle(TrafficTexts::UiText(TrafficTexts::Title, Switches().EnglishUi == 1)
+                       .arg(TrafficLog::Instance().Followed()));
 }

@@ -3,14 +3,7 @@
 // use. Opening or closing it never touches the exchange; a recording goes on without it.
 #include <QWidget>
 
-#include "link/RotatingCsv.h"
-#include "widgets/TextLine.h"
-
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QTableView;
-class TrafficModel;
+#include "monitor/TrafficPanel.h"
 
 class TrafficMonitor : public QWidget {
     Q_OBJECT
@@ -22,8 +15,9 @@ class TrafficMonitor : public QWidget {
 
     explicit TrafficMonitor(QWidget* parent = nullptr);
 
-    TrafficModel* Model() const { return model_; }
-    QTableView* Table() const { return table_; }
+    TrafficPanel* Panel() const { return panel_; }
+    TrafficModel* Model() const { return panel_->Model(); }
+    QTableView* Table() const { return panel_->Table(); }
     QCheckBox* FaultsOnly;
     QPushButton* PauseButton;
     QPushButton* ClearButton;
@@ -33,28 +27,14 @@ class TrafficMonitor : public QWidget {
     TextLine* SummaryLabel;
     QLabel* NoteLabel;
 
-    // The selected rows as tab-separated lines, also put on the clipboard.
-    QString CopySelection();
-    // Saves what the view shows; the note says how it went.
-    bool SaveTo(const QString& path);
-    // Starts (or, with an empty path, stops) the recording; the note says how it went.
-    void RecordTo(const QString& path, const CsvRotation& rotation = CsvRotation::Never());
-
-  protected:
-    void showEvent(QShowEvent* event) override;
+    QString CopySelection() { return panel_->CopySelection(); }
+    bool SaveTo(const QString& path) { return panel_->SaveTo(path); }
+    void RecordTo(const QString& path, const CsvRotation& rotation = CsvRotation::Never()) {
+        panel_->RecordTo(path, rotation);
+    }
 
   private:
     void Retitle();
-    void ShowSummary();
-    void SaveClicked();
-    // Asks where to record; a cancelled question starts nothing.
-    void AskAndRecord();
-    void ShowRecording(bool recording);
-    void ShowRecordingFailure(const QString& message);
-    void FollowBottom();
 
-    TrafficModel* model_;
-    QTableView* table_;
-    bool atBottom_ = true;
-    QString lastRecordPath_;
+    TrafficPanel* panel_;
 };

@@ -25,3 +25,7 @@ target_link_libraries(zn_trend_bench PRIVATE zn_app zn_sim)
 # The scan benchmark drives the Bus Scan window and a naive scan at the parameter window's pace.
 add_executable(zn_scan_bench tools/bench/ScanBench.cpp tools/bench/BenchWindow.cpp)
 target_link_libraries(zn_scan_bench PRIVATE zn_app)
+
+# The listen-only benchmark: a saturated bus at 115200 baud heard through a pseudo-terminal.
+add_executable(zn_listen_bench tools/bench/ListenBench.cpp)
+target_link_libraries(zn_listen_bench PRIVATE zn_link)
