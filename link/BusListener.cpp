@@ -64,9 +64,12 @@ void BusListener::Idle(int64_t nowUs) {
 void BusListener::GiveUp(int64_t waitEndUs) {
     awaiting_ = false;
     const TrafficTime now = log_.Now();
-    log_.NoteReply({}, now, TrafficVerdict::NoReply, FrameLengths::ReplyTo(request_),
-                   ReplyTiming{-1, waitEndUs});
-    stats_.NoteOutcome(request_[0], TrafficVerdict::NoReply, -1, now.msOfDay);
+    // This family answers a broadcast, other devices on the bus never do: silence after one is
+    // not a module failing.
+    const bool broadcast = request_[0] == 0;
+    log_.NoteReply({}, now, broadcast ? TrafficVerdict::Unanswered : TrafficVerdict::NoReply,
+                   FrameLengths::ReplyTo(request_), ReplyTiming{-1, waitEndUs});
+    if (!broadcast) stats_.NoteOutcome(request_[0], TrafficVerdict::NoReply, -1, now.msOfDay);
 }
 
 void BusListener::Heard(const CutFrame& frame) {

@@ -78,8 +78,10 @@ enum class TrafficVerdict {
     BadCrc,
     WrongTransaction,  // Modbus TCP: the gateway's reply carried another request's identifier
     Abandoned,
-    Late,   // listened: a well-formed reply that came after the limit the listener was given
-    Noise,  // listened: bytes that make no frame of any exchange
+    Late,        // listened: a well-formed reply that came after the limit the listener was given
+    Noise,       // listened: bytes that make no frame of any exchange
+    Unanswered,  // listened: a broadcast nothing answered, which is no fault (most devices never
+                 // do)
     Count
 };
 TrafficVerdict VerdictOf(ReplyVerdict verdict);
@@ -106,7 +108,8 @@ struct TrafficRow {
 
     bool Rejected() const {
         return verdict != TrafficVerdict::Request && verdict != TrafficVerdict::NotJudged &&
-               verdict != TrafficVerdict::Accepted && verdict != TrafficVerdict::Abandoned;
+               verdict != TrafficVerdict::Accepted && verdict != TrafficVerdict::Abandoned &&
+               verdict != TrafficVerdict::Unanswered;
     }
     // A row worth a look: a refused reply, or a request preceded by stale bytes or cut short.
     bool Fault() const { return Rejected() || staleBytes > 0 || unwritten > 0; }

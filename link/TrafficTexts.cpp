@@ -32,6 +32,8 @@ QString Reason(TrafficVerdict verdict, bool english) {
             return Pick(english, "accepted", "接受");
         case TrafficVerdict::NoReply:
             return Pick(english, "no reply", "无应答");
+        case TrafficVerdict::Unanswered:
+            return Pick(english, "broadcast, no reply expected", "广播，无需应答");
         case TrafficVerdict::TooShort:
             return Pick(english, "too short", "过短");
         case TrafficVerdict::TooLong:

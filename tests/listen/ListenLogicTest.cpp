@@ -194,6 +194,9 @@ TEST(ListenPairingTest, PairsRequestsWithRepliesAndNamesWhatIsMissing) {
         {twoReply, 558'000},               //
         {toTwo, 700'000},                  // nothing for 300 ms: no reply; then its reply comes
         {twoReply, 1'100'000},             //
+        {F({0x00, 0x06, 0x00, 0x64, 0x00, 0x05}), 1'200'000},  // a broadcast write, unanswered
+        {F({0x00, 0x06, 0x00, 0x64, 0x00, 0x05}), 1'600'000},  // and one answered, as ZN modules do
+        {F({0x00, 0x06, 0x00, 0x64, 0x00, 0x05}), 1'618'000},  //
     };
     for (const Heard& h : bus) {
         listener.Idle(h.atUs - static_cast<int64_t>(h.bytes.size()) * 1000);
@@ -221,6 +224,10 @@ TEST(ListenPairingTest, PairsRequestsWithRepliesAndNamesWhatIsMissing) {
         {TrafficRow::Sent, TrafficVerdict::Request, 7, -1},
         {TrafficRow::Received, TrafficVerdict::NoReply, 7, 300},
         {TrafficRow::Received, TrafficVerdict::Late, 8, -1},
+        {TrafficRow::Sent, TrafficVerdict::Request, 9, -1},
+        {TrafficRow::Received, TrafficVerdict::Unanswered, 9, 300},
+        {TrafficRow::Sent, TrafficVerdict::Request, 10, -1},
+        {TrafficRow::Received, TrafficVerdict::Accepted, 10, 11},
     };
     ASSERT_EQ(log.Count(), static_cast<int>(want.size()));
     for (int i = 0; i < log.Count(); ++i) {
@@ -232,8 +239,14 @@ TEST(ListenPairingTest, PairsRequestsWithRepliesAndNamesWhatIsMissing) {
         EXPECT_EQ(row.responseMs, want[i].responseMs);
         EXPECT_EQ(row.meaning.isEmpty(), row.bytes.empty());
     }
-    EXPECT_EQ(listener.Frames(), 11u);
+    EXPECT_EQ(listener.Frames(), 14u);
     EXPECT_EQ(listener.NoiseFrames(), 2u);
+    // The unanswered broadcast counts against no one.
+    ASSERT_NE(stats.Find(0), nullptr);
+    EXPECT_EQ(stats.Find(0)->noReplies, 0);
+    EXPECT_EQ(stats.Find(0)->replies, 1);
+    ASSERT_NE(stats.Find(2), nullptr);
+    EXPECT_EQ(stats.Find(2)->noReplies, 2);
 }
 
 TEST(ListenStatsTest, TalliesEachModuleAndLearnsItsModel) {
