@@ -43,7 +43,7 @@ QStringList CliOptions::OptionsOf(const QString& command) {
         own = {"--first", "--step", "--give-baud", "--give-parity",
                "--count", "--log",  "--rotate-mb", "--rotate-midnight"};
     else if (command == "monitor")
-        own = {"--listen-only"};
+        own = {"--listen-only", "--count", "--seconds", "--tolerance", "--late", "--no-reply"};
     else
         return {};
     return kEveryCommand + own;
@@ -106,6 +106,22 @@ bool CliOptions::Int(const QString& name, int low, int high, std::optional<int> 
         return false;
     }
     *value = static_cast<int>(*number);
+    return true;
+}
+
+bool CliOptions::Decimal(const QString& name, double low, double high, double fallback,
+                         double* value, QString* error) const {
+    if (!Has(name)) {
+        *value = fallback;
+        return true;
+    }
+    bool ok = false;
+    const double number = Value(name).trimmed().toDouble(&ok);
+    if (!ok || !(number >= low && number <= high)) {
+        *error = CliTexts::Text(CliTexts::NotADecimal).arg(name, Value(name)).arg(low).arg(high);
+        return false;
+    }
+    *value = number;
     return true;
 }
 

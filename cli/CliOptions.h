@@ -30,6 +30,9 @@ class CliOptions {
                  QString* error) const {
         return Int(name, 1, 247, fallback, value, error);
     }
+    // A number with a decimal point allowed, from `low` to `high`.
+    bool Decimal(const QString& name, double low, double high, double fallback, double* value,
+                 QString* error) const;
     bool Port(QString* port, QString* error) const;
     // --baud and --parity; either alone keeps the other's default (9600, N).
     bool Settings(const QString& baudName, const QString& parityName, SerialCandidate fallback,

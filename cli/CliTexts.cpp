@@ -17,6 +17,7 @@ constexpr std::array<Pair, KeyCount> kTexts = {{
     {"%1: a value is missing", "%1: 缺少值"},
     {"%1: required", "%1: 必须给出"},
     {"%1: '%2' is not a whole number from %3 to %4", "%1: '%2' 不是 %3 到 %4 之间的整数"},
+    {"%1: '%2' is not a number from %3 to %4", "%1: '%2' 不是 %3 到 %4 之间的数"},
     {"%1: '%2' is not a baud rate the modules take", "%1: '%2' 不是模块支持的波特率"},
     {"%1: '%2' is not a parity (N, O or E)", "%1: '%2' 不是校验方式 (N、O 或 E)"},
     {"%1: '%2' is not a format (text, csv or json)", "%1: '%2' 不是输出格式 (text、csv 或 json)"},
@@ -35,6 +36,8 @@ constexpr std::array<Pair, KeyCount> kTexts = {{
     {"%1: %2 is not in the parameter list", "%1: %2 不在参数列表中"},
     {"the read-back does not match: %1", "回读不一致: %1"},
     {"--log: %1 cannot be written: %2", "--log: %1 无法写入: %2"},
+    {"listening on %1 at %2, sending nothing (Ctrl-C ends)",
+     "正在监听 %1 (%2)，不发送任何数据 (Ctrl-C 结束)"},
     {"Register", "寄存器"},
     {"Value", "数值"},
     {"Time", "时间"},
@@ -191,6 +194,24 @@ QString CommandHelp(const QString& command) {
             {"  --interval MS     time between polls (1000)",
              "  --interval MS     采集间隔 (1000)"},
             wait1000,
+        });
+    } else if (command == "monitor") {
+        usage = "zntool monitor --port P [--listen-only] [--count N] [--seconds S]";
+        own = Lines({
+            {"  --listen-only     the line is opened so that nothing can be written (always so)",
+             "  --listen-only     以只读方式打开线路，无法写入任何数据 (始终如此)"},
+            {"  --count N         frames, then the end (0: until Ctrl-C)",
+             "  --count N         报文条数 (0: 直到 Ctrl-C)"},
+            {"  --seconds S       listen this long (0: until Ctrl-C)",
+             "  --seconds S       监听时长 (0: 直到 Ctrl-C)"},
+            {"  --tolerance X     the silence that ends a frame, in 3.5 characters (1.5)",
+             "  --tolerance X     报文间隔的倍数，以 3.5 个字符时间计 (1.5)"},
+            {"  --late MS         a reply later than this is late (500)",
+             "  --late MS         应答晚于此时间即为过迟 (500)"},
+            {"  --no-reply MS     no reply this long after a request: none (1000)",
+             "  --no-reply MS     请求后此时间内无应答即为无应答 (1000)"},
+            {"  Each module's tally goes to standard error at the end.",
+             "  结束时各模块的统计输出到标准错误。"},
         });
     } else {
         usage = "zntool " + command;

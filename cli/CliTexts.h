@@ -10,6 +10,7 @@ enum Key {
     MissingValue,      // %1 option
     MissingOption,     // %1 option
     NotANumber,        // %1 option, %2 text, %3 low, %4 high
+    NotADecimal,       // %1 option, %2 text, %3 low, %4 high
     NotABaud,          // %1 option, %2 text
     NotAParity,        // %1 option, %2 text
     NotAFormat,        // %1 option, %2 text
@@ -26,6 +27,7 @@ enum Key {
     NotInList,         // %1 option, %2 settings
     ReadBackDiffers,   // %1 what was read back
     LogFailed,         // %1 path, %2 reason
+    Listening,         // %1 line, %2 settings
     ColRegister,
     ColValue,
     ColTime,

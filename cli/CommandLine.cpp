@@ -88,6 +88,7 @@ int Dispatch(const CliRun& run) {
     if (command == "poll") return RunPoll(run);
     if (command == "set") return RunSet(run);
     if (command == "commission") return RunCommission(run);
+    if (command == "monitor") return RunMonitor(run);
     return run.Usage(CliTexts::Text(CliTexts::UnknownCommand).arg(command));
 }
 }  // namespace

@@ -41,3 +41,4 @@ int RunPoll(const CliRun& run);
 int RunPorts(const CliRun& run);
 int RunSet(const CliRun& run);
 int RunCommission(const CliRun& run);
+int RunMonitor(const CliRun& run);

@@ -11,5 +11,6 @@ add_library(zn_cli STATIC
   cli/PortsCommand.cpp
   cli/SetCommand.cpp
   cli/CommissionCommand.cpp
+  cli/MonitorCommand.cpp
 )
 target_link_libraries(zn_cli PUBLIC zn_link zn_base Qt6::Core)

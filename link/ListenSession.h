@@ -30,6 +30,8 @@ class ListenSession : public QObject {
     void Clear();
 
     static constexpr int kIdleMs = 20;
+    // The silence tolerance offered first: USB adapters often deliver a frame in two bursts.
+    static constexpr double kDefaultTolerance = 1.5;
 
   signals:
     void StatsChanged();

@@ -71,13 +71,13 @@ ListenWindow::ListenWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     Spin_Tolerance = Named(new QDoubleSpinBox(this), "Spin_Tolerance");
     Spin_Tolerance->setRange(1.0, 50.0);
     Spin_Tolerance->setSingleStep(0.5);
-    Spin_Tolerance->setValue(1.5);
+    Spin_Tolerance->setValue(ListenSession::kDefaultTolerance);
     Spin_Late = Named(new QSpinBox(this), "Spin_Late");
     Spin_Late->setRange(1, 60000);
-    Spin_Late->setValue(500);
+    Spin_Late->setValue(ListenLimits{}.lateMs);
     Spin_NoReply = Named(new QSpinBox(this), "Spin_NoReply");
     Spin_NoReply->setRange(10, 60000);
-    Spin_NoReply->setValue(1000);
+    Spin_NoReply->setValue(ListenLimits{}.noReplyMs);
     Command_Listen = Named(new QPushButton(Text(ListenTexts::Start), this), "Command_Listen");
     Label_State = Named(new QLabel(Text(ListenTexts::Stopped), this), "Label_State");
 

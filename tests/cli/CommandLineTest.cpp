@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
-#include <QThread>
+#include <QTimer>
+#include <csignal>
+#include <functional>
 
 #include "cli/CommandLine.h"
 #include "link/SerialPort.h"
@@ -31,11 +33,12 @@ CliResult RunCli(const QStringList& args) {
     return result;
 }
 
-// `expected` with {ms} for a response time, {time} for a local time stamp and {stamp} for one
-// to the second.
+// `expected` with {ms} for a response time, {time} for a local time stamp, {stamp} for one
+// to the second and {clock} for a time of day.
 bool Matches(const QString& text, const QString& expected) {
     QString pattern = QRegularExpression::escape(expected);
     pattern.replace(QStringLiteral("\\{ms\\}"), QStringLiteral("\\d+"));
+    pattern.replace(QStringLiteral("\\{clock\\}"), QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"));
     pattern.replace(QStringLiteral("\\{stamp\\}"),
                     QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d"));
     pattern.replace(QStringLiteral("\\{time\\}"),
@@ -371,4 +374,61 @@ TEST_F(CommandLineTest, CommandsWorkOverNetworkLinesAndPollReadsEveryModelWithIn
         EXPECT_TRUE(Matches(result.out, step.out)) << what << "\n" << result.out.toStdString();
         EXPECT_EQ(result.err, step.err) << what;
     }
+}
+
+// Does `action` on the test's own event loop (the command's, while it runs) once the command has
+// its line open.
+void WhenOpen(std::function<void()> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (!SerialPort::IsOpen()) return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start(5);
+}
+
+TEST_F(CommandLineTest, MonitorPrintsEachFrameItHearsSendsNothingAndEndsOnCtrlCOrALostLine) {
+    PtyPeer bus(dir_.filePath("sys/COM1"));
+    const QStringList monitor = {"monitor", "--port", "COM1", "--listen-only", "--no-reply", "200"};
+    // A ZN260's identity read and its reply, then a request to a module that is not there.
+    WhenOpen([&] {
+        bus.Write(HexBytes("05 03 00 64 00 03", true) +
+                  HexBytes("05 03 06 00 05 00 67 01 04", true));
+        bus.Write(HexBytes("09 03 00 00 00 08", true));
+    });
+    const CliResult heard = RunCli(monitor + QStringList{"--count", "4", "--format", "csv"});
+    EXPECT_EQ(heard.code, 0) << heard.err.toStdString();
+    EXPECT_TRUE(
+        Matches(heard.out,
+                QString(QChar(0xFEFF)) +
+                    "Time,Dir,Bytes,Meaning,Response ms,CRC,Verdict,Cause\r\n"
+                    "{clock},sent,05 03 00 64 00 03 45 90,\"addr 5, Read Holding Registers, start "
+                    "100, count 3\",,good,,heard on the bus\r\n"
+                    "{clock},received,05 03 06 00 05 00 67 01 04 6E 39,\"addr 5, Read Holding "
+                    "Registers, 3 registers from 100: 5 103 260\",{ms},good,accepted,heard on the "
+                    "bus\r\n"
+                    "{clock},sent,09 03 00 00 00 08 45 44,\"addr 9, Read Holding Registers, start "
+                    "0, count 8\",,good,,heard on the bus\r\n"
+                    "{clock},received,,nothing arrived within the wait,200,,rejected: no reply,"
+                    "heard on the bus\r\n"))
+        << heard.out.toStdString();
+    EXPECT_TRUE(
+        heard.err.startsWith("listening on COM1 at 9600,N,8,1, sending nothing (Ctrl-C ends)\n"))
+        << heard.err.toStdString();
+    EXPECT_TRUE(Matches(heard.err.section('\n', 1),
+                        "Address  Model  Requests  Replies  Exceptions  No reply  Bad CRC  Other "
+                        "faults  Min ms  Mean ms  Max ms  Last seen\n"
+                        "5  ZN260  1  1  0  0  0  0  {ms}  {ms}  {ms}  {clock}\n"
+                        "9    1  0  0  1  0  0  -  -  -  {clock}\n"))
+        << heard.err.toStdString();
+
+    // Ctrl-C ends it cleanly, and a line that hangs up ends it with the line's exit code.
+    WhenOpen([] { std::raise(SIGINT); });
+    EXPECT_EQ(RunCli(monitor).code, 0);
+    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_EQ(SpacedHex(bus.ReadRequest(1)), "");
+    WhenOpen([&] { bus.Vanish(); });
+    EXPECT_EQ(RunCli(monitor).code, 3);
 }
