@@ -3,7 +3,9 @@
 # the module simulator playing a module on each of COM1..COM15 (ZN210 on COM1 ... ZN430 on COM15,
 # address 1, 9600 baud, no parity), a line of twenty modules on COM16 and a commissioning bench
 # of five on COM17 for the Bus Scan window; COM16's line is also served as raw RTU over TCP on
-# 127.0.0.1:5021, ready for network lines. The simulator stops when the tool is closed.
+# 127.0.0.1:5021, ready for network lines. On COM18 another master (mbpoll) polls three modules,
+# one of them failing now and then: Listen Only on sys/TAP18 hears that bus. The simulator and
+# that master stop when the tool is closed.
 set -euo pipefail
 
 usage() {
@@ -62,9 +64,14 @@ if [ "$hardware" -eq 0 ]; then
   log="$run_dir/znsim.log"
   "$build_dir/znsim" "${sim_options[@]}" --demo "$run_dir/sys" --many "$run_dir/sys/COM16" \
     --tcp 5021 --pause 8000 --bench "$run_dir/sys/COM17" --module ZN210 --module ZN220,writes=refuse \
-    --module ZN230,take=1000 --module ZN260 --module ZN310 >"$log" 2>&1 &
+    --module ZN230,take=1000 --module ZN260 --module ZN310 \
+    --bus "$run_dir/sys/COM18" --tap "$run_dir/sys/TAP18" --module ZN210,addr=1 \
+    --module ZN330,addr=2 --module ZN220,addr=3,fault=badcrc:prob=0.2,fault=silence:prob=0.1 \
+    >"$log" 2>&1 &
   sim_pid=$!
-  trap 'kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
+  master_pid=""
+  trap '[ -z "$master_pid" ] || kill -TERM "$master_pid" 2>/dev/null || true
+        kill -TERM "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
   # Up to 30 s: a loaded machine may take a while to start it; the wait ends once it is ready.
   for _ in $(seq 300); do
     grep -q "znsim: ready" "$log" 2>/dev/null && break
@@ -72,6 +79,17 @@ if [ "$hardware" -eq 0 ]; then
     sleep 0.1
   done
   grep -q "znsim: ready" "$log" || { echo "run.sh: the simulator did not start" >&2; exit 1; }
+  # The other master of COM18: registers 100..102 of modules 1, 2 and 3, one after another.
+  if command -v mbpoll >/dev/null; then
+    (while :; do
+       for address in 1 2 3; do
+         mbpoll -m rtu -b 9600 -P none -a "$address" -r 100 -c 3 -0 -1 -o 0.5 "$run_dir/sys/COM18" \
+           >/dev/null 2>&1 || true
+         sleep 0.3
+       done
+     done) &
+    master_pid=$!
+  fi
 fi
 
 cd "$run_dir"

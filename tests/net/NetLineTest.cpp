@@ -231,7 +231,9 @@ TEST_F(NetLineTest, AConnectionThatCannotBeMadeSaysWhyAndWhatToCheck) {
         EXPECT_FALSE(SerialPort::OpenPort(c.name, "9600,N,8,1")) << c.name.toStdString();
         EXPECT_FALSE(SerialPort::IsOpen());
         EXPECT_EQ(platform_.messages, QStringList{kUnavailable + '\n' + c.why});
-        if (c.waits) EXPECT_GT(turns, 0) << c.name.toStdString();
+        if (c.waits) {
+            EXPECT_GT(turns, 0) << c.name.toStdString();
+        }
     }
 }
 
