@@ -244,10 +244,10 @@ bool NetLine::Apply(const QString& settings, QString* message) {
     // A gateway that cannot take a setting answers with what it kept: requests would go out
     // at settings nobody chose.
     if (telnet_.Acks() != Rfc2217::AcksOf(*parsed)) {
-        *message = Tt(TextKey::MsgPortUnavailable) + '\n' +
-                   PortErrors::ExplainSettingsRefused(name_,
-                                                      Rfc2217::AcksText(Rfc2217::AcksOf(*parsed)),
-                                                      Rfc2217::AcksText(telnet_.Acks()));
+        *message =
+            Tt(TextKey::MsgPortUnavailable) + '\n' +
+            PortErrors::ExplainSettingsRefused(name_, Rfc2217::AcksText(Rfc2217::AcksOf(*parsed)),
+                                               Rfc2217::AcksText(telnet_.Acks()));
         return false;
     }
     settings_ = *parsed;

@@ -223,7 +223,11 @@ TEST_F(ListenBusTest, JudgesEachInjectedFaultWithItsReason) {
         const TrafficRow* reply = ReplyTo(c.address);
         ASSERT_NE(reply, nullptr);
         EXPECT_EQ(reply->verdict, c.verdict) << reply->meaning.toStdString();
-        if (c.verdict == TrafficVerdict::Late) EXPECT_GE(reply->responseMs, 400);
+        // The module waited 400 ms; the request's bytes may have been read a little after they
+        // came, so its end is stamped late by as much.
+        if (c.verdict == TrafficVerdict::Late) {
+            EXPECT_GE(reply->responseMs, 350);
+        }
     }
     EXPECT_EQ(session_.Stats().Find(5)->badCrcs, 1);
     EXPECT_EQ(session_.Stats().Find(6)->exceptions, 1);

@@ -181,9 +181,10 @@ TEST_F(NetLineTest, AConnectionThatCannotBeMadeSaysWhyAndWhatToCheck) {
     silent.Serve({}, true);  // accepts, and never says a word
     // Takes the greeting and the four settings of 9600,N,8,1, and says it kept 4800.
     FakePeer stubborn;
-    stubborn.Serve({{15 + 10 + 3 * 7,
-                     QByteArray::fromHex("FFFA2C65000012C0FFF0" "FFFA2C6608FFF0" "FFFA2C6701FFF0"
-                                         "FFFA2C6801FFF0")}},
+    stubborn.Serve({{15 + 10 + 3 * 7, QByteArray::fromHex("FFFA2C65000012C0FFF0"
+                                                          "FFFA2C6608FFF0"
+                                                          "FFFA2C6701FFF0"
+                                                          "FFFA2C6801FFF0")}},
                    true);
     const int closed = FreeLoopbackPort();
     const struct {
