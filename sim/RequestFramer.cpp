@@ -2,14 +2,25 @@
 
 #include <algorithm>
 
-#include "link/FrameLengths.h"
-
 namespace {
 // Length of the request at the front of `bytes`: 0 while it cannot be told yet, SIZE_MAX when
 // only the gap can end it.
 size_t ExpectedLength(const Frame& bytes) {
-    const int length = FrameLengths::Request(bytes);
-    return length == FrameLengths::kUnknown ? SIZE_MAX : static_cast<size_t>(length);
+    if (bytes.size() < 2) return 0;
+    switch (bytes[1]) {
+        case 0x01:
+        case 0x02:
+        case 0x03:
+        case 0x04:
+        case 0x05:
+        case 0x06:
+            return 8;
+        case 0x0F:
+        case 0x10:
+            return bytes.size() < 7 ? 0 : 9u + bytes[6];
+        default:
+            return SIZE_MAX;
+    }
 }
 }  // namespace
 
