@@ -9,7 +9,7 @@
 #include "app/StartUp.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/ListenTexts.h"
+#include "core/listen/ListenTexts.h"
 #include "app/WorkWindows.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/WorkWindow.h"

@@ -1,7 +1,7 @@
 // The main window's side of the bus scan and of listening: their buttons, and a scan row opening
 // a test window.
 #include "app/MainWindow.h"
-#include "link/ParameterCodes.h"
+#include "core/modules/ParameterCodes.h"
 #include "monitor/ListenWindow.h"
 #include "workwindow/WorkWindow.h"
 #include "windows/scan/ScanFrm.h"

@@ -6,5 +6,5 @@ add_library(zn_base STATIC
   base/Platform.cpp
   base/SettingsHome.cpp
 )
-target_include_directories(zn_base PUBLIC ${CMAKE_SOURCE_DIR})
+zn_room(zn_base base)
 target_link_libraries(zn_base PUBLIC Qt6::Core)

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "link/ParameterCodes.h"
+#include "core/modules/ParameterCodes.h"
 
 enum class OutputFormat { Text, Csv, Json };
 

@@ -2,7 +2,7 @@
 
 #include <QStringDecoder>
 
-#include "link/CsvFile.h"
+#include "core/record/CsvFile.h"
 
 QString CsvText(const QByteArray& csv) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);

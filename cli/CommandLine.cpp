@@ -1,10 +1,7 @@
 #include "cli/CommandLine.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
-#include <atomic>
-#include <csignal>
 
 #include "base/Platform.h"
 #include "base/SettingsFiles.h"
@@ -13,16 +10,8 @@
 #include "base/TextTable.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/ParameterSearch.h"
-#include "link/SerialPort.h"
 
 namespace {
-std::atomic<bool> interrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    interrupted = true;
-}
-
 // Messages of the core (a port that will not open, a device gone) go where the command's own go.
 class StreamPlatform : public Platform {
   public:
@@ -36,27 +25,6 @@ class StreamPlatform : public Platform {
 
   private:
     QTextStream& err_;
-};
-
-// Ctrl-C asks the running command to end at its next step; the old handling comes back after.
-class InterruptScope {
-  public:
-    InterruptScope() {
-        interrupted = false;
-        struct sigaction action = {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &old_);
-        sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    ~InterruptScope() {
-        sigaction(SIGINT, &old_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-
-  private:
-    struct sigaction old_ = {};
-    struct sigaction oldTerm_ = {};
 };
 
 // set2.rc where the windows would read it: the working folder's sys/, else the user's own.
@@ -93,55 +61,6 @@ int Dispatch(const CliRun& run) {
 }
 }  // namespace
 
-bool Interrupted() {
-    return interrupted;
-}
-
-void PauseMs(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!Interrupted() && clock.elapsed() < ms)
-        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(20, ms - clock.elapsed())));
-}
-
-int CliRun::Usage(const QString& message) const {
-    err << "zntool: " << message << '\n'
-        << CliTexts::Text(CliTexts::HelpHint).arg("zntool " + options.Command()) << '\n';
-    err.flush();
-    return kUsage;
-}
-
-void CliRun::Say(const QString& message) const {
-    err << message << '\n';
-    err.flush();
-}
-
-bool OpenLine(const QString& port, const SerialCandidate& settings) {
-    return SerialPort::OpenPort(port, ParameterSearch::SettingsOf(settings));
-}
-
-Asked Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request, int replyBytes,
-          int waitMs) {
-    exchange.SetCause(cause);
-    exchange.Send(request);
-    if (SerialPort::Vanished()) return Asked::LineFailed;
-    SerialPort::WaitForInput(waitMs);
-    exchange.Collect(true);
-    if (SerialPort::Vanished()) return Asked::LineFailed;
-    if (exchange.Judge({replyBytes}) == ReplyVerdict::Accepted) return Asked::Answered;
-    return exchange.ReceivedText.isEmpty() ? Asked::NoReply : Asked::WrongReply;
-}
-
-int AskFailed(const CliRun& run, Asked asked, int address, const Exchange& exchange) {
-    if (asked == Asked::LineFailed) return kLineFailed;
-    if (asked == Asked::NoReply)
-        run.Say(CliTexts::Text(CliTexts::NoReply).arg(address));
-    else
-        run.Say(
-            CliTexts::Text(CliTexts::BadReply).arg(address).arg(exchange.ReceivedText.trimmed()));
-    return kNegative;
-}
-
 namespace CommandLine {
 bool Takes(const QString& firstArgument) {
     return firstArgument == "--help" || firstArgument == "-h" ||
@@ -159,7 +78,8 @@ int Run(const QStringList& args, QTextStream& out, QTextStream& err) {
         return kDone;
     }
     CliOptions options;
-    CliRun run{options, out, err};
+    Line line;
+    CliRun run{options, out, err, line};
     QString error;
     std::optional<bool> english;
     if (!options.Parse(args, &error) || !options.Language(&english, &error) ||
@@ -175,7 +95,7 @@ int Run(const QStringList& args, QTextStream& out, QTextStream& err) {
     InstallPlatform(&platform);
     InterruptScope interrupts;
     const int code = Dispatch(run);
-    SerialPort::ClosePort();
+    line.Close();
     InstallPlatform(nullptr);
     return code;
 }

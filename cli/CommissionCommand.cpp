@@ -7,10 +7,9 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/BatchLog.h"
-#include "link/BatchSession.h"
-#include "link/ParameterSearch.h"
-#include "link/SerialPort.h"
+#include "core/scan/BatchLog.h"
+#include "core/scan/BatchSession.h"
+#include "core/scan/ParameterSearch.h"
 
 int RunCommission(const CliRun& run) {
     const CliOptions& o = run.options;
@@ -52,7 +51,7 @@ int RunCommission(const CliRun& run) {
     BatchSession session(setup);
     CliOutput output(run.out, run.format, BatchLog::Columns());
     output.Begin();
-    Exchange exchange;
+    Exchange exchange = run.NewExchange();
     std::optional<SerialCandidate> openAt;
     QElapsedTimer clock;
     clock.start();
@@ -61,18 +60,17 @@ int RunCommission(const CliRun& run) {
         const BatchRequest request = session.Next();
         if (!openAt || !(*openAt == request.settings)) {
             const QString settings = ParameterSearch::SettingsOf(request.settings);
-            if (!(openAt ? SerialPort::ReopenPort(port, settings)
-                         : SerialPort::OpenPort(port, settings)))
+            if (!(openAt ? run.line.Reopen(port, settings) : run.line.Open(port, settings)))
                 return kLineFailed;
             openAt = request.settings;
         }
         exchange.SetCause(TrafficCause::At(request.kind, request.address,
                                            ParameterSearch::SettingsOf(request.settings)));
         exchange.Send(request.body);
-        if (SerialPort::Vanished()) return kLineFailed;
-        SerialPort::WaitForInput(request.replyWaitMs);
+        if (run.line.Vanished()) return kLineFailed;
+        run.line.WaitForInput(request.replyWaitMs);
         exchange.Collect(true);
-        if (SerialPort::Vanished()) return kLineFailed;
+        if (run.line.Vanished()) return kLineFailed;
         const BatchReply reply =
             BatchReplyOf(request, exchange.Judge(request.expected), exchange.ReceivedText);
         if (const auto record = session.Judge(reply, clock.elapsed())) {

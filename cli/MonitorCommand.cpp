@@ -8,9 +8,9 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/ListenSession.h"
-#include "link/ParameterSearch.h"
-#include "link/TrafficTexts.h"
+#include "core/listen/ListenSession.h"
+#include "core/scan/ParameterSearch.h"
+#include "core/traffic/TrafficTexts.h"
 
 int RunMonitor(const CliRun& run) {
     const CliOptions& o = run.options;

@@ -6,34 +6,9 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/AnalogCodec.h"
-#include "link/DigitalCodec.h"
-#include "link/TrendCsv.h"
-
-namespace {
-// What one poll reads of a model: its measurements (loop A) and its digital inputs (loop B where
-// the window has both, else loop A).
-struct PollPlan {
-    std::optional<AnalogCodec::InputChannels> analog;
-    int digitalInputs = 0;
-    std::vector<TrendChannel> channels;  // the measurements, then the inputs
-
-    static std::optional<PollPlan> Of(const QString& model) {
-        PollPlan plan;
-        plan.analog = AnalogCodec::InputChannelsOf(model);
-        plan.digitalInputs = DigitalCodec::InputCountOf(model.toStdString());
-        if (!plan.analog && plan.digitalInputs == 0) return std::nullopt;
-        if (plan.analog)
-            for (const QString& name : plan.analog->names)
-                plan.channels.push_back({name, AnalogCodec::UnitOf(plan.analog->reading),
-                                         AnalogCodec::DecimalsOf(plan.analog->reading), false});
-        for (int i = 1; i <= plan.digitalInputs; ++i)
-            plan.channels.push_back(
-                {QStringLiteral("DI_%1").arg(i, 2, 10, QLatin1Char('0')), QString(), 0, true});
-        return plan;
-    }
-};
-}  // namespace
+#include "core/modules/DigitalCodec.h"
+#include "core/modules/PollPlan.h"
+#include "core/record/TrendCsv.h"
 
 int RunPoll(const CliRun& run) {
     const CliOptions& o = run.options;
@@ -55,13 +30,13 @@ int RunPoll(const CliRun& run) {
     for (const TrendChannel& channel : plan->channels) columns << channel.name;
     CliOutput output(run.out, run.format, columns);
 
-    if (!OpenLine(port, settings)) return kLineFailed;
+    if (!run.OpenLine(port, settings)) return kLineFailed;
     if (run.format == OutputFormat::Csv) {
         run.out << CsvText(TrendCsv::Header(plan->channels, Switches().EnglishUi == 1));
         run.out.flush();
     }
     const auto unit = static_cast<uint8_t>(address);
-    Exchange exchange;
+    Exchange exchange = run.NewExchange();
     int failures = 0;
     // One request; false (its reason said) when it was not answered as asked.
     auto ask = [&](TrafficCause::Kind cause, const Frame& request, int replyBytes) {

@@ -1,7 +1,7 @@
 // ports: the serial devices present, as the port lists show them.
 #include "cli/CliOutput.h"
 #include "cli/Commands.h"
-#include "link/PortDiscovery.h"
+#include "core/line/PortDiscovery.h"
 
 int RunPorts(const CliRun& run) {
     CliOutput output(run.out, run.format, {QStringLiteral("Device"), QStringLiteral("Entry")});

@@ -2,8 +2,8 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/RegisterValues.h"
-#include "link/WrittenNumber.h"
+#include "core/modules/RegisterValues.h"
+#include "core/modules/WrittenNumber.h"
 
 namespace {
 QStringList ValueColumns() {
@@ -54,8 +54,8 @@ int RunRead(const CliRun& run) {
                              .arg(1)
                              .arg((65536 - first) / perValue));
 
-    if (!OpenLine(port, settings)) return kLineFailed;
-    Exchange exchange;
+    if (!run.OpenLine(port, settings)) return kLineFailed;
+    Exchange exchange = run.NewExchange();
     const Asked asked = Ask(exchange, TrafficCause::PollA,
                             ReadRequest(static_cast<uint8_t>(address), 0x03, first, registers),
                             5 + 2 * registers, waitMs);
@@ -83,8 +83,8 @@ int RunWrite(const CliRun& run) {
         !o.Int("--wait", 1, 60000, 1000, &waitMs, &error) ||
         !o.Settings("--baud", "--parity", {9600, 'N'}, &settings, &error))
         return run.Usage(error);
-    if (!OpenLine(port, settings)) return kLineFailed;
-    Exchange exchange;
+    if (!run.OpenLine(port, settings)) return kLineFailed;
+    Exchange exchange = run.NewExchange();
     const Asked asked =
         Ask(exchange, TrafficCause::Write,
             WriteRegisterRequest(static_cast<uint8_t>(address), reg, value), 8, waitMs);

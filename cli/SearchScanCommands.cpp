@@ -3,14 +3,13 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/BusScan.h"
-#include "link/ParameterSearch.h"
-#include "link/ScanTexts.h"
-#include "link/SerialPort.h"
+#include "core/scan/BusScan.h"
+#include "core/scan/ParameterSearch.h"
+#include "core/scan/ScanTexts.h"
 
 namespace {
-bool LineFailed() {
-    return !SerialPort::IsOpen() || SerialPort::Vanished();
+bool LineFailed(const CliRun& run) {
+    return !run.line.IsOpen() || run.line.Vanished();
 }
 }  // namespace
 
@@ -34,9 +33,9 @@ int RunSearch(const CliRun& run) {
                 CliTexts::Text(CliTexts::NotABaud)
                     .arg("--baud", o.Value("--baud").isEmpty() ? "9600" : o.Value("--baud")));
     }
-    const auto found = search.Run(port, waitMs, firstStep);
+    const auto found = search.Run(run.line, port, waitMs, firstStep);
     if (!found) {
-        if (LineFailed()) return kLineFailed;
+        if (LineFailed(run)) return kLineFailed;
         run.Say(CliTexts::Text(CliTexts::NotFound));
         return kNegative;
     }
@@ -73,7 +72,7 @@ int RunScan(const CliRun& run) {
         tried = ParameterCodes::SearchCandidates(Switches().FullSerialLists == 1);
     ScanPlan plan(from, to, tried, waitMs);
     ScanRows rows;
-    const bool lineHeld = BusScan::Run(port, plan, rows, {}, Interrupted);
+    const bool lineHeld = BusScan::Run(run.line, port, plan, rows, {}, Interrupted);
     CliOutput output(run.out, run.format, ScanRows::Columns());
     output.Begin();
     for (const ScanRow& row : rows.Rows()) output.Row(ScanRows::Cells(row));

@@ -3,9 +3,8 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "link/ParameterSearch.h"
-#include "link/ScanRows.h"
-#include "link/SerialPort.h"
+#include "core/scan/ParameterSearch.h"
+#include "core/scan/ScanRows.h"
 
 namespace {
 constexpr int kRegisterAddress = 100;
@@ -38,8 +37,8 @@ int RunSet(const CliRun& run) {
                              .arg(o.Has("--new-baud") ? "--new-baud" : "--new-parity",
                                   ParameterSearch::SettingsOf(newSettings)));
 
-    if (!OpenLine(port, settings)) return kLineFailed;
-    Exchange exchange;
+    if (!run.OpenLine(port, settings)) return kLineFailed;
+    Exchange exchange = run.NewExchange();
     int at = address;
     if (newAddress != 0) {
         const Asked asked =
@@ -55,8 +54,7 @@ int RunSet(const CliRun& run) {
                 WriteRegisterRequest(static_cast<uint8_t>(at), kRegisterParameterCode, code),
                 kEchoBytes, waitMs);
         if (asked != Asked::Answered) return AskFailed(run, asked, at, exchange);
-        if (!SerialPort::ReopenPort(port, ParameterSearch::SettingsOf(newSettings)))
-            return kLineFailed;
+        if (!run.line.Reopen(port, ParameterSearch::SettingsOf(newSettings))) return kLineFailed;
     }
     // The read-back, at the module's new address and settings.
     const Asked asked = Ask(exchange, TrafficCause::PollA,

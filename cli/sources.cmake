@@ -1,7 +1,8 @@
-# The command line: the windows' work run headless for scripts. It stands on link/ and base/
+# The command line: the windows' work run headless for scripts. It stands on the core and base/
 # alone, so a command starts without loading anything that draws.
 add_library(zn_cli STATIC
   cli/CommandLine.cpp
+  cli/CliRun.cpp
   cli/CliOptions.cpp
   cli/CliTexts.cpp
   cli/CliOutput.cpp
@@ -13,4 +14,5 @@ add_library(zn_cli STATIC
   cli/CommissionCommand.cpp
   cli/MonitorCommand.cpp
 )
-target_link_libraries(zn_cli PUBLIC zn_link zn_base Qt6::Core)
+zn_room(zn_cli cli)
+target_link_libraries(zn_cli PUBLIC zn_core Qt6::Core)

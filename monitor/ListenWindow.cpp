@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 
 #include "base/Switches.h"
-#include "link/ListenTexts.h"
-#include "link/PortDiscovery.h"
+#include "core/listen/ListenTexts.h"
+#include "core/line/PortDiscovery.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficPanel.h"
 #include "widgets/Controls.h"

@@ -1,10 +1,10 @@
 #pragma once
 // The listen-only window: a bus another master drives, watched at chosen line settings with not a
 // byte sent. Heard frames fill a traffic panel (filters, pause, copy, CSV as in the monitor);
-// beneath it, a table per module. Thin over link/ListenSession.
+// beneath it, a table per module. Thin over core/listen/ListenSession.
 #include <QWidget>
 
-#include "link/ListenSession.h"
+#include "core/listen/ListenSession.h"
 
 class QComboBox;
 class QDoubleSpinBox;

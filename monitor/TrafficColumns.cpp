@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "link/FrameDecoder.h"
+#include "core/protocol/FrameDecoder.h"
 #include "widgets/TextPieces.h"
 
 namespace TrafficColumns {

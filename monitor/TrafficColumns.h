@@ -6,7 +6,7 @@
 #include <QFont>
 #include <array>
 
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficTexts.h"
 
 namespace TrafficColumns {
 // The longest reply a function-test window collects: the eight readings of an eight-channel

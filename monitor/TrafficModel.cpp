@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "base/Switches.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficTexts.h"
 
 namespace {
 bool English() {

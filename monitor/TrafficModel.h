@@ -8,7 +8,7 @@
 #include <QVariant>
 #include <deque>
 
-#include "link/TrafficLog.h"
+#include "core/traffic/TrafficLog.h"
 
 class TrafficModel : public QAbstractTableModel {
     Q_OBJECT

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "base/Switches.h"
-#include "link/TrafficLog.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficLog.h"
+#include "core/traffic/TrafficTexts.h"
 #include "widgets/Controls.h"
 
 namespace {

@@ -21,12 +21,12 @@
 #include "widgets/Controls.h"
 #include "widgets/CsvSaveDialog.h"
 #include "widgets/RecordToggle.h"
-#include "link/TrafficCsv.h"
+#include "core/traffic/TrafficCsv.h"
 #include "monitor/TrafficColumns.h"
 #include "monitor/TrafficDelegate.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficTable.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficTexts.h"
 
 namespace {
 bool English() {

@@ -4,7 +4,7 @@
 // listen-only window shows what it heard in another.
 #include <QWidget>
 
-#include "link/RotatingCsv.h"
+#include "core/record/RotatingCsv.h"
 #include "widgets/TextLine.h"
 
 class QCheckBox;

@@ -8,4 +8,5 @@ add_library(zn_monitor STATIC
   monitor/TrafficMonitor.cpp
   monitor/ListenWindow.cpp
 )
-target_link_libraries(zn_monitor PUBLIC zn_link zn_widgets)
+zn_room(zn_monitor monitor)
+target_link_libraries(zn_monitor PUBLIC zn_core zn_widgets)

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 
 enum class FaultKind { Silence, Late, Short, Lead, Garbage, BadCrc, Exception };
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 #include "sim/SimBus.h"
 
 // Cuts MBAP frames out of a TCP byte stream.

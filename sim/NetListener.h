@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 
 class NetListener {
   public:

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/SerialLineSettings.h"
+#include "core/line/SerialLineSettings.h"
 
 PtyLine::PtyLine(const std::string& linkPath) : linkPath_(linkPath) {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 
 class RequestFramer {
   public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 #include "sim/LineCode.h"
 #include "sim/ModelTable.h"
 

@@ -12,7 +12,8 @@ add_library(zn_sim STATIC
   sim/ModbusTcp.cpp
   sim/SimLoop.cpp
 )
-target_link_libraries(zn_sim PUBLIC zn_link)
+zn_room(zn_sim sim)
+target_link_libraries(zn_sim PUBLIC zn_line zn_protocol zn_base)
 
 add_executable(znsim sim/main.cpp)
 target_link_libraries(znsim PRIVATE zn_sim)

@@ -1,7 +1,7 @@
 // Framing and hex texts: the bytes on the wire and how replies are judged.
 #include <gtest/gtest.h>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 
 namespace {
 QString Framed(const QString& body) {

@@ -8,7 +8,7 @@
 #include <QFile>
 
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 

@@ -6,7 +6,9 @@ add_library(zn_test_core STATIC
   tests/support/PtyPeer.cpp
   tests/support/SimProcess.cpp
 )
-target_link_libraries(zn_test_core PUBLIC zn_link GTest::gtest)
+target_link_libraries(zn_test_core PUBLIC zn_core GTest::gtest)
+# Tests and their helpers name each other from the top of the tree.
+target_include_directories(zn_test_core PUBLIC ${CMAKE_SOURCE_DIR})
 # Tests that run the module simulator find it here (or where ZN_ZNSIM_PATH says); it is built
 # before them.
 target_compile_definitions(zn_test_core PUBLIC ZNSIM_BUILT="$<TARGET_FILE:znsim>"

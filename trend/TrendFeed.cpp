@@ -9,10 +9,10 @@
 #include <cmath>
 
 #include "workwindow/CommPanel.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficTexts.h"
 #include "workwindow/WorkWindow.h"
-#include "link/TrendCsv.h"
-#include "link/TrendTexts.h"
+#include "core/record/TrendCsv.h"
+#include "core/record/TrendTexts.h"
 #include "trend/TrendWindow.h"
 #include "widgets/CsvSaveDialog.h"
 #include "widgets/RecordToggle.h"

@@ -11,9 +11,9 @@
 #include <functional>
 #include <vector>
 
-#include "link/RotatingCsv.h"
-#include "link/TrendChannel.h"
-#include "link/TrendRing.h"
+#include "core/record/RotatingCsv.h"
+#include "core/record/TrendChannel.h"
+#include "core/record/TrendRing.h"
 
 class QLabel;
 class QPushButton;

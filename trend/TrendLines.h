@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/TrendRing.h"
+#include "core/record/TrendRing.h"
 #include "trend/TrendLanes.h"
 
 class QChart;

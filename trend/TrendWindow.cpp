@@ -18,11 +18,11 @@
 #include <functional>
 
 #include "widgets/Controls.h"
-#include "link/TrendCsv.h"
+#include "core/record/TrendCsv.h"
 #include "trend/TrendColors.h"
 #include "trend/TrendFeed.h"
 #include "trend/TrendLines.h"
-#include "link/TrendTexts.h"
+#include "core/record/TrendTexts.h"
 
 namespace {
 QString Ui(TrendTexts::Ui key) {

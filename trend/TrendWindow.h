@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/TrendRing.h"
+#include "core/record/TrendRing.h"
 #include "trend/TrendLanes.h"
 #include "trend/TrendSpan.h"
 

@@ -8,4 +8,5 @@ add_library(zn_trend STATIC
   trend/TrendSpan.cpp
   trend/TrendWindow.cpp
 )
+zn_room(zn_trend trend)
 target_link_libraries(zn_trend PUBLIC zn_workwindow Qt6::Charts)

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "link/RotatingCsv.h"
+#include "core/record/RotatingCsv.h"
 
 // Asks where to save a CSV file, starting at `suggested` (a file name or a path); empty when the
 // user cancelled. A name typed without an extension gets ".csv".

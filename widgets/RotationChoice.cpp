@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QSpinBox>
 
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficTexts.h"
 
 RotationChoice::RotationChoice(bool english, QWidget* parent) : QWidget(parent) {
     using namespace TrafficTexts;

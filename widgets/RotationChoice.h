@@ -3,7 +3,7 @@
 // with the size beside it, enabled only for the last.
 #include <QWidget>
 
-#include "link/RotatingCsv.h"
+#include "core/record/RotatingCsv.h"
 
 class QComboBox;
 class QSpinBox;

@@ -8,4 +8,5 @@ add_library(zn_widgets STATIC
   widgets/RecordToggle.cpp
   widgets/RotationChoice.cpp
 )
-target_link_libraries(zn_widgets PUBLIC zn_link zn_base Qt6::Widgets)
+zn_room(zn_widgets widgets)
+target_link_libraries(zn_widgets PUBLIC zn_core Qt6::Widgets)

@@ -9,10 +9,10 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "widgets/CachedFrameStyle.h"
-#include "link/NetAddress.h"
-#include "link/PortDiscovery.h"
-#include "link/SavedLine.h"
-#include "link/SerialPort.h"
+#include "core/line/NetAddress.h"
+#include "core/line/PortDiscovery.h"
+#include "core/line/SavedLine.h"
+#include "core/line/SerialPort.h"
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {
     setFixedSize(22, 22);

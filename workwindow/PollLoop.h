@@ -8,7 +8,7 @@
 
 #include "base/TextTable.h"
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 #include "workwindow/VbTimer.h"
 #include "workwindow/WorkWindow.h"
 

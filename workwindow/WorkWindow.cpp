@@ -10,7 +10,7 @@
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "workwindow/PollLoop.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "monitor/TrafficMonitor.h"
 
 void BeepIfEnabled() {

@@ -11,9 +11,9 @@
 
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
-#include "link/Exchange.h"
-#include "link/Modbus.h"
-#include "link/TrafficLog.h"
+#include "core/exchange/Exchange.h"
+#include "core/protocol/Modbus.h"
+#include "core/traffic/TrafficLog.h"
 #include "workwindow/VbTimer.h"
 
 class PollLoop;

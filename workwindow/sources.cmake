@@ -6,4 +6,5 @@ add_library(zn_workwindow STATIC
   workwindow/PollLoop.cpp
   workwindow/Readout.cpp
 )
-target_link_libraries(zn_workwindow PUBLIC zn_link zn_widgets zn_monitor)
+zn_room(zn_workwindow workwindow)
+target_link_libraries(zn_workwindow PUBLIC zn_core zn_widgets zn_monitor)

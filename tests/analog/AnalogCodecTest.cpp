@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/TextTable.h"
-#include "link/AnalogCodec.h"
+#include "core/modules/AnalogCodec.h"
 
 using AnalogCodec::ReadingKind;
 

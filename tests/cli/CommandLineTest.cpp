@@ -13,7 +13,8 @@
 #include <memory>
 
 #include "cli/CommandLine.h"
-#include "link/SerialPort.h"
+#include "core/line/HeldLines.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/SimProcess.h"
@@ -388,7 +389,7 @@ TEST_F(CommandLineTest, CommandsWorkOverNetworkLinesAndPollReadsEveryModelWithIn
 void WhenOpen(std::function<void()> action) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (!SerialPort::IsOpen()) return;
+        if (HeldLines::Count() == 0) return;
         timer->stop();
         timer->deleteLater();
         action();
@@ -434,7 +435,7 @@ TEST_F(CommandLineTest, MonitorPrintsEachFrameItHearsSendsNothingAndEndsOnCtrlCO
     // Ctrl-C ends it cleanly, and a line that hangs up ends it with the line's exit code.
     WhenOpen([] { std::raise(SIGINT); });
     EXPECT_EQ(RunCli(monitor).code, 0);
-    EXPECT_FALSE(SerialPort::IsOpen());
+    EXPECT_EQ(HeldLines::Count(), 0);
     EXPECT_EQ(SpacedHex(bus.ReadRequest(1)), "");
     WhenOpen([&] { bus.Vanish(); });
     EXPECT_EQ(RunCli(monitor).code, 3);

@@ -1,5 +1,5 @@
 // The core without widgets finds, scans and polls modules on its own: what the command line and
-// the network lines stand on. This program links link/ and base/ and nothing that draws.
+// the network lines stand on. This program links the core's rooms and base/ and nothing that draws.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,11 +8,11 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/AnalogCodec.h"
-#include "link/BusScan.h"
-#include "link/Exchange.h"
-#include "link/ParameterSearch.h"
-#include "link/SerialPort.h"
+#include "core/modules/AnalogCodec.h"
+#include "core/scan/BusScan.h"
+#include "core/exchange/Exchange.h"
+#include "core/scan/ParameterSearch.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/SimProcess.h"
 

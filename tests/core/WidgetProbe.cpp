@@ -1,4 +1,5 @@
-// Must not compile against the core's include paths: base/ and link/ see nothing that draws.
+// Must not compile against the core's include paths: base/ and the core's rooms see nothing that
+// draws.
 #include <QWidget>
 
 QWidget* MadeInTheCore() {

@@ -18,7 +18,7 @@
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/TrafficLog.h"
+#include "core/traffic/TrafficLog.h"
 #include "monitor/TrafficMonitor.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"

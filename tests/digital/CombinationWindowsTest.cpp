@@ -8,7 +8,7 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/WindowTest.h"
 #include "windows/digital/CombinationWindows.h"
 

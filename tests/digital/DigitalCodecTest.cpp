@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "tests/support/QStringPrinter.h"
-#include "link/DigitalCodec.h"
+#include "core/modules/DigitalCodec.h"
 
 namespace {
 QString OnInputs(const std::vector<bool>& states) {

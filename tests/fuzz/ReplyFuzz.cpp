@@ -11,16 +11,16 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 #include "sim/ModelTable.h"
 #include "tests/fuzz/FuzzTargets.h"
-#include "link/AnalogCodec.h"
-#include "link/DigitalCodec.h"
+#include "core/modules/AnalogCodec.h"
+#include "core/modules/DigitalCodec.h"
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
-#include "link/WrittenNumber.h"
-#include "link/ModuleParameters.h"
-#include "link/ParameterCodes.h"
+#include "core/modules/WrittenNumber.h"
+#include "core/modules/ModuleParameters.h"
+#include "core/modules/ParameterCodes.h"
 
 namespace {
 using AnalogCodec::ReadingKind;

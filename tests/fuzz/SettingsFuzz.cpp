@@ -6,8 +6,8 @@
 #include "base/SettingsFiles.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/PortDiscovery.h"
-#include "link/SavedLine.h"
+#include "core/line/PortDiscovery.h"
+#include "core/line/SavedLine.h"
 #include "tests/fuzz/FuzzTargets.h"
 #include "tests/fuzz/SettingsInput.h"
 

@@ -12,6 +12,7 @@ add_library(zn_fuzz_targets STATIC
   tests/fuzz/TypedFrameFuzz.cpp
 )
 target_link_libraries(zn_fuzz_targets PUBLIC zn_app zn_sim)
+target_include_directories(zn_fuzz_targets PUBLIC ${CMAKE_SOURCE_DIR})
 
 zn_add_tests(test_fuzz_replay tests/fuzz/ReplayTest.cpp LIBS zn_fuzz_targets)
 target_compile_definitions(test_fuzz_replay PRIVATE

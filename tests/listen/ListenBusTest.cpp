@@ -13,11 +13,11 @@
 #include <functional>
 
 #include "base/TextTable.h"
-#include "link/ListenSession.h"
-#include "link/ListenTexts.h"
-#include "link/SerialLine.h"
-#include "link/SerialPort.h"
-#include "link/TrafficTexts.h"
+#include "core/listen/ListenSession.h"
+#include "core/listen/ListenTexts.h"
+#include "core/line/SerialLine.h"
+#include "core/line/SerialPort.h"
+#include "core/traffic/TrafficTexts.h"
 #include "tests/support/Peers.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
@@ -304,14 +304,21 @@ TEST_F(ListenBusTest, TheLineRefusesEveryWrite) {
     EXPECT_EQ(SerialPort::WritePort(static_cast<int>(request.size())), 8);
     EXPECT_EQ(HexBytes(SpacedHex(peer.ReadRequest())), HexBytes(SentTextOf(request)));
 
-    // A session whose port another window took for its own work ends, leaving that port open.
+    // A session listens on a line of its own: the device the port holds is refused to it as in
+    // use, and once free the port cannot take it from the session either.
     ListenSession session;
+    platform_.messages.clear();
+    EXPECT_FALSE(session.Start(peer.SlavePath(), "9600,N,8,1", 1.0, {}));
+    EXPECT_TRUE(SerialPort::IsOpen());
+    SerialPort::ClosePort();
     ASSERT_TRUE(session.Start(peer.SlavePath(), "9600,N,8,1", 1.0, {}));
-    ASSERT_TRUE(SerialPort::OpenPort(peer.SlavePath(), "9600,N,8,1"));
-    ASSERT_TRUE(TurnUntil([&] { return !session.Active(); }));
-    EXPECT_TRUE(SerialPort::IsOpen());
+    EXPECT_FALSE(SerialPort::OpenPort(peer.SlavePath(), "9600,N,8,1"));
+    EXPECT_EQ(platform_.messages.size(), 2);
+    EXPECT_TRUE(session.Active());
+    EXPECT_TRUE(session.Listened().Listening());
     session.Stop();
-    EXPECT_TRUE(SerialPort::IsOpen());
+    EXPECT_TRUE(SerialPort::OpenPort(peer.SlavePath(), "9600,N,8,1"));
+    SerialPort::ClosePort();
 
     // A Modbus TCP gateway answers only its own client: refused before anything connects.
     platform_.messages.clear();

@@ -4,10 +4,10 @@
 
 #include <QStringList>
 
-#include "link/BusListener.h"
-#include "link/FrameCutter.h"
-#include "link/ModuleStats.h"
-#include "link/TrafficLog.h"
+#include "core/listen/BusListener.h"
+#include "core/listen/FrameCutter.h"
+#include "core/listen/ModuleStats.h"
+#include "core/traffic/TrafficLog.h"
 #include "tests/support/QStringPrinter.h"
 
 namespace {

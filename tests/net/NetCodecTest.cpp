@@ -3,9 +3,9 @@
 
 #include <QStringList>
 
-#include "link/ModbusTcpCodec.h"
-#include "link/NetAddress.h"
-#include "link/Rfc2217.h"
+#include "core/protocol/ModbusTcpCodec.h"
+#include "core/line/NetAddress.h"
+#include "core/line/Rfc2217.h"
 #include "tests/support/QStringPrinter.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "app/WorkWindows.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/Peers.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"

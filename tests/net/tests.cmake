@@ -2,7 +2,7 @@
 # front of the simulator, sockets that misbehave). Headless: the core alone.
 add_executable(test_net tests/core/HeadlessMain.cpp tests/net/NetCodecTest.cpp
                         tests/net/NetLineTest.cpp tests/support/Ser2net.cpp)
-target_link_libraries(test_net PRIVATE zn_test_core zn_link zn_base)
+target_link_libraries(test_net PRIVATE zn_test_core zn_core zn_base)
 add_dependencies(test_net znsim)
 gtest_discover_tests(test_net DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=" TIMEOUT 180)

@@ -12,7 +12,7 @@
 #include <QDir>
 
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 

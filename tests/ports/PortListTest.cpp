@@ -12,8 +12,8 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
-#include "link/PortDiscovery.h"
-#include "link/SerialPort.h"
+#include "core/line/PortDiscovery.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 

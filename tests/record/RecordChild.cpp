@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "link/Modbus.h"
-#include "link/TrafficLog.h"
+#include "core/protocol/Modbus.h"
+#include "core/traffic/TrafficLog.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

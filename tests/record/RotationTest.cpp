@@ -13,9 +13,9 @@
 #include <QThread>
 #include <map>
 
-#include "link/BatchLog.h"
-#include "link/RotatingCsv.h"
-#include "link/TrafficTexts.h"
+#include "core/scan/BatchLog.h"
+#include "core/record/RotatingCsv.h"
+#include "core/traffic/TrafficTexts.h"
 
 namespace {
 const QByteArray kBom = "\xEF\xBB\xBF";

@@ -1,6 +1,7 @@
 # A small program that records traffic until it is killed, for the test that kills it.
 add_executable(zn_record_child tests/record/RecordChild.cpp)
-target_link_libraries(zn_record_child PRIVATE zn_link)
+target_link_libraries(zn_record_child PRIVATE zn_core)
+target_include_directories(zn_record_child PRIVATE ${CMAKE_SOURCE_DIR})
 
 zn_add_tests(test_record
   tests/record/RotationTest.cpp

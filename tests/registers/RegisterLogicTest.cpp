@@ -3,12 +3,12 @@
 
 #include <limits>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 #include "tests/support/PtyPeer.h"
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
 #include "windows/registers/TypedFrame.h"
-#include "link/WrittenNumber.h"
+#include "core/modules/WrittenNumber.h"
 
 TEST(RegisterGroupsTest, AdjustmentGroupsOnlyInServiceLevelsThreeAndFour) {
     for (int mode = 0; mode <= 4; ++mode) {

@@ -4,7 +4,7 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"

@@ -6,10 +6,10 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "tests/support/QStringPrinter.h"
-#include "link/BatchSession.h"
-#include "link/ScanPlan.h"
-#include "link/ScanReplies.h"
-#include "link/ScanRows.h"
+#include "core/scan/BatchSession.h"
+#include "core/scan/ScanPlan.h"
+#include "core/scan/ScanReplies.h"
+#include "core/scan/ScanRows.h"
 
 namespace {
 class ScanLogicTest : public ::testing::Test {

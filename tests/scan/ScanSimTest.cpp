@@ -11,8 +11,8 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
-#include "link/TrafficLog.h"
+#include "core/line/SerialPort.h"
+#include "core/traffic/TrafficLog.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/SimProcess.h"

@@ -4,8 +4,8 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "tests/support/QStringPrinter.h"
-#include "link/ModuleParameters.h"
-#include "link/ParameterCodes.h"
+#include "core/modules/ModuleParameters.h"
+#include "core/modules/ParameterCodes.h"
 
 using namespace ParameterCodes;
 

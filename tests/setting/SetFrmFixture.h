@@ -5,7 +5,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/QStringPrinter.h"

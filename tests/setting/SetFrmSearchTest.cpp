@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "tests/setting/SetFrmFixture.h"
-#include "link/ParameterCodes.h"
+#include "core/modules/ParameterCodes.h"
 
 namespace {
 // The reply of a module at address 1, parameter code 103, model ZN260.

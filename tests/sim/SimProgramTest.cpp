@@ -11,7 +11,7 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "tests/support/ProbeWindow.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/PtyPeer.h"

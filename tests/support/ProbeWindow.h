@@ -11,7 +11,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "workwindow/PollLoop.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "workwindow/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"

@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "link/Modbus.h"
-#include "link/SerialLineSettings.h"
+#include "core/protocol/Modbus.h"
+#include "core/line/SerialLineSettings.h"
 
 PtyPeer::PtyPeer(const QString& linkPath) {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);

@@ -7,7 +7,7 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "workwindow/WorkWindow.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"

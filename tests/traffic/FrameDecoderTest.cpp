@@ -2,7 +2,7 @@
 // that cannot be read as a frame.
 #include <gtest/gtest.h>
 
-#include "link/FrameDecoder.h"
+#include "core/protocol/FrameDecoder.h"
 #include "tests/support/QStringPrinter.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // well-formed frame can be of the wrong length, from another module or for another function.
 #include <gtest/gtest.h>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 
 namespace {
 QString Framed(const char* body) {

@@ -8,13 +8,13 @@
 
 #include "app/WorkWindows.h"
 #include "workwindow/PollLoop.h"
-#include "link/TrafficLog.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficLog.h"
+#include "core/traffic/TrafficTexts.h"
 #include "tests/support/WindowTest.h"
 #include "windows/analog/AnalogInputWindow.h"
 #include "windows/analog/AnalogOutputWindow.h"
 #include "windows/registers/SysFrm.h"
-#include "link/ParameterCodes.h"
+#include "core/modules/ParameterCodes.h"
 #include "windows/setting/SetFrm.h"
 
 namespace {

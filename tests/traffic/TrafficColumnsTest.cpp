@@ -6,8 +6,8 @@
 #include <QTableView>
 
 #include "base/Switches.h"
-#include "link/TrafficLog.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficLog.h"
+#include "core/traffic/TrafficTexts.h"
 #include "monitor/TrafficDelegate.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficMonitor.h"

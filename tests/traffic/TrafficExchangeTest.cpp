@@ -14,11 +14,11 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include "link/TrafficCsv.h"
-#include "link/TrafficLog.h"
+#include "core/traffic/TrafficCsv.h"
+#include "core/traffic/TrafficLog.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficMonitor.h"
-#include "link/TrafficTexts.h"
+#include "core/traffic/TrafficTexts.h"
 #include "tests/support/ProbeWindow.h"
 
 namespace {

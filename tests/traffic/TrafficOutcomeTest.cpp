@@ -10,9 +10,9 @@
 #include <functional>
 #include <thread>
 
-#include "link/SerialPort.h"
-#include "link/TrafficLog.h"
-#include "link/TrafficTexts.h"
+#include "core/line/SerialPort.h"
+#include "core/traffic/TrafficLog.h"
+#include "core/traffic/TrafficTexts.h"
 #include "tests/support/ProbeWindow.h"
 #include "tests/support/WindowTest.h"
 #include "windows/digital/CombinationWindows.h"

@@ -14,9 +14,9 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 #include "monitor/TrafficDelegate.h"
-#include "link/TrafficLog.h"
+#include "core/traffic/TrafficLog.h"
 #include "monitor/TrafficModel.h"
 #include "monitor/TrafficMonitor.h"
 

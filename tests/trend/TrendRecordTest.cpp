@@ -12,7 +12,7 @@
 #include <functional>
 #include <map>
 
-#include "link/TrendCsv.h"
+#include "core/record/TrendCsv.h"
 #include "trend/TrendFeed.h"
 #include "trend/TrendWindow.h"
 #include "tests/support/FileSizeLimit.h"

@@ -4,8 +4,8 @@
 #include <QDateTime>
 #include <cmath>
 
-#include "link/TrendCsv.h"
-#include "link/TrendRing.h"
+#include "core/record/TrendCsv.h"
+#include "core/record/TrendRing.h"
 #include "tests/support/QStringPrinter.h"
 
 namespace {

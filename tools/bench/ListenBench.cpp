@@ -19,9 +19,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "link/ListenSession.h"
-#include "link/SerialLineSettings.h"
-#include "link/SerialPort.h"
+#include "core/listen/ListenSession.h"
+#include "core/line/SerialLineSettings.h"
+#include "core/line/SerialPort.h"
 
 namespace {
 constexpr int kBaud = 115200;

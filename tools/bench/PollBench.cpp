@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/PollLoop.h"

@@ -15,7 +15,7 @@
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/PollLoop.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "workwindow/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"
 #include "tools/bench/CountingPlatform.h"

@@ -16,7 +16,7 @@
 #include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/PollLoop.h"
-#include "link/TrafficLog.h"
+#include "core/traffic/TrafficLog.h"
 #include "monitor/TrafficMonitor.h"
 #include "workwindow/WorkWindow.h"
 #include "tools/bench/BenchWindow.h"

@@ -28,4 +28,9 @@ target_link_libraries(zn_scan_bench PRIVATE zn_app)
 
 # The listen-only benchmark: a saturated bus at 115200 baud heard through a pseudo-terminal.
 add_executable(zn_listen_bench tools/bench/ListenBench.cpp)
-target_link_libraries(zn_listen_bench PRIVATE zn_link)
+target_link_libraries(zn_listen_bench PRIVATE zn_core)
+
+# The drivers name their own helpers and the tests' from the top of the tree.
+foreach(bench zn_bench zn_soak zn_traffic_bench zn_trend_bench zn_scan_bench zn_listen_bench)
+  target_include_directories(${bench} PRIVATE ${CMAKE_SOURCE_DIR})
+endforeach()

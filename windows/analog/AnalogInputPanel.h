@@ -33,7 +33,7 @@
 #include "workwindow/PollLoop.h"
 #include "workwindow/WorkWindow.h"
 #include "trend/TrendFeed.h"
-#include "link/AnalogCodec.h"
+#include "core/modules/AnalogCodec.h"
 
 // What one model's input panel looks like and how it reads.
 struct InputChannelTable {

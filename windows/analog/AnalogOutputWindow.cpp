@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 
 #include "base/TextTable.h"
-#include "link/AnalogCodec.h"
+#include "core/modules/AnalogCodec.h"
 
 namespace {
 // The outputs' address list: index 1, as on the modules' other windows.

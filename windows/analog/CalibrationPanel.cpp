@@ -6,7 +6,7 @@
 
 #include "base/Switches.h"
 #include "workwindow/CommPanel.h"
-#include "link/AnalogCodec.h"
+#include "core/modules/AnalogCodec.h"
 #include "workwindow/Readout.h"
 
 namespace {

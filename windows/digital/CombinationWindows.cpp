@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "link/DigitalCodec.h"
+#include "core/modules/DigitalCodec.h"
 
 using enum TextKey;
 

@@ -4,7 +4,7 @@
 // outputs. The two loops exclude each other; every write (outputs, ADJ, CLEAR) is confirmed by the
 // one timer TM_Overtime_C, whose handler resumes the loop PollFlag names.
 #include "workwindow/WorkWindow.h"
-#include "link/AnalogCodec.h"
+#include "core/modules/AnalogCodec.h"
 #include "windows/analog/AnalogInputPanel.h"
 #include "windows/digital/DigitalInputPanel.h"
 #include "windows/digital/DigitalOutputPanel.h"

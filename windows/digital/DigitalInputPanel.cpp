@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "base/TextTable.h"
-#include "link/DigitalCodec.h"
+#include "core/modules/DigitalCodec.h"
 #include "windows/digital/IndicatorGrid.h"
 
 namespace {

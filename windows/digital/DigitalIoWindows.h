@@ -2,7 +2,7 @@
 // The digital input and output windows: ZN330 (inputs), ZN320 and ZN340 (outputs), ZN310 and
 // ZN350 (both). One window class, composed from the two panels as the module's row says.
 #include "workwindow/WorkWindow.h"
-#include "link/DigitalCodec.h"
+#include "core/modules/DigitalCodec.h"
 #include "windows/digital/DigitalInputPanel.h"
 #include "windows/digital/DigitalOutputPanel.h"
 

@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "base/Switches.h"
-#include "link/DigitalCodec.h"
+#include "core/modules/DigitalCodec.h"
 #include "windows/digital/IndicatorGrid.h"
 
 DigitalOutputPanel::DigitalOutputPanel(WorkWindow* window, QComboBox* addressList,

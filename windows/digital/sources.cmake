@@ -7,5 +7,6 @@ add_library(zn_digital STATIC
   windows/digital/DigitalIoWindows.cpp
   windows/digital/CombinationWindows.cpp
 )
+zn_room(zn_digital windows/digital)
 target_link_libraries(zn_digital PUBLIC zn_trend zn_analog)
 list(APPEND ZN_WINDOW_LIBS zn_digital)

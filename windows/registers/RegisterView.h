@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/RegisterValues.h"
+#include "core/modules/RegisterValues.h"
 
 enum class RegisterView {
     System,      // register 100 on: one line each, labelled in service level 4

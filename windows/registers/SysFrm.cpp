@@ -9,11 +9,11 @@
 
 #include "base/Platform.h"
 #include "base/Switches.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "windows/registers/RegisterGroups.h"
 #include "windows/registers/RegisterView.h"
 #include "windows/registers/TypedFrame.h"
-#include "link/WrittenNumber.h"
+#include "core/modules/WrittenNumber.h"
 
 namespace {
 // The write-reply wait and the typed-frame reply wait do not come from tm.rc.

@@ -2,7 +2,7 @@
 // A frame typed in hexadecimal by the technician, CRC included, sent as it stands.
 #include <QString>
 
-#include "link/Modbus.h"
+#include "core/protocol/Modbus.h"
 
 struct TypedFrame {
     Frame bytes;  // empty: nothing to send

@@ -8,8 +8,8 @@
 
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
-#include "link/ScanTexts.h"
+#include "core/line/SerialPort.h"
+#include "core/scan/ScanTexts.h"
 #include "widgets/CsvSaveDialog.h"
 
 using namespace ScanTexts;

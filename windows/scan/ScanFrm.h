@@ -18,14 +18,14 @@
 #include <memory>
 #include <optional>
 
-#include "link/ParameterCodes.h"
+#include "core/modules/ParameterCodes.h"
 #include "workwindow/VbTimer.h"
 #include "widgets/RotationChoice.h"
 #include "workwindow/WorkWindow.h"
-#include "link/BatchLog.h"
-#include "link/BatchSession.h"
-#include "link/ScanPlan.h"
-#include "link/ScanRows.h"
+#include "core/scan/BatchLog.h"
+#include "core/scan/BatchSession.h"
+#include "core/scan/ScanPlan.h"
+#include "core/scan/ScanRows.h"
 
 // What a scan row asks the main window to open: the model's test window, its panel set to the
 // port, line settings and address the module answered at.

@@ -4,10 +4,10 @@
 #include "base/Platform.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
-#include "link/BatchLog.h"
+#include "core/line/SerialPort.h"
+#include "core/scan/BatchLog.h"
 #include "windows/scan/ScanFrm.h"
-#include "link/ScanTexts.h"
+#include "core/scan/ScanTexts.h"
 
 using namespace ScanTexts;
 

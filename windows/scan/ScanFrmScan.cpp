@@ -7,10 +7,10 @@
 #include "base/Platform.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
+#include "core/line/SerialPort.h"
 #include "windows/scan/ScanFrm.h"
-#include "link/BusScan.h"
-#include "link/ScanTexts.h"
+#include "core/scan/BusScan.h"
+#include "core/scan/ScanTexts.h"
 #include "widgets/CsvSaveDialog.h"
 
 using namespace ScanTexts;

@@ -8,10 +8,10 @@
 #include "base/Platform.h"
 #include "base/Switches.h"
 #include "base/TextTable.h"
-#include "link/SerialPort.h"
-#include "link/ModuleParameters.h"
-#include "link/ParameterCodes.h"
-#include "link/ParameterSearch.h"
+#include "core/line/SerialPort.h"
+#include "core/modules/ModuleParameters.h"
+#include "core/modules/ParameterCodes.h"
+#include "core/scan/ParameterSearch.h"
 
 namespace {
 constexpr int kRegisterAddress = 100;

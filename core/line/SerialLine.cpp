@@ -1,0 +1,120 @@
+#include "core/line/SerialLine.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/TextTable.h"
+#include "core/line/PortErrors.h"
+#include "core/line/PortNames.h"
+
+namespace {
+// The message everyone knows, and under it what the system said and what to do about it.
+QString CannotOpen(const QString& path, int error) {
+    return Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error);
+}
+}  // namespace
+
+std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString& settings,
+                                             const SerialDeviceIdentity* mustBe,
+                                             SerialDeviceIdentity* reached, QString* message,
+                                             bool listenOnly) {
+    const QString device = PortNames::DevicePath(name);
+    // A name that now leads to another path (its link gone, so "COMn" means /dev/ttyS<n-1>)
+    // names another device: that one is not even opened, which could stir its modem lines.
+    if (mustBe && device != mustBe->path) {
+        *message = CannotOpen(name, ENODEV);
+        return nullptr;
+    }
+    std::unique_ptr<SerialLine> line(new SerialLine);
+    const QByteArray path = device.toLocal8Bit();
+    line->listenOnly_ = listenOnly;
+    line->fd_ = ::open(path.constData(),
+                       (listenOnly ? O_RDONLY : O_RDWR) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int error = line->fd_ < 0 ? errno : 0;
+    // Only a terminal device is a port; a directory or a plain file is "no such port".
+    if (error == 0 && !::isatty(line->fd_)) error = ENOTTY;
+    // Another holder's lock or exclusive mode: the port is busy.
+    if (error == 0 && ::flock(line->fd_, LOCK_EX | LOCK_NB) != 0) error = errno;
+    if (error == 0 && ::ioctl(line->fd_, TIOCEXCL) != 0) error = errno;
+    if (error != 0) {
+        *message = CannotOpen(device, error);
+        return nullptr;
+    }
+    line->holdsExclusive_ = true;
+    struct stat status {};
+    if (::fstat(line->fd_, &status) != 0) {
+        *message = CannotOpen(device, errno);
+        return nullptr;
+    }
+    // The name now leads to another device than the one chosen: the chosen one is not there.
+    if (mustBe && status.st_rdev != mustBe->device) {
+        *message = CannotOpen(name, ENODEV);
+        return nullptr;
+    }
+    line->identity_ = {status.st_rdev, device};
+    *reached = line->identity_;
+    // The time-outs live in our reads and writes; they need the descriptor non-blocking.
+    const int flags = ::fcntl(line->fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(line->fd_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        *message =
+            QStringLiteral("Port timeout setting is invalid %1 error: %2").arg(name).arg(errno);
+        return nullptr;
+    }
+    const auto parsed = ParseLineSettings(settings);
+    if (!parsed) {
+        *message = QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(EINVAL);
+        return nullptr;
+    }
+    if (int failed = ApplyLineSettings(line->fd_, *parsed); failed != 0) {
+        *message = QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(failed);
+        return nullptr;
+    }
+    line->settings_ = *parsed;
+    // A reopen must start clean: nothing left over from before.
+    ::tcflush(line->fd_, TCIOFLUSH);
+    return line;
+}
+
+// Exclusive mode outlives the close on a pseudo-terminal whose far end stays open, and would
+// lock out every later open but root's: clear it first.
+SerialLine::~SerialLine() {
+    if (fd_ < 0) return;
+    if (holdsExclusive_) ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+}
+
+ssize_t SerialLine::ReadSome(uint8_t* into, size_t size) {
+    return ::read(fd_, into, size);
+}
+
+ssize_t SerialLine::WriteSome(const uint8_t* bytes, size_t size) {
+    // Opened for reading alone: refused here already, and by the kernel if it ever got there.
+    if (listenOnly_) {
+        errno = EBADF;
+        return -1;
+    }
+    return ::write(fd_, bytes, size);
+}
+
+void SerialLine::DiscardInput() {
+    ::tcflush(fd_, TCIFLUSH);
+}
+
+void SerialLine::Drain() {
+    ::tcdrain(fd_);
+}
+
+int SerialLine::Unsent() const {
+    int queued = 0;
+    return ::ioctl(fd_, TIOCOUTQ, &queued) == 0 ? queued : 0;
+}
+
+double SerialLine::CharacterMicros() const {
+    return ::CharacterMicros(settings_);
+}

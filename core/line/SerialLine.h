@@ -1,0 +1,48 @@
+#pragma once
+// The POSIX serial backend: a terminal device opened exclusively (TIOCEXCL and a flock, as the
+// Windows original held its port) at a settings string such as "9600,N,8,1".
+#include <sys/types.h>
+
+#include <QString>
+#include <memory>
+
+#include "core/line/LineBackend.h"
+#include "core/line/SerialLineSettings.h"
+
+// Which device an open reached, so that a re-open can insist on the same one.
+struct SerialDeviceIdentity {
+    dev_t device = 0;
+    QString path;
+};
+
+class SerialLine : public LineBackend {
+  public:
+    // Opens `name` ("COM3" or a path) at `settings`. With `mustBe`, only that device will do: a
+    // name that now leads elsewhere fails like a missing port. `reached` is the device found,
+    // even when its settings then fail. On failure gives nothing and the message to show.
+    // `listenOnly` opens the device for reading alone: the kernel itself refuses every write.
+    static std::unique_ptr<SerialLine> Open(const QString& name, const QString& settings,
+                                            const SerialDeviceIdentity* mustBe,
+                                            SerialDeviceIdentity* reached, QString* message,
+                                            bool listenOnly = false);
+    ~SerialLine() override;
+
+    const SerialDeviceIdentity& Identity() const { return identity_; }
+
+    int Descriptor() const override { return fd_; }
+    ssize_t ReadSome(uint8_t* into, size_t size) override;
+    ssize_t WriteSome(const uint8_t* bytes, size_t size) override;
+    void DiscardInput() override;
+    void Drain() override;
+    int Unsent() const override;
+    double CharacterMicros() const override;
+
+  private:
+    SerialLine() = default;
+
+    int fd_ = -1;
+    bool listenOnly_ = false;
+    bool holdsExclusive_ = false;  // cleared only by whoever set it: never another holder's mode
+    SerialDeviceIdentity identity_;
+    LineSettings settings_;
+};

@@ -1,0 +1,8 @@
+#include "core/line/SerialPort.h"
+
+namespace SerialPort {
+Line& Port() {
+    static Line port;
+    return port;
+}
+}  // namespace SerialPort

@@ -1,0 +1,105 @@
+# The core: Qt Core only (and Qt SerialPort to list devices), in rooms. Each room is a library
+# whose headers only the libraries linking it can find (zn_room), so an include upwards or
+# sideways does not compile, and a headless program links the rooms it needs and nothing that
+# draws. From the ground up:
+#   protocol  RTU frames, CRC, the judge, frame lengths, the decoder, Modbus TCP's framing
+#   record    CSV files, their rotation, the trend ring and its CSV
+#   line      line objects and their backends (serial, raw TCP, RFC 2217, Modbus TCP), the
+#             process's port, discovery and port errors
+#   traffic   the traffic log: its rows, texts and CSV
+#   modules   register maps, codecs, parameter codes, what a poll reads of each model
+#   exchange  a request and its judged reply on a line, noted in a traffic log
+#   scan      the settings search, the bus scan and batch commissioning
+#   listen    listen-only: the frame cutter, pairing and judging, the tally, the session
+
+add_library(zn_protocol STATIC
+  core/protocol/Modbus.cpp
+  core/protocol/FrameDecoder.cpp
+  core/protocol/FrameLengths.cpp
+  core/protocol/ModbusTcpCodec.cpp
+)
+zn_room(zn_protocol core/protocol)
+target_link_libraries(zn_protocol PUBLIC Qt6::Core)
+
+add_library(zn_record STATIC
+  core/record/CsvFile.cpp
+  core/record/RotatingCsv.cpp
+  core/record/TrendTexts.cpp
+  core/record/TrendRing.cpp
+  core/record/TrendCsv.cpp
+)
+zn_room(zn_record core/record)
+target_link_libraries(zn_record PUBLIC zn_base Qt6::Core)
+
+add_library(zn_line STATIC
+  core/line/Line.cpp
+  core/line/HeldLines.cpp
+  core/line/PortNames.cpp
+  core/line/SerialPort.cpp
+  core/line/SerialLine.cpp
+  core/line/SerialLineSettings.cpp
+  core/line/NetAddress.cpp
+  core/line/Rfc2217.cpp
+  core/line/NetLine.cpp
+  core/line/LineTexts.cpp
+  core/line/PortDiscovery.cpp
+  core/line/PortDiscoverySystem.cpp
+  core/line/PortErrors.cpp
+  core/line/SavedLine.cpp
+)
+zn_room(zn_line core/line)
+target_link_libraries(zn_line PUBLIC zn_protocol zn_base Qt6::Core PRIVATE Qt6::SerialPort)
+
+add_library(zn_traffic STATIC
+  core/traffic/TrafficTexts.cpp
+  core/traffic/TrafficLog.cpp
+  core/traffic/TrafficCsv.cpp
+)
+zn_room(zn_traffic core/traffic)
+target_link_libraries(zn_traffic PUBLIC zn_record zn_protocol zn_base Qt6::Core)
+
+add_library(zn_modules STATIC
+  core/modules/ParameterCodes.cpp
+  core/modules/ModuleParameters.cpp
+  core/modules/WrittenNumber.cpp
+  core/modules/RegisterValues.cpp
+  core/modules/AnalogCodec.cpp
+  core/modules/DigitalCodec.cpp
+  core/modules/PollPlan.cpp
+)
+zn_room(zn_modules core/modules)
+target_link_libraries(zn_modules PUBLIC zn_record zn_protocol zn_base Qt6::Core)
+
+add_library(zn_exchange STATIC
+  core/exchange/Exchange.cpp
+)
+zn_room(zn_exchange core/exchange)
+target_link_libraries(zn_exchange PUBLIC zn_line zn_traffic zn_protocol Qt6::Core)
+
+add_library(zn_scan STATIC
+  core/scan/ParameterSearch.cpp
+  core/scan/ScanTexts.cpp
+  core/scan/ScanPlan.cpp
+  core/scan/ScanRows.cpp
+  core/scan/ScanReplies.cpp
+  core/scan/BusScan.cpp
+  core/scan/BatchSession.cpp
+  core/scan/BatchLog.cpp
+)
+zn_room(zn_scan core/scan)
+target_link_libraries(zn_scan PUBLIC zn_exchange zn_modules zn_record zn_base Qt6::Core)
+
+add_library(zn_listen STATIC
+  core/listen/FrameCutter.cpp
+  core/listen/ModuleStats.cpp
+  core/listen/ListenTexts.cpp
+  core/listen/BusListener.cpp
+  core/listen/ListenSession.cpp
+)
+zn_room(zn_listen core/listen)
+target_link_libraries(zn_listen PUBLIC zn_line zn_traffic zn_modules zn_base Qt6::Core)
+
+# Everything headless, for the floors above that use the core as a whole.
+add_library(zn_core INTERFACE)
+target_link_libraries(zn_core INTERFACE zn_listen zn_scan zn_exchange zn_modules zn_traffic
+  zn_line zn_record zn_protocol zn_base)
