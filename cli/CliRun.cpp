@@ -22,7 +22,7 @@ struct InterruptScope::Saved {
     struct sigaction terminate = {};
 };
 
-InterruptScope::InterruptScope() : saved_(new Saved) {
+InterruptScope::InterruptScope() : saved_(std::make_unique<Saved>()) {
     interrupted = false;
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
@@ -34,7 +34,6 @@ InterruptScope::InterruptScope() : saved_(new Saved) {
 InterruptScope::~InterruptScope() {
     sigaction(SIGINT, &saved_->interrupt, nullptr);
     sigaction(SIGTERM, &saved_->terminate, nullptr);
-    delete saved_;
 }
 
 bool Interrupted() {

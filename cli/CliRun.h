@@ -2,6 +2,7 @@
 // What each command shares: its checked options, its streams, the line it owns, and asking a
 // module on that line.
 #include <QTextStream>
+#include <memory>
 
 #include "cli/CliOptions.h"
 #include "core/exchange/Exchange.h"
@@ -42,7 +43,7 @@ class InterruptScope {
 
   private:
     struct Saved;
-    Saved* saved_;
+    std::unique_ptr<Saved> saved_;
 };
 
 // One request and its reply on the exchange's line.
