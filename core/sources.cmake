@@ -11,6 +11,7 @@
 #   exchange  a request and its judged reply on a line, noted in a traffic log
 #   scan      the settings search, the bus scan and batch commissioning
 #   listen    listen-only: the frame cutter, pairing and judging, the tally, the session
+#   overview  the line overview's logic: line files, alarms
 
 add_library(zn_protocol STATIC
   core/protocol/Modbus.cpp
@@ -99,7 +100,17 @@ add_library(zn_listen STATIC
 zn_room(zn_listen core/listen)
 target_link_libraries(zn_listen PUBLIC zn_line zn_traffic zn_modules zn_base Qt6::Core)
 
+
+# The line overview's logic: line files, alarms and the poll order of a line.
+add_library(zn_overview STATIC
+  core/overview/LineFile.cpp
+  core/overview/AlarmRule.cpp
+  core/overview/PollScheduler.cpp
+)
+zn_room(zn_overview core/overview)
+target_link_libraries(zn_overview PUBLIC zn_scan zn_modules zn_line zn_record zn_base Qt6::Core)
+
 # Everything headless, for the floors above that use the core as a whole.
 add_library(zn_core INTERFACE)
-target_link_libraries(zn_core INTERFACE zn_listen zn_scan zn_exchange zn_modules zn_traffic
-  zn_line zn_record zn_protocol zn_base)
+target_link_libraries(zn_core INTERFACE zn_overview zn_listen zn_scan zn_exchange zn_modules
+  zn_traffic zn_line zn_record zn_protocol zn_base)
