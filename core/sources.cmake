@@ -101,14 +101,16 @@ zn_room(zn_listen core/listen)
 target_link_libraries(zn_listen PUBLIC zn_line zn_traffic zn_modules zn_base Qt6::Core)
 
 
-# The line overview's logic: line files, alarms and the poll order of a line.
+# The line overview's logic: line files, alarms, the poll order of a line and each module's poll.
 add_library(zn_overview STATIC
   core/overview/LineFile.cpp
   core/overview/AlarmRule.cpp
   core/overview/PollScheduler.cpp
+  core/overview/ModulePoller.cpp
 )
 zn_room(zn_overview core/overview)
-target_link_libraries(zn_overview PUBLIC zn_scan zn_modules zn_line zn_record zn_base Qt6::Core)
+target_link_libraries(zn_overview PUBLIC zn_scan zn_exchange zn_modules zn_line zn_record zn_base
+  Qt6::Core)
 
 # Everything headless, for the floors above that use the core as a whole.
 add_library(zn_core INTERFACE)

@@ -1,6 +1,9 @@
-# The line overview's logic, headless: line files and alarms.
+# The line overview's logic, headless: line files, alarms, the poll order, and modules of a
+# simulated line polled.
 add_executable(test_overview tests/core/HeadlessMain.cpp tests/overview/LineFileTest.cpp
-                             tests/overview/PollSchedulerTest.cpp)
+                             tests/overview/PollSchedulerTest.cpp
+                             tests/overview/ModulePollerTest.cpp)
 target_link_libraries(test_overview PRIVATE zn_test_core zn_core zn_base)
+add_dependencies(test_overview znsim)
 gtest_discover_tests(test_overview DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=" TIMEOUT 120)

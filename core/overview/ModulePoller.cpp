@@ -1,0 +1,96 @@
+#include "core/overview/ModulePoller.h"
+
+#include "core/line/Line.h"
+#include "core/modules/DigitalCodec.h"
+#include "core/modules/ModuleParameters.h"
+#include "core/scan/ParameterSearch.h"
+
+namespace {
+constexpr int kIdentityRegister = 100;
+constexpr int kIdentityWords = 3;  // address, parameter code, model code
+}  // namespace
+
+ModulePoller::ModulePoller(const LineModule& module, int waitMs)
+    : module_(module), waitMs_(waitMs), plan_(PollPlan::Of(module.model)) {
+    if (plan_) alarms_.assign(plan_->channels.size(), ChannelAlarm::None);
+}
+
+ModulePoll ModulePoller::Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request,
+                             int replyBytes) {
+    Line& line = exchange.OnLine();
+    ModulePoll poll;
+    exchange.SetCause(cause);
+    exchange.Send(request);
+    if (line.Vanished()) {
+        poll.outcome = ModulePoll::LineFailed;
+        return poll;
+    }
+    const int64_t sentUs = line.LastRequestEndUs();
+    line.WaitForInput(waitMs_);
+    exchange.Collect(true);
+    if (line.Vanished()) {
+        poll.outcome = ModulePoll::LineFailed;
+        return poll;
+    }
+    const bool accepted = exchange.Judge({replyBytes}) == ReplyVerdict::Accepted;
+    poll.outcome = accepted                          ? ModulePoll::Answered
+                   : exchange.ReceivedText.isEmpty() ? ModulePoll::NoReply
+                                                     : ModulePoll::BadReply;
+    const int64_t firstUs = line.LastReadTiming().firstByteUs;
+    if (accepted && firstUs >= 0 && sentUs >= 0)
+        poll.responseMs = static_cast<int>(std::max<int64_t>(0, firstUs - sentUs) / 1000);
+    return poll;
+}
+
+ModulePoll ModulePoller::Poll(Exchange& exchange) {
+    const auto unit = static_cast<uint8_t>(module_.address);
+    if (!modelChecked_) {
+        ModulePoll poll = Ask(exchange, TrafficCause::PollA,
+                              ReadRequest(unit, 0x03, kIdentityRegister, kIdentityWords),
+                              ParameterSearch::kReplyBytes);
+        if (poll.outcome != ModulePoll::Answered) return poll;
+        const ModuleParameters read = ModuleParametersText::Decode(exchange.ReceivedText);
+        poll.modelRead = ModuleParametersText::ModelOfCode(read.modelCode);
+        if (poll.modelRead.isEmpty()) poll.modelRead = QString::number(read.modelCode);
+        if (poll.modelRead != module_.model) {
+            poll.outcome = ModulePoll::WrongModel;
+            return poll;
+        }
+        // A module without inputs answers its model check at every poll.
+        modelChecked_ = plan_.has_value();
+        return poll;
+    }
+    ModulePoll poll;
+    std::vector<std::pair<double, QString>> values;
+    if (plan_->analog) {
+        const int count = static_cast<int>(plan_->analog->names.size());
+        poll = Ask(exchange, TrafficCause::PollA, AnalogCodec::PollRequest(unit, count),
+                   AnalogCodec::PollReplyBytes(count));
+        if (poll.outcome != ModulePoll::Answered) return poll;
+        for (const auto& reading :
+             AnalogCodec::ReadingsOfReply(plan_->analog->reading, exchange.ReceivedText, count))
+            values.push_back({reading.reading.value, reading.reading.text});
+    }
+    if (plan_->digitalInputs > 0) {
+        const int responseMs = poll.responseMs;
+        poll = Ask(exchange, plan_->analog ? TrafficCause::PollB : TrafficCause::PollA,
+                   DigitalCodec::InputPollRequest(unit, plan_->digitalInputs),
+                   DigitalCodec::InputReplyBytes(plan_->digitalInputs));
+        if (poll.outcome != ModulePoll::Answered) return poll;
+        if (plan_->analog) poll.responseMs = std::max(poll.responseMs, responseMs);
+        for (bool on :
+             DigitalCodec::InputStatesOfReply(exchange.ReceivedText, plan_->digitalInputs))
+            values.push_back({on ? 1.0 : 0.0, QString::number(on ? 1 : 0)});
+    }
+    for (size_t k = 0; k < values.size() && k < plan_->channels.size(); ++k) {
+        const TrendChannel& channel = plan_->channels[k];
+        ChannelReading reading{channel.name, channel.unit, values[k].first, values[k].second};
+        const auto limits = module_.limits.find(channel.name);
+        // "No Sensor" holds whatever alarm stood: it is no reading to judge.
+        if (limits != module_.limits.end() && reading.value == reading.value)
+            alarms_[k] = NextAlarm(alarms_[k], reading.value, limits->second);
+        reading.alarm = alarms_[k];
+        poll.channels.push_back(reading);
+    }
+    return poll;
+}
