@@ -67,19 +67,6 @@ Exchange CliRun::NewExchange() const {
     return Exchange(line, TrafficLog::Instance());
 }
 
-Asked Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request, int replyBytes,
-          int waitMs) {
-    Line& line = exchange.OnLine();
-    exchange.SetCause(cause);
-    exchange.Send(request);
-    if (line.Vanished()) return Asked::LineFailed;
-    line.WaitForInput(waitMs);
-    exchange.Collect(true);
-    if (line.Vanished()) return Asked::LineFailed;
-    if (exchange.Judge({replyBytes}) == ReplyVerdict::Accepted) return Asked::Answered;
-    return exchange.ReceivedText.isEmpty() ? Asked::NoReply : Asked::WrongReply;
-}
-
 int AskFailed(const CliRun& run, Asked asked, int address, const Exchange& exchange) {
     if (asked == Asked::LineFailed) return kLineFailed;
     if (asked == Asked::NoReply)

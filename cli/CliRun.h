@@ -46,9 +46,5 @@ class InterruptScope {
     std::unique_ptr<Saved> saved_;
 };
 
-// One request and its reply on the exchange's line.
-enum class Asked { Answered, NoReply, WrongReply, LineFailed };
-Asked Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request, int replyBytes,
-          int waitMs);
 // The exit code of a request not answered as asked, its reason said.
 int AskFailed(const CliRun& run, Asked asked, int address, const Exchange& exchange);

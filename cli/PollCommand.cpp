@@ -40,7 +40,7 @@ int RunPoll(const CliRun& run) {
     int failures = 0;
     // One request; false (its reason said) when it was not answered as asked.
     auto ask = [&](TrafficCause::Kind cause, const Frame& request, int replyBytes) {
-        const Asked asked = Ask(exchange, cause, request, replyBytes, waitMs);
+        const Asked asked = exchange.Ask(cause, request, {replyBytes}, waitMs);
         if (asked == Asked::Answered || asked == Asked::LineFailed) return asked;
         ++failures;
         run.Say(asked == Asked::NoReply ? CliTexts::Text(CliTexts::NoReply).arg(address)

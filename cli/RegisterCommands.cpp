@@ -56,9 +56,9 @@ int RunRead(const CliRun& run) {
 
     if (!run.OpenLine(port, settings)) return kLineFailed;
     Exchange exchange = run.NewExchange();
-    const Asked asked = Ask(exchange, TrafficCause::PollA,
-                            ReadRequest(static_cast<uint8_t>(address), 0x03, first, registers),
-                            5 + 2 * registers, waitMs);
+    const Asked asked = exchange.Ask(
+        TrafficCause::PollA, ReadRequest(static_cast<uint8_t>(address), 0x03, first, registers),
+        {5 + 2 * registers}, waitMs);
     if (asked != Asked::Answered) return AskFailed(run, asked, address, exchange);
     std::vector<int> values;
     for (int k = 0; k < registers; ++k) values.push_back(RegisterOfReply(exchange.ReceivedText, k));
@@ -86,8 +86,8 @@ int RunWrite(const CliRun& run) {
     if (!run.OpenLine(port, settings)) return kLineFailed;
     Exchange exchange = run.NewExchange();
     const Asked asked =
-        Ask(exchange, TrafficCause::Write,
-            WriteRegisterRequest(static_cast<uint8_t>(address), reg, value), 8, waitMs);
+        exchange.Ask(TrafficCause::Write,
+                     WriteRegisterRequest(static_cast<uint8_t>(address), reg, value), {8}, waitMs);
     if (asked != Asked::Answered) return AskFailed(run, asked, address, exchange);
     CliOutput output(run.out, run.format, ValueColumns());
     output.Row({QString::number(reg), QString::number(value)},

@@ -41,25 +41,25 @@ int RunSet(const CliRun& run) {
     Exchange exchange = run.NewExchange();
     int at = address;
     if (newAddress != 0) {
-        const Asked asked =
-            Ask(exchange, TrafficCause::Write,
-                WriteRegisterRequest(static_cast<uint8_t>(at), kRegisterAddress, newAddress),
-                kEchoBytes, waitMs);
+        const Asked asked = exchange.Ask(
+            TrafficCause::Write,
+            WriteRegisterRequest(static_cast<uint8_t>(at), kRegisterAddress, newAddress),
+            {kEchoBytes}, waitMs);
         if (asked != Asked::Answered) return AskFailed(run, asked, at, exchange);
         at = newAddress;
     }
     if (changesSettings) {
-        const Asked asked =
-            Ask(exchange, TrafficCause::Write,
-                WriteRegisterRequest(static_cast<uint8_t>(at), kRegisterParameterCode, code),
-                kEchoBytes, waitMs);
+        const Asked asked = exchange.Ask(
+            TrafficCause::Write,
+            WriteRegisterRequest(static_cast<uint8_t>(at), kRegisterParameterCode, code),
+            {kEchoBytes}, waitMs);
         if (asked != Asked::Answered) return AskFailed(run, asked, at, exchange);
         if (!run.line.Reopen(port, ParameterSearch::SettingsOf(newSettings))) return kLineFailed;
     }
     // The read-back, at the module's new address and settings.
-    const Asked asked = Ask(exchange, TrafficCause::PollA,
-                            ReadRequest(static_cast<uint8_t>(at), 0x03, kRegisterAddress, 3),
-                            ParameterSearch::kReplyBytes, waitMs);
+    const Asked asked = exchange.Ask(
+        TrafficCause::PollA, ReadRequest(static_cast<uint8_t>(at), 0x03, kRegisterAddress, 3),
+        {ParameterSearch::kReplyBytes}, waitMs);
     if (asked != Asked::Answered) return AskFailed(run, asked, at, exchange);
     const ModuleParameters module = ModuleParametersText::Decode(exchange.ReceivedText);
     const QString lines = ModuleParametersText::Lines(module).replace("\r\n", "\n");

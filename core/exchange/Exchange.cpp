@@ -66,6 +66,18 @@ ReplyVerdict Exchange::JudgeAs(const QString& own, const std::vector<int>& expec
     return verdict;
 }
 
+Asked Exchange::Ask(TrafficCause::Kind cause, const Frame& body,
+                    const std::vector<int>& expectedBytes, int waitMs) {
+    SetCause(cause);
+    Send(body);
+    if (line_->Vanished()) return Asked::LineFailed;
+    line_->WaitForInput(waitMs);
+    Collect(true);
+    if (line_->Vanished()) return Asked::LineFailed;
+    if (Judge(expectedBytes) == ReplyVerdict::Accepted) return Asked::Answered;
+    return ReceivedText.isEmpty() ? Asked::NoReply : Asked::WrongReply;
+}
+
 void Exchange::NoteUnjudged() {
     log_->NoteReply(BytesOfText(ReceivedText), collectedAt_, std::nullopt, {}, timing_,
                     ReplyWire());

@@ -10,6 +10,9 @@
 
 class Line;
 
+// What became of a request asked with Exchange::Ask.
+enum class Asked { Answered, NoReply, WrongReply, LineFailed };
+
 class Exchange {
   public:
     // On the process's port, noted in the program's traffic log, as the work windows exchange.
@@ -42,6 +45,10 @@ class Exchange {
     // The same where only part of what came is this request's reply (the rest a slower module's
     // late answer): `own` is judged; the log shows everything that came.
     ReplyVerdict JudgeAs(const QString& own, const std::vector<int>& expectedBytes);
+    // Sends `body` with `cause`, waits up to `waitMs` for its reply to begin, collects what has
+    // come and judges it against `expectedBytes`: what a headless program asks of a module.
+    Asked Ask(TrafficCause::Kind cause, const Frame& body, const std::vector<int>& expectedBytes,
+              int waitMs);
     // Notes the collected reply as shown unjudged (the reply to a typed frame).
     void NoteUnjudged();
     // The awaited reply will not be collected: notes why, with whatever has arrived of it.

@@ -17,27 +17,25 @@ ModulePoller::ModulePoller(const LineModule& module, int waitMs)
 
 ModulePoll ModulePoller::Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request,
                              int replyBytes) {
-    Line& line = exchange.OnLine();
     ModulePoll poll;
-    exchange.SetCause(cause);
-    exchange.Send(request);
-    if (line.Vanished()) {
-        poll.outcome = ModulePoll::LineFailed;
-        return poll;
+    switch (exchange.Ask(cause, request, {replyBytes}, waitMs_)) {
+        case Asked::Answered:
+            poll.outcome = ModulePoll::Answered;
+            break;
+        case Asked::NoReply:
+            poll.outcome = ModulePoll::NoReply;
+            return poll;
+        case Asked::WrongReply:
+            poll.outcome = ModulePoll::BadReply;
+            return poll;
+        case Asked::LineFailed:
+            poll.outcome = ModulePoll::LineFailed;
+            return poll;
     }
-    const int64_t sentUs = line.LastRequestEndUs();
-    line.WaitForInput(waitMs_);
-    exchange.Collect(true);
-    if (line.Vanished()) {
-        poll.outcome = ModulePoll::LineFailed;
-        return poll;
-    }
-    const bool accepted = exchange.Judge({replyBytes}) == ReplyVerdict::Accepted;
-    poll.outcome = accepted                          ? ModulePoll::Answered
-                   : exchange.ReceivedText.isEmpty() ? ModulePoll::NoReply
-                                                     : ModulePoll::BadReply;
+    const Line& line = exchange.OnLine();
     const int64_t firstUs = line.LastReadTiming().firstByteUs;
-    if (accepted && firstUs >= 0 && sentUs >= 0)
+    const int64_t sentUs = line.LastRequestEndUs();
+    if (firstUs >= 0 && sentUs >= 0)
         poll.responseMs = static_cast<int>(std::max<int64_t>(0, firstUs - sentUs) / 1000);
     return poll;
 }
