@@ -6,7 +6,6 @@
 #include "cli/CliOutput.h"
 #include "cli/CliTexts.h"
 #include "cli/Commands.h"
-#include "core/modules/DigitalCodec.h"
 #include "core/modules/PollPlan.h"
 #include "core/record/TrendCsv.h"
 
@@ -35,7 +34,7 @@ int RunPoll(const CliRun& run) {
         run.out << CsvText(TrendCsv::Header(plan->channels, Switches().EnglishUi == 1));
         run.out.flush();
     }
-    const auto unit = static_cast<uint8_t>(address);
+    const std::vector<PollPlan::Request> requests = plan->Requests(static_cast<uint8_t>(address));
     Exchange exchange = run.NewExchange();
     int failures = 0;
     // One request; false (its reason said) when it was not answered as asked.
@@ -54,31 +53,19 @@ int RunPoll(const CliRun& run) {
         if (Interrupted()) break;
         std::vector<double> values;
         QStringList cells, shown;
-        if (plan->analog) {
-            const int channels = static_cast<int>(plan->analog->names.size());
-            const Asked asked = ask(TrafficCause::PollA, AnalogCodec::PollRequest(unit, channels),
-                                    AnalogCodec::PollReplyBytes(channels));
+        bool answered = true;
+        for (size_t k = 0; k < requests.size() && answered; ++k) {
+            const Asked asked = ask(k == 0 ? TrafficCause::PollA : TrafficCause::PollB,
+                                    requests[k].frame, requests[k].replyBytes);
             if (asked == Asked::LineFailed) return kLineFailed;
-            if (asked != Asked::Answered) continue;
-            const auto readings = AnalogCodec::ReadingsOfReply(plan->analog->reading,
-                                                               exchange.ReceivedText, channels);
-            for (const auto& reading : readings) {
-                values.push_back(reading.reading.value);
-                cells << reading.reading.text;
+            answered = asked == Asked::Answered;
+            if (!answered) break;
+            for (const AnalogCodec::Reading& reading : plan->ReadingsOf(k, exchange.ReceivedText)) {
+                values.push_back(reading.value);
+                cells << reading.text;
             }
         }
-        if (plan->digitalInputs > 0) {
-            const Asked asked = ask(plan->analog ? TrafficCause::PollB : TrafficCause::PollA,
-                                    DigitalCodec::InputPollRequest(unit, plan->digitalInputs),
-                                    DigitalCodec::InputReplyBytes(plan->digitalInputs));
-            if (asked == Asked::LineFailed) return kLineFailed;
-            if (asked != Asked::Answered) continue;
-            for (bool on :
-                 DigitalCodec::InputStatesOfReply(exchange.ReceivedText, plan->digitalInputs)) {
-                values.push_back(on ? 1 : 0);
-                cells << QString::number(on ? 1 : 0);
-            }
-        }
+        if (!answered) continue;
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (size_t k = 0; k < plan->channels.size(); ++k)
             shown << plan->channels[k].name + ' ' + cells[static_cast<int>(k)];

@@ -15,4 +15,15 @@ struct PollPlan {
 
     // None for a model without inputs, or no model at all.
     static std::optional<PollPlan> Of(const QString& model);
+
+    // The requests one poll makes of the module at `address`, in order: the measurements, then
+    // the inputs.
+    struct Request {
+        Frame frame;
+        int replyBytes = 0;
+    };
+    std::vector<Request> Requests(uint8_t address) const;
+    // What an accepted reply to request `index` reads, as the window shows it: the measurements,
+    // or each input as 0 or 1.
+    std::vector<AnalogCodec::Reading> ReadingsOf(size_t index, const QString& receivedText) const;
 };

@@ -1,7 +1,6 @@
 #include "core/overview/ModulePoller.h"
 
 #include "core/line/Line.h"
-#include "core/modules/DigitalCodec.h"
 #include "core/modules/ModuleParameters.h"
 #include "core/scan/ParameterSearch.h"
 
@@ -59,30 +58,20 @@ ModulePoll ModulePoller::Poll(Exchange& exchange) {
         return poll;
     }
     ModulePoll poll;
-    std::vector<std::pair<double, QString>> values;
-    if (plan_->analog) {
-        const int count = static_cast<int>(plan_->analog->names.size());
-        poll = Ask(exchange, TrafficCause::PollA, AnalogCodec::PollRequest(unit, count),
-                   AnalogCodec::PollReplyBytes(count));
-        if (poll.outcome != ModulePoll::Answered) return poll;
-        for (const auto& reading :
-             AnalogCodec::ReadingsOfReply(plan_->analog->reading, exchange.ReceivedText, count))
-            values.push_back({reading.reading.value, reading.reading.text});
-    }
-    if (plan_->digitalInputs > 0) {
+    std::vector<AnalogCodec::Reading> values;
+    const std::vector<PollPlan::Request> requests = plan_->Requests(unit);
+    for (size_t k = 0; k < requests.size(); ++k) {
         const int responseMs = poll.responseMs;
-        poll = Ask(exchange, plan_->analog ? TrafficCause::PollB : TrafficCause::PollA,
-                   DigitalCodec::InputPollRequest(unit, plan_->digitalInputs),
-                   DigitalCodec::InputReplyBytes(plan_->digitalInputs));
+        poll = Ask(exchange, k == 0 ? TrafficCause::PollA : TrafficCause::PollB, requests[k].frame,
+                   requests[k].replyBytes);
         if (poll.outcome != ModulePoll::Answered) return poll;
-        if (plan_->analog) poll.responseMs = std::max(poll.responseMs, responseMs);
-        for (bool on :
-             DigitalCodec::InputStatesOfReply(exchange.ReceivedText, plan_->digitalInputs))
-            values.push_back({on ? 1.0 : 0.0, QString::number(on ? 1 : 0)});
+        poll.responseMs = std::max(poll.responseMs, responseMs);
+        for (const AnalogCodec::Reading& reading : plan_->ReadingsOf(k, exchange.ReceivedText))
+            values.push_back(reading);
     }
     for (size_t k = 0; k < values.size() && k < plan_->channels.size(); ++k) {
         const TrendChannel& channel = plan_->channels[k];
-        ChannelReading reading{channel.name, channel.unit, values[k].first, values[k].second};
+        ChannelReading reading{channel.name, channel.unit, values[k].value, values[k].text};
         const auto limits = module_.limits.find(channel.name);
         // "No Sensor" holds whatever alarm stood: it is no reading to judge.
         if (limits != module_.limits.end() && reading.value == reading.value)
