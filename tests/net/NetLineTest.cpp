@@ -164,6 +164,7 @@ TEST_F(NetLineTest, PollsAndWritesThroughASerialDeviceServerEitherWay) {
 TEST_F(NetLineTest, SearchFindsTheModuleBySettingTheGatewaysLineThroughRfc2217) {
     // Odd parity: a pseudo-terminal carries it, where even parity reads as none.
     StartGateway(Ser2net::Mode::Rfc2217, {"ZN260,addr=5,baud=19200,parity=O"});
+    if (HasFatalFailure() || IsSkipped()) return;
     ParameterSearch search(true);
     int steps = 0;
     const auto found =
@@ -316,6 +317,7 @@ TEST_F(NetLineTest, AModbusTcpGatewayIsAskedInRtuFormAndAnotherTransactionsReply
 
 TEST_F(NetLineTest, ABusScanOverAllSettingsFindsEachModuleAtItsOwnThroughRfc2217) {
     StartGateway(Ser2net::Mode::Rfc2217, {"ZN210,addr=2", "ZN330,addr=4,baud=19200,parity=O"});
+    if (HasFatalFailure() || IsSkipped()) return;
     // A wait long enough for a loaded machine: the reply crosses ser2net and two ptys.
     ScanPlan plan(1, 5, {{9600, 'N'}, {19200, 'O'}}, 400);
     ScanRows rows;

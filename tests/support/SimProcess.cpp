@@ -11,7 +11,10 @@ QString ZnsimPath() {
 }
 
 QString FindTool(const QString& name) {
-    return QStandardPaths::findExecutable(name);
+    const QString onPath = QStandardPaths::findExecutable(name);
+    if (!onPath.isEmpty()) return onPath;
+    // Debian installs servers (ser2net, mosquitto) where an ordinary user's PATH does not go.
+    return QStandardPaths::findExecutable(name, {"/usr/local/sbin", "/usr/sbin", "/sbin"});
 }
 
 ToolRun RunTool(const QString& program, const QStringList& args, int timeoutMs) {

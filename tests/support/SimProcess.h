@@ -9,7 +9,8 @@
 // user may not reach the build tree). ZNSIM_PATH names this function.
 QString ZnsimPath();
 
-// Path of a tool on PATH, empty when it is not installed.
+// Path of a tool on PATH, or in the sbin folders where Debian puts servers; empty when it is not
+// installed.
 QString FindTool(const QString& name);
 
 struct ToolRun {
