@@ -2,8 +2,14 @@
 # simulated line polled.
 add_executable(test_overview tests/core/HeadlessMain.cpp tests/overview/LineFileTest.cpp
                              tests/overview/PollSchedulerTest.cpp
-                             tests/overview/ModulePollerTest.cpp)
+                             tests/overview/ModulePollerTest.cpp
+                             tests/overview/DemoLinesTest.cpp)
 target_link_libraries(test_overview PRIVATE zn_test_core zn_core zn_base)
 add_dependencies(test_overview znsim)
 gtest_discover_tests(test_overview DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=;DISPLAY=;WAYLAND_DISPLAY=" TIMEOUT 120)
+# The demo's line file, checked against the simulator; built in, as a run as nobody may not
+# reach the source tree.
+qt_add_resources(test_overview demo_lines PREFIX / BASE ${CMAKE_SOURCE_DIR}
+                 FILES ${CMAKE_SOURCE_DIR}/tools/demo-lines.json)
+target_link_libraries(test_overview PRIVATE zn_sim)
