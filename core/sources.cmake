@@ -11,7 +11,7 @@
 #   exchange  a request and its judged reply on a line, noted in a traffic log
 #   scan      the settings search, the bus scan and batch commissioning
 #   listen    listen-only: the frame cutter, pairing and judging, the tally, the session
-#   overview  the line overview's logic: line files, alarms
+#   overview  the line overview's logic: line files, alarms, a bus scan's lines
 
 add_library(zn_protocol STATIC
   core/protocol/Modbus.cpp
@@ -107,6 +107,7 @@ add_library(zn_overview STATIC
   core/overview/AlarmRule.cpp
   core/overview/PollScheduler.cpp
   core/overview/ModulePoller.cpp
+  core/overview/ScanLines.cpp
 )
 zn_room(zn_overview core/overview)
 target_link_libraries(zn_overview PUBLIC zn_scan zn_exchange zn_modules zn_line zn_record zn_base

@@ -200,6 +200,9 @@ bool ReadLine(const QJsonObject& object, int index, Refusal& refusal, LineOfModu
             return refusal.Say(BadParity, error, {Shown(parity)});
         line->settings.parity = letter[0].toLatin1();
     }
+    const QJsonValue enabled = object.value("enabled");
+    if (!enabled.isUndefined() && !enabled.isBool()) return refusal.Say(BadEnabled, error);
+    line->enabled = enabled.toBool(true);
     const QJsonValue wait = object.value("waitMs");
     line->waitMs = LineFile::DefaultWaitMs(line->settings);
     if (!wait.isUndefined()) {
@@ -263,6 +266,9 @@ std::optional<LineFile> LineFile::Parse(const QByteArray& json, const QString& f
         LineOfModules line;
         if (!ReadLine(lines[i].toObject(), i, refusal, &line, error)) return std::nullopt;
         refusal.AtLine(i, line.name);
+        file.lines.push_back(line);
+        // Two lines polled at once on one port would talk over each other.
+        if (!line.enabled) continue;
         const QString key = HeldLines::KeyOf(line.port);
         const auto [other, fresh] =
             linesOfPorts.emplace(key, line.name.isEmpty() ? QString::number(i + 1) : line.name);
@@ -270,7 +276,6 @@ std::optional<LineFile> LineFile::Parse(const QByteArray& json, const QString& f
             refusal.Say(SamePort, error, {line.port, other->second});
             return std::nullopt;
         }
-        file.lines.push_back(line);
     }
     return file;
 }
@@ -297,6 +302,7 @@ QByteArray LineFile::ToJson() const {
         object["baud"] = line.settings.baud;
         object["parity"] = ParityText(line.settings.parity);
         object["waitMs"] = line.waitMs;
+        if (!line.enabled || object.contains("enabled")) object["enabled"] = line.enabled;
         QJsonArray moduleArray;
         for (const LineModule& module : line.modules) {
             QJsonObject m = module.kept;

@@ -33,6 +33,9 @@ struct LineOfModules {
     QString port;  // any port the windows take, network lines included
     SerialCandidate settings{9600, 'N'};
     int waitMs = 0;  // the reply wait
+    // A line left unpolled. One port may carry several lines in a file, as a scan finds modules
+    // at several settings on one bus, so long as at most one of them is polled.
+    bool enabled = true;
     std::vector<LineModule> modules;
     QJsonObject kept;  // the line's object as read
 };

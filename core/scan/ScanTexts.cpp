@@ -24,6 +24,8 @@ constexpr Pair kTexts[] = {
     {"Stop", "停止"},
     {"Copy", "复制"},
     {"Save CSV...", "保存 CSV..."},
+    {"Save as line file", "存为线路文件"},
+    {"Line files (*.json)", "线路文件 (*.json)"},
     {"Open test window", "打开调试窗口"},
     {"CSV files (*.csv)", "CSV 文件 (*.csv)"},
     {"Address %1 at %2, about %3 s left", "地址 %1，%2，约剩 %3 秒"},
@@ -92,7 +94,11 @@ static_assert(sizeof kTexts / sizeof kTexts[0] == KeyCount, "one pair per key");
 }  // namespace
 
 QString Text(Key key) {
+    return Text(key, Switches().EnglishUi == 1);
+}
+
+QString Text(Key key, bool english) {
     const Pair& pair = kTexts[key];
-    return QString::fromUtf8(Switches().EnglishUi == 1 ? pair.en : pair.zh);
+    return QString::fromUtf8(english ? pair.en : pair.zh);
 }
 }  // namespace ScanTexts

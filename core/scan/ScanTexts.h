@@ -18,6 +18,8 @@ enum Key {
     Stop,
     Copy,
     SaveCsv,
+    SaveLines,
+    LineFiles,
     OpenWindow,
     CsvFiles,
     Probing,
@@ -79,4 +81,6 @@ enum Key {
     KeyCount
 };
 QString Text(Key key);
+// The same in the language asked for: a file written in either language is read in both.
+QString Text(Key key, bool english);
 }  // namespace ScanTexts

@@ -3,6 +3,7 @@
 add_executable(test_overview tests/core/HeadlessMain.cpp tests/overview/LineFileTest.cpp
                              tests/overview/PollSchedulerTest.cpp
                              tests/overview/ModulePollerTest.cpp
+                             tests/overview/ScanLinesTest.cpp
                              tests/overview/DemoLinesTest.cpp)
 target_link_libraries(test_overview PRIVATE zn_test_core zn_core zn_base)
 add_dependencies(test_overview znsim)
