@@ -4,8 +4,9 @@
 # address 1, 9600 baud, no parity), a line of twenty modules on COM16 and a commissioning bench
 # of five on COM17 for the Bus Scan window; COM16's line is also served as raw RTU over TCP on
 # 127.0.0.1:5021, ready for network lines. On COM18 another master (mbpoll) polls three modules,
-# one of them failing now and then: Listen Only on sys/TAP18 hears that bus. The simulator and
-# that master stop when the tool is closed.
+# one of them failing now and then: Listen Only on sys/TAP18 hears that bus. COM19 is a short
+# line of four modules for the line overview, whose run/lines.json (from tools/demo-lines.json)
+# watches it and COM16. The simulator and that master stop when the tool is closed.
 set -euo pipefail
 
 usage() {
@@ -61,12 +62,16 @@ if [ ! -f "$build_dir/Makefile" ]; then cmake -S "$repo" -B "$build_dir" >/dev/n
 make -C "$build_dir" -j"$(nproc)" --no-print-directory zntool znsim >/dev/null
 
 if [ "$hardware" -eq 0 ]; then
+  # The demo's line overview file names simulated ports, so it is no default for real ones.
+  [ -e "$run_dir/lines.json" ] || cp "$repo/tools/demo-lines.json" "$run_dir/lines.json"
   log="$run_dir/znsim.log"
   "$build_dir/znsim" "${sim_options[@]}" --demo "$run_dir/sys" --many "$run_dir/sys/COM16" \
     --tcp 5021 --pause 8000 --bench "$run_dir/sys/COM17" --module ZN210 --module ZN220,writes=refuse \
     --module ZN230,take=1000 --module ZN260 --module ZN310 \
     --bus "$run_dir/sys/COM18" --tap "$run_dir/sys/TAP18" --module ZN210,addr=1 \
     --module ZN330,addr=2 --module ZN220,addr=3,fault=badcrc:prob=0.2,fault=silence:prob=0.1 \
+    --bus "$run_dir/sys/COM19" --module ZN210,addr=1 --module ZN220,addr=2 \
+    --module ZN330,addr=3 --module ZN240,addr=4 \
     >"$log" 2>&1 &
   sim_pid=$!
   master_pid=""
