@@ -14,7 +14,10 @@ CsvDialogAnswer& Answer() {
 
 class CsvSaveDialog : public QFileDialog {
   public:
-    using QFileDialog::QFileDialog;
+    CsvSaveDialog(QWidget* parent, const QString& caption, const QString& suggested,
+                  const QString& filter, const QString& extension = QStringLiteral("csv"))
+        : QFileDialog(parent, caption, suggested, filter), extension_(extension) {}
+    const QString& Extension() const { return extension_; }
 
   protected:
     // The typed name gets its extension before Qt looks at the file, so "replace it?" is asked
@@ -24,9 +27,12 @@ class CsvSaveDialog : public QFileDialog {
         auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         const QStringList files = selectedFiles();
         if (name && files.size() == 1 && !QFileInfo(files.first()).isDir())
-            name->setText(WithCsvExtension(name->text()));
+            name->setText(WithExtension(name->text(), extension_));
         QFileDialog::accept();
     }
+
+  private:
+    QString extension_;
 };
 }  // namespace
 
@@ -35,15 +41,19 @@ void SetCsvDialogAnswer(CsvDialogAnswer answer) {
 }
 
 QString WithCsvExtension(const QString& path) {
+    return WithExtension(path, QStringLiteral("csv"));
+}
+
+QString WithExtension(const QString& path, const QString& extension) {
     const QString name = path.mid(path.lastIndexOf('/') + 1);
     if (name.isEmpty()) return path;
     const qsizetype dot = name.lastIndexOf('.');
-    const QString extension = dot > 0 ? name.mid(dot + 1) : QString();
-    if (!extension.isEmpty() && !extension.contains(' ')) return path;
+    const QString own = dot > 0 ? name.mid(dot + 1) : QString();
+    if (!own.isEmpty() && !own.contains(' ')) return path;
     // "log." and "log.." mean "log", not "log..csv".
     qsizetype end = path.size();
     while (end > path.size() - name.size() + 1 && path[end - 1] == '.') --end;
-    return path.left(end) + QStringLiteral(".csv");
+    return path.left(end) + '.' + extension;
 }
 
 namespace {
@@ -53,7 +63,7 @@ QString Ask(CsvSaveDialog& dialog, QFileDialog::Options options) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     const int result = Answer() ? Answer()(dialog) : dialog.exec();
     if (result != QDialog::Accepted) return {};
-    return WithCsvExtension(dialog.selectedFiles().value(0));
+    return WithExtension(dialog.selectedFiles().value(0), dialog.Extension());
 }
 }  // namespace
 
@@ -61,6 +71,12 @@ QString AskCsvSavePath(QWidget* parent, const QString& caption, const QString& s
                        const QString& filter, QFileDialog::Options options) {
     CsvSaveDialog dialog(parent, caption, suggested, filter);
     return Ask(dialog, options);
+}
+
+QString AskSavePath(QWidget* parent, const QString& caption, const QString& suggested,
+                    const QString& filter, const QString& extension) {
+    CsvSaveDialog dialog(parent, caption, suggested, filter, extension);
+    return Ask(dialog, {});
 }
 
 QString AskRecordingPath(QWidget* parent, const QString& caption, const QString& suggested,

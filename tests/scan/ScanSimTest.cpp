@@ -12,11 +12,13 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "core/line/SerialPort.h"
+#include "core/overview/LineFile.h"
 #include "core/traffic/TrafficLog.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"
+#include "widgets/CsvSaveDialog.h"
 #include "windows/scan/ScanFrm.h"
 
 namespace {
@@ -173,6 +175,42 @@ TEST_F(ScanSimTest, TwentyModulesAtMixedSettingsAreFoundExactly) {
         << csv[8].toStdString();
     EXPECT_TRUE(csv[8].endsWith(",answers at other settings than its code says"))
         << csv[8].toStdString();
+}
+
+TEST_F(ScanSimTest, TheModulesFoundAreSavedAsALineFile) {
+    ASSERT_TRUE(simulator.Start(
+        {"--bus", "sys/COM1", "--module", "ZN210,addr=2", "--module", "ZN330,addr=4"}))
+        << simulator.Output().toStdString();
+    Open();
+    EXPECT_FALSE(window.Command_SaveLines->isEnabled());  // nothing found yet
+    window.Scan_From->setValue(1);
+    window.Scan_To->setValue(5);
+    window.Scan_Wait->setValue(100);
+    window.Command_Scan_Click();
+    ASSERT_TRUE(RunUntil([this] { return !window.Scanning(); }, 30000));
+    ASSERT_TRUE(window.Command_SaveLines->isEnabled());
+
+    // A name typed without its extension gets ".json".
+    SetCsvDialogAnswer([this](QFileDialog& dialog) {
+        dialog.setDirectory(sys.Path());
+        dialog.selectFile(QStringLiteral("lines"));
+        static_cast<QDialog&>(dialog).accept();
+        return dialog.result();
+    });
+    window.Command_SaveLines->click();
+    SetCsvDialogAnswer(nullptr);
+    const QString path = sys.Path() + "/lines.json";
+    EXPECT_EQ(window.Label_Progress->text(), "Saved to " + path);
+    QString error;
+    const auto file = LineFile::Load(path, true, &error);
+    ASSERT_TRUE(file) << error.toStdString();
+    ASSERT_EQ(file->lines.size(), 1u);
+    const LineOfModules& line = file->lines[0];
+    EXPECT_EQ(line.port, window.Panel()->Combo1->currentText());
+    EXPECT_EQ(line.settings, (SerialCandidate{9600, 'N'}));
+    EXPECT_EQ(line.waitMs, 100);  // the scan's own wait
+    ASSERT_EQ(line.modules.size(), 2u);
+    EXPECT_EQ(line.modules[0].model + line.modules[1].model, "ZN210ZN330");
 }
 
 TEST_F(ScanSimTest, TheWholeAddressRangeAtThePanelsSettings) {

@@ -78,10 +78,13 @@ QWidget* ScanFrm::BuildScanPage() {
     Scan_Table = MakeTable("Scan_Table", page);
     Command_Copy = MakeButton("Command_Copy", page);
     Command_SaveCsv = MakeButton("Command_SaveCsv", page);
+    Command_SaveLines = MakeButton("Command_SaveLines", page);
+    Command_SaveLines->setEnabled(false);
     Command_OpenWindow = MakeButton("Command_OpenWindow", page);
     connect(Command_Scan, &QPushButton::clicked, this, &ScanFrm::Command_Scan_Click);
     connect(Command_Copy, &QPushButton::clicked, this, &ScanFrm::Command_Copy_Click);
     connect(Command_SaveCsv, &QPushButton::clicked, this, &ScanFrm::Command_SaveCsv_Click);
+    connect(Command_SaveLines, &QPushButton::clicked, this, &ScanFrm::Command_SaveLines_Click);
     connect(Command_OpenWindow, &QPushButton::clicked, this, &ScanFrm::Command_OpenWindow_Click);
     connect(Scan_Table, &QTableWidget::cellDoubleClicked, this, &ScanFrm::Command_OpenWindow_Click);
     connect(Scan_Wait, &QSpinBox::valueChanged, this, &ScanFrm::ShowWaitDefault);
@@ -106,6 +109,7 @@ QWidget* ScanFrm::BuildScanPage() {
     actions->addStretch(1);
     actions->addWidget(Command_Copy);
     actions->addWidget(Command_SaveCsv);
+    actions->addWidget(Command_SaveLines);
     actions->addWidget(Command_OpenWindow);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(range);
@@ -201,6 +205,7 @@ void ScanFrm::LoadScanTexts() {
     Command_Scan->setText(Text(Scan));
     Command_Copy->setText(Text(Copy));
     Command_SaveCsv->setText(Text(ScanTexts::SaveCsv));
+    Command_SaveLines->setText(Text(ScanTexts::SaveLines));
     Command_OpenWindow->setText(Text(ScanTexts::OpenWindow));
     Scan_Table->setColumnCount(ScanRows::Columns().size());
     Scan_Table->setHorizontalHeaderLabels(ScanRows::Columns());

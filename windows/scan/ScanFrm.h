@@ -47,7 +47,8 @@ class ScanFrm : public WorkWindow {
     QLabel *Label_From, *Label_To, *Label_Wait, *Label_WaitDefault, *Label_Progress;
     QSpinBox *Scan_From, *Scan_To, *Scan_Wait;
     QCheckBox* Scan_AllSettings;
-    QPushButton *Command_Scan, *Command_Copy, *Command_SaveCsv, *Command_OpenWindow;
+    QPushButton *Command_Scan, *Command_Copy, *Command_SaveCsv, *Command_SaveLines,
+        *Command_OpenWindow;
     QProgressBar* Scan_Progress;
     QTableWidget* Scan_Table;
     // Batch page.
@@ -65,6 +66,7 @@ class ScanFrm : public WorkWindow {
     void Command_Scan_Click();
     void Command_Copy_Click();
     void Command_SaveCsv_Click();
+    void Command_SaveLines_Click();
     void Command_OpenWindow_Click();
     void Command_Batch_Click();
     void Command_Retry_Click();
@@ -78,6 +80,9 @@ class ScanFrm : public WorkWindow {
     const BatchSession* Session() const { return session_.get(); }
     // Writes the rows as CSV; false with the reason shown in the status line.
     bool SaveCsv(const QString& path);
+    // Writes the modules found as a line file, one line per line settings; false with the reason
+    // shown in the status line.
+    bool SaveLines(const QString& path);
 
   signals:
     void OpenTestWindow(const ScanTarget& target);
@@ -126,6 +131,7 @@ class ScanFrm : public WorkWindow {
     QElapsedTimer sentClock_;                // since the request went out
     QElapsedTimer runClock_;                 // since the scan or batch began
     int replyWaitMs_ = 0;
+    int scanWaitMs_ = 0;  // the reply wait the last scan was asked for (0: the default)
     int firstByteMs_ = -1;
     bool waitingOn_ = false;    // a late answer came first: the probe waits on for its own
     qint64 lateHeardAtMs_ = 0;  // when that late answer began, on runClock_

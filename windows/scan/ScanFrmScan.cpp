@@ -8,6 +8,7 @@
 #include "base/Switches.h"
 #include "base/TextTable.h"
 #include "core/line/SerialPort.h"
+#include "core/overview/ScanLines.h"
 #include "windows/scan/ScanFrm.h"
 #include "core/scan/BusScan.h"
 #include "core/scan/ScanTexts.h"
@@ -38,8 +39,8 @@ void ScanFrm::Command_Scan_Click() {
     }
     rows_.Clear();
     ShowRows();
-    plan_ = std::make_unique<ScanPlan>(Scan_From->value(), Scan_To->value(), settings,
-                                       Scan_Wait->value());
+    scanWaitMs_ = Scan_Wait->value();
+    plan_ = std::make_unique<ScanPlan>(Scan_From->value(), Scan_To->value(), settings, scanWaitMs_);
     Command_Scan->setText(Text(Stop));
     for (QWidget* w : std::initializer_list<QWidget*>{Scan_From, Scan_To, Scan_Wait,
                                                       Scan_AllSettings, Command_Batch})
@@ -147,6 +148,8 @@ void ScanFrm::ShowRows() {
         }
     }
     Scan_Table->resizeColumnsToContents();
+    // A line file holds at least one module: a scan that found none has nothing to save.
+    Command_SaveLines->setEnabled(!LineFileOfScan(QString(), rows).lines.empty());
 }
 
 void ScanFrm::Command_Copy_Click() {
@@ -174,6 +177,26 @@ void ScanFrm::Command_SaveCsv_Click() {
     const QString path =
         AskCsvSavePath(this, Text(ScanTexts::SaveCsv), QStringLiteral("scan.csv"), Text(CsvFiles));
     if (!path.isEmpty()) SaveCsv(path);
+}
+
+bool ScanFrm::SaveLines(const QString& path) {
+    LineFile file = LineFileOfScan(Panel()->Combo1->currentText(), rows_.Rows());
+    // A wait chosen for the scan suits the line too; a slow module's longer one stays.
+    if (scanWaitMs_ > 0)
+        for (LineOfModules& line : file.lines) line.waitMs = std::max(line.waitMs, scanWaitMs_);
+    QString error;
+    if (file.lines.empty() || !file.Save(path, &error)) {
+        Label_Progress->setText(Text(SaveFailed).arg(path, error));
+        return false;
+    }
+    Label_Progress->setText(Text(Saved).arg(path));
+    return true;
+}
+
+void ScanFrm::Command_SaveLines_Click() {
+    const QString path = AskSavePath(this, Text(ScanTexts::SaveLines), QStringLiteral("scan.json"),
+                                     Text(LineFiles), QStringLiteral("json"));
+    if (!path.isEmpty()) SaveLines(path);
 }
 
 void ScanFrm::Command_OpenWindow_Click() {
