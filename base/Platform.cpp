@@ -16,6 +16,8 @@ class HeadlessPlatform : public Platform {
 };
 
 Platform* installed = nullptr;
+thread_local std::function<void(const QString&)>* threadSink = nullptr;
+thread_local ThreadMessages* innermost = nullptr;
 }  // namespace
 
 Platform& CurrentPlatform() {
@@ -25,4 +27,23 @@ Platform& CurrentPlatform() {
 
 void InstallPlatform(Platform* platform) {
     installed = platform;
+}
+
+void ShowMessage(const QString& text) {
+    if (threadSink) {
+        (*threadSink)(text);
+        return;
+    }
+    CurrentPlatform().ShowMessage(text);
+}
+
+ThreadMessages::ThreadMessages(std::function<void(const QString&)> sink)
+    : sink_(std::move(sink)), outer_(innermost) {
+    innermost = this;
+    threadSink = &sink_;
+}
+
+ThreadMessages::~ThreadMessages() {
+    innermost = outer_;
+    threadSink = outer_ ? &outer_->sink_ : nullptr;
 }

@@ -4,6 +4,7 @@
 // keeps the default, which writes messages to standard error. Tests install their own
 // implementation to record messages and skip the waits.
 #include <QString>
+#include <functional>
 
 class Platform {
   public:
@@ -18,9 +19,22 @@ Platform& CurrentPlatform();
 // Installs `platform` (not owned); nullptr restores the headless one.
 void InstallPlatform(Platform* platform);
 
-inline void ShowMessage(const QString& text) {
-    CurrentPlatform().ShowMessage(text);
-}
+// Shows `text` through the platform, or to the thread's own sink while one is set.
+void ShowMessage(const QString& text);
+
+// While one lives, the messages its thread shows go to `sink` instead: a worker thread's line
+// says what went wrong to its owner, and never raises a box outside the window's thread.
+class ThreadMessages {
+  public:
+    explicit ThreadMessages(std::function<void(const QString&)> sink);
+    ~ThreadMessages();
+    ThreadMessages(const ThreadMessages&) = delete;
+    ThreadMessages& operator=(const ThreadMessages&) = delete;
+
+  private:
+    std::function<void(const QString&)> sink_;
+    ThreadMessages* outer_;
+};
 inline void Wait(int milliseconds) {
     CurrentPlatform().Wait(milliseconds);
 }

@@ -18,8 +18,8 @@ std::optional<long long> WholeNumber(const QString& text) {
 }  // namespace
 
 const QStringList& CliOptions::Commands() {
-    static const QStringList commands = {"ports", "search", "scan",       "read",   "write",
-                                         "set",   "poll",   "commission", "monitor"};
+    static const QStringList commands = {"ports", "search", "scan",       "read",    "write",
+                                         "set",   "poll",   "commission", "monitor", "watch"};
     return commands;
 }
 
@@ -44,6 +44,10 @@ QStringList CliOptions::OptionsOf(const QString& command) {
                "--count", "--log",  "--rotate-mb", "--rotate-midnight"};
     else if (command == "monitor")
         own = {"--listen-only", "--count", "--seconds", "--tolerance", "--late", "--no-reply"};
+    else if (command == "watch")
+        // Its lines, their ports and settings come from the line file.
+        return {"--line",   "--seconds", "--record", "--rotate-mb",
+                "--format", "--lang",    "--help",   "--rotate-midnight"};
     else
         return {};
     return kEveryCommand + own;

@@ -38,6 +38,10 @@ constexpr std::array<Pair, KeyCount> kTexts = {{
     {"--log: %1 cannot be written: %2", "--log: %1 无法写入: %2"},
     {"listening on %1 at %2, sending nothing (Ctrl-C ends)",
      "正在监听 %1 (%2)，不发送任何数据 (Ctrl-C 结束)"},
+    {"--record: %1 cannot be written: %2", "--record: %1 无法写入: %2"},
+    {"line \"%1\" failed: %2", "线路 \"%1\" 故障: %2"},
+    {"watching %1 line(s), %2 module(s) (Ctrl-C ends)",
+     "正在巡检 %1 条线路，%2 个模块 (Ctrl-C 结束)"},
     {"Register", "寄存器"},
     {"Value", "数值"},
     {"Time", "时间"},
@@ -83,6 +87,10 @@ QString ProgramHelp() {
          "  commission   依次为工作台上的模块分配地址"},
         {"  poll         a module's inputs, one line per poll",
          "  poll         采集模块的输入，每次一行"},
+        {"  monitor      the frames of a bus another master drives, sending nothing",
+         "  monitor      监听由其他主站驱动的总线报文，不发送任何数据"},
+        {"  watch        every module of the lines in a line file, polled at once",
+         "  watch        同时巡检线路文件中各线路的所有模块"},
         {"", ""},
         {"Every command takes --port P (COMn, a device path or a network line), --baud B,",
          "每个命令都接受 --port P (COMn、设备路径或网络线路)、--baud B、"},
@@ -213,6 +221,32 @@ QString CommandHelp(const QString& command) {
             {"  Each module's tally goes to standard error at the end.",
              "  结束时各模块的统计输出到标准错误。"},
         });
+    } else if (command == "watch") {
+        usage =
+            "zntool watch --line FILE [--seconds N] [--record FILE [--rotate-mb N | "
+            "--rotate-midnight]]";
+        own = Lines({
+            {"  --line FILE       the line file: its lines, their ports and settings, the",
+             "  --line FILE       线路文件: 各线路及其串口、通讯参数、模块和报警限值"},
+            {"                    modules and their alarm limits", nullptr},
+            {"  --seconds N       watch this long (0: until Ctrl-C)",
+             "  --seconds N       巡检时长 (0: 直到 Ctrl-C)"},
+            {"  --record FILE     every reading also to a CSV file, one row per channel",
+             "  --record FILE     同时将每个读数记录到 CSV 文件，每个通道一行"},
+            {"  --rotate-mb N, --rotate-midnight  the recording goes on in a new dated file at",
+             "  --rotate-mb N, --rotate-midnight  记录达到 N MB 或到午夜时，转入新的带日期的文件"},
+            {"                    N MB or at midnight", nullptr},
+            {"  --format F        text, csv or json (text)",
+             "  --format F        text、csv 或 json (text)"},
+            {"  --lang zh|en      language of messages", "  --lang zh|en      提示信息的语言"},
+            {"  Each line is polled by its own worker; a module that fails three polls in a row",
+             "  每条线路由各自的任务依次采集；连续三次失败的模块转为离线，"},
+            {"  is offline and tried again at most once a minute.", "  之后最多每分钟重试一次。"},
+            {"  Exit codes: 2 a refused line file, 3 a line that failed.",
+             "  退出码: 2 线路文件被拒绝，3 线路故障。"},
+        });
+        return Lines({{"Usage: ", "用法: "}}).chopped(1) + usage + QLatin1Char('\n') +
+               QLatin1Char('\n') + Lines({{"Options:", "选项:"}}) + own;
     } else {
         usage = "zntool " + command;
     }

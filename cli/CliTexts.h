@@ -28,6 +28,9 @@ enum Key {
     ReadBackDiffers,   // %1 what was read back
     LogFailed,         // %1 path, %2 reason
     Listening,         // %1 line, %2 settings
+    RecordFailed,      // %1 path, %2 reason
+    LineFailed,        // %1 line name, %2 why
+    Watching,          // %1 lines, %2 modules
     ColRegister,
     ColValue,
     ColTime,

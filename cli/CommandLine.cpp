@@ -57,6 +57,7 @@ int Dispatch(const CliRun& run) {
     if (command == "set") return RunSet(run);
     if (command == "commission") return RunCommission(run);
     if (command == "monitor") return RunMonitor(run);
+    if (command == "watch") return RunWatch(run);
     return run.Usage(CliTexts::Text(CliTexts::UnknownCommand).arg(command));
 }
 }  // namespace

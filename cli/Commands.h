@@ -12,3 +12,4 @@ int RunPorts(const CliRun& run);
 int RunSet(const CliRun& run);
 int RunCommission(const CliRun& run);
 int RunMonitor(const CliRun& run);
+int RunWatch(const CliRun& run);

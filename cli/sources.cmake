@@ -9,6 +9,7 @@ add_library(zn_cli STATIC
   cli/SearchScanCommands.cpp
   cli/RegisterCommands.cpp
   cli/PollCommand.cpp
+  cli/WatchCommand.cpp
   cli/PortsCommand.cpp
   cli/SetCommand.cpp
   cli/CommissionCommand.cpp

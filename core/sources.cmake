@@ -107,6 +107,11 @@ add_library(zn_overview STATIC
   core/overview/AlarmRule.cpp
   core/overview/PollScheduler.cpp
   core/overview/ModulePoller.cpp
+  core/overview/PollTally.cpp
+  core/overview/LineWorker.cpp
+  core/overview/OverviewRun.cpp
+  core/overview/OverviewRows.cpp
+  core/overview/AlarmTracker.cpp
   core/overview/ScanLines.cpp
 )
 zn_room(zn_overview core/overview)

@@ -67,14 +67,16 @@ ReplyVerdict Exchange::JudgeAs(const QString& own, const std::vector<int>& expec
 }
 
 Asked Exchange::Ask(TrafficCause::Kind cause, const Frame& body,
-                    const std::vector<int>& expectedBytes, int waitMs) {
+                    const std::vector<int>& expectedBytes, int waitMs, ReplyVerdict* verdict) {
     SetCause(cause);
     Send(body);
     if (line_->Vanished()) return Asked::LineFailed;
     line_->WaitForInput(waitMs);
     Collect(true);
     if (line_->Vanished()) return Asked::LineFailed;
-    if (Judge(expectedBytes) == ReplyVerdict::Accepted) return Asked::Answered;
+    const ReplyVerdict judged = Judge(expectedBytes);
+    if (verdict) *verdict = judged;
+    if (judged == ReplyVerdict::Accepted) return Asked::Answered;
     return ReceivedText.isEmpty() ? Asked::NoReply : Asked::WrongReply;
 }
 

@@ -46,9 +46,10 @@ class Exchange {
     // late answer): `own` is judged; the log shows everything that came.
     ReplyVerdict JudgeAs(const QString& own, const std::vector<int>& expectedBytes);
     // Sends `body` with `cause`, waits up to `waitMs` for its reply to begin, collects what has
-    // come and judges it against `expectedBytes`: what a headless program asks of a module.
+    // come and judges it against `expectedBytes`: what a headless program asks of a module. The
+    // judgement, where one was made, goes to `verdict`.
     Asked Ask(TrafficCause::Kind cause, const Frame& body, const std::vector<int>& expectedBytes,
-              int waitMs);
+              int waitMs, ReplyVerdict* verdict = nullptr);
     // Notes the collected reply as shown unjudged (the reply to a typed frame).
     void NoteUnjudged();
     // The awaited reply will not be collected: notes why, with whatever has arrived of it.

@@ -17,12 +17,24 @@ struct ChannelReading {
     QString unit;
     double value = 0;  // NaN where the window shows "No Sensor"
     QString text;      // as the window shows it
+    int decimals = 0;  // as the window shows the value
     ChannelAlarm alarm = ChannelAlarm::None;
+};
+
+// What became of the requests of one poll, or of many.
+struct RequestCounts {
+    int requests = 0;
+    int replies = 0;  // accepted
+    int noReplies = 0;
+    int badCrcs = 0;
+    int exceptions = 0;
+    RequestCounts& operator+=(const RequestCounts& more);
 };
 
 struct ModulePoll {
     enum Outcome { Answered, NoReply, BadReply, WrongModel, LineFailed };
     Outcome outcome = NoReply;
+    RequestCounts counts;
     int responseMs = -1;                   // from the request's end to the reply's first byte
     QString modelRead;                     // the model its registers name, once read
     std::vector<ChannelReading> channels;  // an answered poll of the inputs
@@ -40,9 +52,10 @@ class ModulePoller {
     const LineModule& Module() const { return module_; }
 
   private:
-    // Sends `request` and judges its reply against `replyBytes`; what came is in the exchange.
-    ModulePoll Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request,
-                   int replyBytes);
+    // Sends `request` and judges its reply against `replyBytes` into `poll` (its outcome, counts
+    // and response time); what came is in the exchange. True when it was answered.
+    bool Ask(Exchange& exchange, TrafficCause::Kind cause, const Frame& request, int replyBytes,
+             ModulePoll* poll);
 
     LineModule module_;
     int waitMs_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <algorithm>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -439,4 +440,196 @@ TEST_F(CommandLineTest, MonitorPrintsEachFrameItHearsSendsNothingAndEndsOnCtrlCO
     EXPECT_EQ(SpacedHex(bus.ReadRequest(1)), "");
     WhenOpen([&] { bus.Vanish(); });
     EXPECT_EQ(RunCli(monitor).code, 3);
+}
+
+namespace {
+// A line file of two buses: limits one reading crosses, a module that is not there and one of
+// another model.
+const char kTwoLines[] = R"({"format":"zn-line","version":1,"lines":[
+ {"name":"bus 1","port":"COM1","baud":9600,"parity":"N","waitMs":300,"modules":[
+   {"address":1,"model":"ZN210","tag":"TT-101","limits":{"RTD1":{"high":20,"hysteresis":1},
+                                                        "RTD2":{"low":30}}},
+   {"address":2,"model":"ZN330","tag":"DI-2"},
+   {"address":3,"model":"ZN210","tag":"TT-dead"},
+   {"address":4,"model":"ZN230","tag":"AO-4"}]},
+ {"name":"bus 2","port":"COM2","baud":9600,"parity":"N","waitMs":300,"modules":[
+   {"address":5,"model":"ZN260","tag":"AI-5"}]}]})";
+
+// Runs the command until Ctrl-C, raised once every pattern has matched a line of its output.
+CliResult RunUntilSeen(const QStringList& args, const QStringList& patterns) {
+    CliResult result;
+    QTextStream out(&result.out), err(&result.err);
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QStringList lines = result.out.split('\n');
+        for (const QString& pattern : patterns)
+            if (std::none_of(lines.begin(), lines.end(),
+                             [&](const QString& line) { return Matches(line, pattern); }))
+                return;
+        watch.stop();
+        std::raise(SIGINT);
+    });
+    watch.start(10);
+    result.code = CommandLine::Run(args, out, err);
+    out.flush();
+    err.flush();
+    return result;
+}
+}  // namespace
+
+TEST_F(CommandLineTest, WatchPollsEveryLineAtOnceAndPrintsEachPollInEachFormat) {
+    ASSERT_TRUE(sim_.Start({"--freeze", "12.5", "--bus", dir_.filePath("sys/COM1"), "--module",
+                            "ZN210,addr=1", "--module", "ZN330,addr=2", "--module", "ZN220,addr=4",
+                            "--bus", dir_.filePath("sys/COM2"), "--module", "ZN260,addr=5"}))
+        << sim_.Output().toStdString();
+    QFile file(dir_.filePath("lines.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kTwoLines);
+    file.close();
+    QStringList inputs, inputsJson, inputsCsv;
+    const QString di = "0001011000011111";
+    for (int k = 0; k < 16; ++k) {
+        const QString name = QString("DI_%1").arg(k + 1, 2, 10, QChar('0'));
+        inputs << name + ' ' + di[k];
+        inputsJson << "\"" + name + "\":{\"value\":" + di[k] + ",\"unit\":\"\",\"alarm\":null}";
+        inputsCsv << "{time},bus 1,2,DI-2,ZN330," + name + ',' + di[k] + ",,ok,";
+    }
+    const QStringList ai = {"4.15", "6.09", "8.12", "10.35", "12.77", "15.20", "17.47", "19.53"};
+    QStringList aiText, aiJson, aiCsv;
+    for (int k = 0; k < ai.size(); ++k) {
+        const QString name = QString("AI_%1").arg(k + 1);
+        aiText << name + ' ' + ai[k] + "mA";
+        aiJson << "\"" + name + "\":{\"value\":" + ai[k] + ",\"unit\":\"mA\",\"alarm\":null}";
+        aiCsv << "{time},bus 2,5,AI-5,ZN260," + name + ',' + ai[k] + ",mA,ok,";
+    }
+    const auto json = [](const QString& lead, const QString& status, bool timed,
+                         const QString& channels) {
+        return "{\"time\":\"{time}\"," + lead + ",\"status\":\"" + status +
+               "\",\"responseMs\":" + (timed ? "{ms}" : "null") + ",\"channels\":{" + channels +
+               "}}";
+    };
+    const QString tt101 = R"("line":"bus 1","address":1,"tag":"TT-101","model":"ZN210")";
+    const QString di2 = R"("line":"bus 1","address":2,"tag":"DI-2","model":"ZN330")";
+    const QString dead = R"("line":"bus 1","address":3,"tag":"TT-dead","model":"ZN210")";
+    const QString ao4 = R"("line":"bus 1","address":4,"tag":"AO-4","model":"ZN230")";
+    const QString ai5 = R"("line":"bus 2","address":5,"tag":"AI-5","model":"ZN260")";
+    const QString rtd = R"("RTD1":{"value":19.4,"unit":"℃","alarm":null},)"
+                        R"("RTD2":{"value":22.4,"unit":"℃","alarm":"low"},)"
+                        R"("RTD3":{"value":25.1,"unit":"℃","alarm":null},)"
+                        R"("RTD4":{"value":28.5,"unit":"℃","alarm":null})";
+    struct Case {
+        QString format;
+        QStringList every;  // each line matches one of these
+        QStringList seen;   // each of these is seen
+    };
+    const QStringList csvRows = QStringList{"{time},bus 1,1,TT-101,ZN210,,,,ok,",
+                                            "{time},bus 1,1,TT-101,ZN210,RTD1,19.4,℃,ok,",
+                                            "{time},bus 1,1,TT-101,ZN210,RTD2,22.4,℃,ok,low",
+                                            "{time},bus 1,1,TT-101,ZN210,RTD3,25.1,℃,ok,",
+                                            "{time},bus 1,1,TT-101,ZN210,RTD4,28.5,℃,ok,",
+                                            "{time},bus 1,2,DI-2,ZN330,,,,ok,",
+                                            "{time},bus 1,3,TT-dead,ZN210,,,,failing,",
+                                            "{time},bus 1,3,TT-dead,ZN210,,,,offline,",
+                                            "{time},bus 1,4,AO-4,ZN230,,,,wrong model,",
+                                            "{time},bus 2,5,AI-5,ZN260,,,,ok,"} +
+                                inputsCsv + aiCsv;
+    const std::vector<Case> cases = {
+        {"text",
+         {"{time}  bus 1  1  TT-101  ZN210  ok  {ms} ms",
+          "{time}  bus 1  1  TT-101  ZN210  ok  {ms} ms  RTD1 19.4℃  RTD2 22.4℃ [low]  RTD3 "
+          "25.1℃  RTD4 28.5℃",
+          "{time}  bus 1  2  DI-2  ZN330  ok  {ms} ms",
+          "{time}  bus 1  2  DI-2  ZN330  ok  {ms} ms  " + inputs.join("  "),
+          "{time}  bus 1  3  TT-dead  ZN210  failing", "{time}  bus 1  3  TT-dead  ZN210  offline",
+          "{time}  bus 1  4  AO-4  ZN230  wrong model (ZN220)  {ms} ms",
+          "{time}  bus 2  5  AI-5  ZN260  ok  {ms} ms",
+          "{time}  bus 2  5  AI-5  ZN260  ok  {ms} ms  " + aiText.join("  "), ""},
+         {}},
+        {"json",
+         {json(tt101, "ok", true, ""), json(tt101, "ok", true, rtd), json(di2, "ok", true, ""),
+          json(di2, "ok", true, inputsJson.join(',')), json(dead, "failing", false, ""),
+          json(dead, "offline", false, ""), json(ao4, "wrong model", true, ""),
+          json(ai5, "ok", true, ""), json(ai5, "ok", true, aiJson.join(',')), ""},
+         {}},
+        {"csv",
+         csvRows + QStringList{QChar(0xFEFF) + QString("time,line,address,tag,model,channel,value,"
+                                                       "unit,status,alarm\r"),
+                               ""},
+         {}},
+    };
+    for (Case c : cases) {
+        // Every kind of line is seen, the dead module offline included, before Ctrl-C.
+        for (const QString& line : c.every)
+            if (!line.isEmpty() && !line.startsWith(QChar(0xFEFF))) c.seen << line;
+        QStringList args = {"watch", "--line", "lines.json", "--format", c.format, "--lang", "en"};
+        if (c.format == "csv") {
+            args << "--record"
+                 << "rec.csv";
+            for (QStringList* list : {&c.every, &c.seen})
+                for (QString& one : *list)
+                    if (!one.isEmpty() && !one.endsWith('\r')) one += '\r';
+        }
+        const CliResult result = RunUntilSeen(args, c.seen);
+        EXPECT_EQ(result.code, 0) << result.err.toStdString();
+        EXPECT_EQ(result.err, "watching 2 line(s), 5 module(s) (Ctrl-C ends)\n");
+        for (const QString& line : result.out.split('\n'))
+            EXPECT_TRUE(std::any_of(c.every.begin(), c.every.end(),
+                                    [&](const QString& p) { return Matches(line, p); }))
+                << c.format.toStdString() << ": " << line.toStdString();
+    }
+    // The recording holds what the CSV output held, rows of every module of both lines.
+    QFile record(dir_.filePath("rec.csv"));
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    const QByteArray bytes = record.readAll();
+    EXPECT_TRUE(
+        bytes.startsWith("\xEF\xBB\xBFtime,line,address,tag,model,channel,value,unit,"
+                         "status,alarm\r\n"));
+    const QStringList recorded = QString::fromUtf8(bytes).split("\r\n");
+    for (const QString& row : recorded.mid(1))
+        EXPECT_TRUE(row.isEmpty() || std::any_of(csvRows.begin(), csvRows.end(),
+                                                 [&](const QString& p) { return Matches(row, p); }))
+            << row.toStdString();
+    EXPECT_EQ(HeldLines::Count(), 0);
+}
+
+TEST_F(CommandLineTest, WatchRefusesABadLineFileOrRecordAndEndsWithThreeWhenALineFails) {
+    // Ports no device is at, whatever the machine has.
+    QFile file(dir_.filePath("lines.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        QByteArray(kTwoLines).replace("\"COM1\"", "\"COM91\"").replace("\"COM2\"", "\"COM92\""));
+    file.close();
+    QFile bad(dir_.filePath("bad.json"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(R"({"format":"zn-line","version":1,"lines":[{"name":"a","port":"COM1","modules":[
+              {"address":248,"model":"ZN210"}]}]})");
+    bad.close();
+    struct Case {
+        QStringList args;
+        int code;
+        QString err;  // its beginning
+    };
+    const Case cases[] = {
+        {{"watch", "--line", "bad.json"}, 2, "bad.json, line \"a\", module 248: "},
+        {{"watch", "--line", "missing.json"}, 2, "missing.json"},
+        {{"watch"}, 2, "zntool: --line: required"},
+        {{"watch", "--line", "lines.json", "--port", "COM1"},
+         2,
+         "zntool: --port: no such option for 'watch'"},
+        {{"watch", "--line", "lines.json", "--record", "no/such/folder/rec.csv"},
+         2,
+         "--record: no/such/folder/rec.csv cannot be written: "},
+        // Neither bus is there: each line fails, said by name, and nothing is left held.
+        {{"watch", "--line", "lines.json", "--seconds", "60"}, 3, "watching 2 line(s)"},
+    };
+    for (const Case& c : cases) {
+        const CliResult result = RunCli(c.args + QStringList{"--lang", "en"});
+        EXPECT_EQ(result.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith(c.err)) << result.err.toStdString();
+        EXPECT_EQ(result.out, "");
+    }
+    const CliResult failed = RunCli({"watch", "--line", "lines.json", "--lang", "en"});
+    EXPECT_TRUE(failed.err.contains("line \"bus 1\" failed: ")) << failed.err.toStdString();
+    EXPECT_TRUE(failed.err.contains("line \"bus 2\" failed: ")) << failed.err.toStdString();
+    EXPECT_EQ(HeldLines::Count(), 0);
 }

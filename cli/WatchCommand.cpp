@@ -1,0 +1,98 @@
+// watch: every module of the lines in a line file polled at once, each line by its own worker,
+// one row per module poll as it ends; what the line overview window shows, without a display.
+#include <QDateTime>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "base/Switches.h"
+#include "cli/CliOutput.h"
+#include "cli/CliTexts.h"
+#include "cli/Commands.h"
+#include "core/overview/OverviewRows.h"
+#include "core/overview/OverviewRun.h"
+#include "core/record/RotatingCsv.h"
+
+namespace {
+// --rotate-mb and --rotate-midnight; false with the message.
+bool RotationOf(const CliOptions& o, CsvRotation* rotation, QString* error) {
+    if (o.Has("--rotate-midnight")) *rotation = CsvRotation::AtMidnight();
+    int megabytes = 0;
+    if (!o.Int("--rotate-mb", 1, CsvRotation::kMaxMegabytes, 0, &megabytes, error)) return false;
+    if (megabytes > 0) *rotation = CsvRotation::EveryMegabytes(megabytes);
+    return true;
+}
+}  // namespace
+
+int RunWatch(const CliRun& run) {
+    const CliOptions& o = run.options;
+    QString error;
+    int seconds = 0;
+    CsvRotation rotation;
+    if (!o.Int("--seconds", 0, 1000000000, 0, &seconds, &error) ||
+        !RotationOf(o, &rotation, &error))
+        return run.Usage(error);
+    if (!o.Has("--line")) return run.Usage(CliTexts::Text(CliTexts::MissingOption).arg("--line"));
+    if (o.Has("--record") && o.Value("--record").trimmed().isEmpty())
+        return run.Usage(CliTexts::Text(CliTexts::MissingValue).arg("--record"));
+
+    const auto file = LineFile::Load(o.Value("--line"), Switches().EnglishUi == 1, &error);
+    if (!file) {
+        run.Say(error);
+        return kUsage;
+    }
+    RotatingCsv record;
+    if (o.Has("--record") &&
+        !record.Open(o.Value("--record"), Csv::Header(OverviewRows::RecordColumns()), rotation,
+                     &error)) {
+        run.Say(CliTexts::Text(CliTexts::RecordFailed).arg(o.Value("--record"), error));
+        return kUsage;
+    }
+
+    CliOutput output(run.out, run.format, OverviewRows::RecordColumns());
+    if (run.format == OutputFormat::Csv) output.Begin();
+    OverviewRun lines(*file);
+    QEventLoop loop;
+    int failed = 0;  // lines
+    bool recordFailed = false;
+    QObject::connect(&lines, &OverviewRun::Reported, &loop, [&](const ModuleReport& report) {
+        const std::vector<QStringList> rows = OverviewRows::RecordRows(*file, report);
+        if (run.format == OutputFormat::Json) {
+            run.out << QString::fromUtf8(OverviewRows::JsonLine(*file, report)) << '\n';
+            run.out.flush();
+        } else if (run.format == OutputFormat::Csv) {
+            for (const QStringList& row : rows) output.Row(row);
+        } else {
+            run.out << OverviewRows::TextLine(*file, report) << '\n';
+            run.out.flush();
+        }
+        if (!record.IsOpen()) return;
+        for (const QStringList& row : rows) {
+            if (record.Append(Csv::Line(row), &error)) continue;
+            run.Say(CliTexts::Text(CliTexts::RecordFailed).arg(record.Path(), error));
+            recordFailed = true;
+            loop.quit();
+            return;
+        }
+    });
+    // A failed line is said at once; the others go on, and the watch ends when none is left.
+    QObject::connect(&lines, &OverviewRun::LineFailed, &loop, [&](int line, const QString& why) {
+        run.Say(CliTexts::Text(CliTexts::LineFailed).arg(file->lines[line].name, why));
+        ++failed;
+        if (!lines.AnyRunning()) loop.quit();
+    });
+    int modules = 0;
+    for (const LineOfModules& line : file->lines) modules += static_cast<int>(line.modules.size());
+    run.Say(CliTexts::Text(CliTexts::Watching).arg(file->lines.size()).arg(modules));
+    lines.Start();
+    QTimer interrupt;
+    QObject::connect(&interrupt, &QTimer::timeout, &loop, [&] {
+        if (Interrupted()) loop.quit();
+    });
+    interrupt.start(50);
+    if (seconds > 0) QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    if (file->lines.empty() && seconds == 0) return kDone;
+    loop.exec();
+    lines.Stop();
+    record.Close();
+    return failed > 0 ? kLineFailed : recordFailed ? kNegative : kDone;
+}
