@@ -80,9 +80,13 @@ int RunWatch(const CliRun& run) {
         ++failed;
         if (!lines.AnyRunning()) loop.quit();
     });
-    int modules = 0;
-    for (const LineOfModules& line : file->lines) modules += static_cast<int>(line.modules.size());
-    run.Say(CliTexts::Text(CliTexts::Watching).arg(file->lines.size()).arg(modules));
+    int watched = 0, modules = 0;
+    for (const LineOfModules& line : file->lines) {
+        if (!line.enabled) continue;
+        ++watched;
+        modules += static_cast<int>(line.modules.size());
+    }
+    run.Say(CliTexts::Text(CliTexts::Watching).arg(watched).arg(modules));
     lines.Start();
     QTimer interrupt;
     QObject::connect(&interrupt, &QTimer::timeout, &loop, [&] {
@@ -90,7 +94,7 @@ int RunWatch(const CliRun& run) {
     });
     interrupt.start(50);
     if (seconds > 0) QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    if (file->lines.empty() && seconds == 0) return kDone;
+    if (watched == 0 && seconds == 0) return kDone;
     loop.exec();
     lines.Stop();
     record.Close();

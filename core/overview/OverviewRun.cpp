@@ -15,7 +15,9 @@ OverviewRun::~OverviewRun() {
 }
 
 void OverviewRun::Start() {
-    for (int i = 0; i < LineCount(); ++i) StartLine(i);
+    // A line switched off (another line's settings on the same port) waits to be chosen.
+    for (int i = 0; i < LineCount(); ++i)
+        if (file_.lines[i].enabled) StartLine(i);
 }
 
 void OverviewRun::Stop() {

@@ -21,6 +21,7 @@ class OverviewRun : public QObject {
     const LineFile& File() const { return file_; }
     int LineCount() const { return static_cast<int>(lines_.size()); }
 
+    // Starts every line that is enabled.
     void Start();
     // Stops every line; returns once each has let go of its device.
     void Stop();
