@@ -4,7 +4,8 @@ add_executable(test_overview tests/core/HeadlessMain.cpp tests/overview/LineFile
                              tests/overview/PollSchedulerTest.cpp
                              tests/overview/ModulePollerTest.cpp
                              tests/overview/ScanLinesTest.cpp
-                             tests/overview/DemoLinesTest.cpp)
+                             tests/overview/DemoLinesTest.cpp
+                             tests/overview/LineWorkerTest.cpp)
 target_link_libraries(test_overview PRIVATE zn_test_core zn_core zn_base)
 add_dependencies(test_overview znsim)
 gtest_discover_tests(test_overview DISCOVERY_TIMEOUT 60
