@@ -277,7 +277,9 @@ TEST(LineWorkerTest, AModuleThatLeavesGoesOfflineAndIsCheckedAgainWhenOneComesBa
     // while offline come as many as time allows; a late answer (a loaded machine) is an answer.
     QStringList words;
     int offline = 0;
+    std::vector<ModuleReport> upToBack;
     for (const ModuleReport& report : reports) {
+        upToBack.push_back(report);
         QString word = Answered(report) ? "ok" : OverviewRows::StatusWord(report);
         if (Answered(report) && report.poll.channels.empty() && report.poll.modelRead == "ZN210")
             word += " (model)";
@@ -293,7 +295,7 @@ TEST(LineWorkerTest, AModuleThatLeavesGoesOfflineAndIsCheckedAgainWhenOneComesBa
     // Its own alarm follows it: failing, then offline, then nothing once it answers again.
     AlarmTracker tracker;
     QStringList events;
-    for (const ModuleReport& report : reports)
+    for (const ModuleReport& report : upToBack)
         for (const AlarmEvent& event : tracker.Take(file, report))
             events << event.channel + event.alarm + (event.raised ? " raised" : " cleared");
     EXPECT_EQ(events, QStringList({"failing raised", "failing cleared", "offline raised",
