@@ -46,6 +46,11 @@ Main::Main() {
             NameControl(Command_Listen, QStringLiteral("Command_Listen"));
             connect(Command_Listen, &QPushButton::clicked, this, &Main::Command_Listen_Click);
             buttons->addWidget(Command_Listen);
+            Command_Overview = new QPushButton(this);
+            Command_Overview->setMinimumHeight(36);
+            NameControl(Command_Overview, QStringLiteral("Command_Overview"));
+            connect(Command_Overview, &QPushButton::clicked, this, &Main::Command_Overview_Click);
+            buttons->addWidget(Command_Overview);
         }
     }
     layout->addLayout(buttons);
@@ -74,6 +79,7 @@ void Main::Form_Load() {
     Command1[2]->setText(english ? "Register RD/WR" : "寄存器读写");
     Command_Scan->setText(english ? "Bus Scan" : "总线扫描");
     Command_Listen->setText(ListenTexts::Text(ListenTexts::Button, english));
+    Command_Overview->setText(english ? "Line Overview" : "线路总览");
     setWindowTitle(english ? "ORMELIX Debugging Software_V1.42S" : "ORMELIX模块调试软件_V1.42S");
     Label1->setText(Tt(TextKey::LabelModelSelect));
 }

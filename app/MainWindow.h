@@ -8,7 +8,8 @@
 #include <map>
 
 class WorkWindow;
-struct ScanTarget;
+struct WorkTarget;
+using ScanTarget = WorkTarget;
 
 class Main : public QWidget {
     Q_OBJECT
@@ -23,9 +24,14 @@ class Main : public QWidget {
     void Command_Scan_Click();
     // Opens the listen-only window (beside Bus Scan): a bus another master drives, watched.
     void Command_Listen_Click();
+    // Opens the line overview (beside Listen Only): whole lines polled at once.
+    void Command_Overview_Click();
     // Opens a model's test window from a scan row, its panel set to the row's port, settings
     // and address.
     void OpenFromScan(const ScanTarget& target);
+    // The same for a module of the line overview, whose `line` it takes back when the test
+    // window closes.
+    void OpenFromOverview(const ScanTarget& target, int line);
 
     // The work window of a key, created on first use and re-used afterwards.
     WorkWindow* Window(const QString& key);
@@ -35,6 +41,7 @@ class Main : public QWidget {
     std::array<QPushButton*, 3> Command1;
     QPushButton* Command_Scan;
     QPushButton* Command_Listen;
+    QPushButton* Command_Overview;
 
   private:
     void OpenWorkWindow(const QString& key);

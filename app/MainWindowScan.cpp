@@ -1,9 +1,10 @@
-// The main window's side of the bus scan and of listening: their buttons, and a scan row opening
-// a test window.
+// The main window's side of the bus scan, of listening and of the line overview: their buttons,
+// and a scan row or an overview's module opening a test window.
 #include "app/MainWindow.h"
 #include "core/modules/ParameterCodes.h"
 #include "monitor/ListenWindow.h"
 #include "workwindow/WorkWindow.h"
+#include "windows/overview/LineOverviewWindow.h"
 #include "windows/scan/ScanFrm.h"
 
 void Main::Command_Scan_Click() {
@@ -12,6 +13,23 @@ void Main::Command_Scan_Click() {
 
 void Main::Command_Listen_Click() {
     ListenWindow::Open();
+}
+
+void Main::Command_Overview_Click() {
+    LineOverviewWindow* overview = LineOverviewWindow::Open();
+    connect(overview, &LineOverviewWindow::OpenTestWindow, this, &Main::OpenFromOverview,
+            Qt::UniqueConnection);
+}
+
+void Main::OpenFromOverview(const ScanTarget& target, int line) {
+    OpenFromScan(target);
+    WorkWindow* window = Window(target.model);
+    auto* overview = qobject_cast<LineOverviewWindow*>(sender());
+    if (!overview) return;
+    if (!window) return overview->TakeBack(line);
+    connect(
+        window, &WorkWindow::Closed, overview, [overview, line] { overview->TakeBack(line); },
+        Qt::SingleShotConnection);
 }
 
 void Main::ConnectScanWindow(WorkWindow* window) {

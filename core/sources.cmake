@@ -112,6 +112,7 @@ add_library(zn_overview STATIC
   core/overview/OverviewRun.cpp
   core/overview/OverviewRows.cpp
   core/overview/AlarmTracker.cpp
+  core/overview/OverviewBoard.cpp
   core/overview/ScanLines.cpp
 )
 zn_room(zn_overview core/overview)

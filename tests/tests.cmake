@@ -63,7 +63,7 @@ execute_process(COMMAND id -u OUTPUT_VARIABLE zn_configuring_uid OUTPUT_STRIP_TR
 if(zn_configuring_uid STREQUAL "0")
   foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim
                test_traffic test_trend test_scan test_core test_net test_net_windows test_listen test_listen_window
-               test_cli test_record test_overview)
+               test_cli test_record test_overview test_overview_window)
     add_test(NAME nobody:${name}
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/run_as_nobody.sh $<TARGET_FILE:${name}>
               $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)

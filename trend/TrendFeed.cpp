@@ -34,16 +34,29 @@ QString ShortName(const QString& path) {
 }  // namespace
 
 TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChannel> channels)
+    : TrendFeed(static_cast<QWidget*>(window), QString(), std::move(channels)) {
+    panel_ = panel;
+    controls_->setParent(panel);
+    NoteLabel->setParent(panel);
+    NoteLabel->hide();
+    // A closed work window polls nothing more: its file is finished, its chart goes with it.
+    connect(window, &WorkWindow::Closed, this, [this] {
+        StopRecording();
+        if (chart_) chart_->hide();
+    });
+}
+
+TrendFeed::TrendFeed(QWidget* window, const QString& title, std::vector<TrendChannel> channels)
     : QObject(window),
       window_(window),
-      panel_(panel),
+      title_(title),
       channels_(std::move(channels)),
       ring_(static_cast<int>(channels_.size()), kCapacity),
       clock_(&SystemClock) {
-    controls_ = new QWidget(panel);
+    controls_ = new QWidget(window);
     TrendButton = Named(new QPushButton(controls_), "Command_Trend");
     RecordButton = Named(new QPushButton(controls_), "Command_Record");
-    NoteLabel = Named(new QLabel(panel), "Label_RecordNote");
+    NoteLabel = Named(new QLabel(window), "Label_RecordNote");
     NoteLabel->hide();
     auto* buttons = new QHBoxLayout(controls_);
     buttons->setContentsMargins(0, 0, 0, 0);
@@ -56,16 +69,12 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
     FollowRecording(
         RecordButton, [this] { return Recording(); }, [this] { AskAndRecord(); },
         [this] { StopRecording(); });
-    // A closed work window polls nothing more: its file is finished, its chart goes with it.
-    connect(window, &WorkWindow::Closed, this, [this] {
-        StopRecording();
-        if (chart_) chart_->hide();
-    });
 }
 
 TrendFeed::~TrendFeed() = default;
 
 QString TrendFeed::Title() const {
+    if (!panel_) return title_;
     const QString panel = panel_->title().trimmed();
     return panel.isEmpty() ? window_->windowTitle() : window_->windowTitle() + ' ' + panel;
 }

@@ -27,6 +27,9 @@ class TrendFeed : public QObject {
     static constexpr int kCapacity = 40000;
 
     TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChannel> channels);
+    // The trend of readings that come from elsewhere (a module of a line overview), named
+    // `title`, owned by `window`; its controls are the owner's to place, or to hide.
+    TrendFeed(QWidget* window, const QString& title, std::vector<TrendChannel> channels);
     ~TrendFeed() override;
 
     const std::vector<TrendChannel>& Channels() const { return channels_; }
@@ -75,8 +78,9 @@ class TrendFeed : public QObject {
     void ShowRecording();
     void ShowFailure(const QString& message);
 
-    WorkWindow* window_;
-    QGroupBox* panel_;
+    QWidget* window_;
+    QGroupBox* panel_ = nullptr;
+    QString title_;
     std::vector<TrendChannel> channels_;
     TrendRing ring_;
     std::function<int64_t()> clock_;

@@ -69,6 +69,7 @@ ModulePoll ModulePoller::Poll(Exchange& exchange) {
         const ModuleParameters read = ModuleParametersText::Decode(exchange.ReceivedText);
         poll.modelRead = ModuleParametersText::ModelOfCode(read.modelCode);
         if (poll.modelRead.isEmpty()) poll.modelRead = QString::number(read.modelCode);
+        poll.identity = read;
         if (poll.modelRead != module_.model) {
             poll.outcome = ModulePoll::WrongModel;
             return poll;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/exchange/Exchange.h"
+#include "core/modules/ModuleParameters.h"
 #include "core/modules/PollPlan.h"
 #include "core/overview/AlarmRule.h"
 #include "core/overview/LineFile.h"
@@ -35,9 +36,10 @@ struct ModulePoll {
     enum Outcome { Answered, NoReply, BadReply, WrongModel, LineFailed };
     Outcome outcome = NoReply;
     RequestCounts counts;
-    int responseMs = -1;                   // from the request's end to the reply's first byte
-    QString modelRead;                     // the model its registers name, once read
-    std::vector<ChannelReading> channels;  // an answered poll of the inputs
+    int responseMs = -1;                       // from the request's end to the reply's first byte
+    QString modelRead;                         // the model its registers name, once read
+    std::optional<ModuleParameters> identity;  // what a model check read
+    std::vector<ChannelReading> channels;      // an answered poll of the inputs
 };
 
 class ModulePoller {

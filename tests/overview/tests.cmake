@@ -15,3 +15,7 @@ gtest_discover_tests(test_overview DISCOVERY_TIMEOUT 60
 qt_add_resources(test_overview demo_lines PREFIX / BASE ${CMAKE_SOURCE_DIR}
                  FILES ${CMAKE_SOURCE_DIR}/tools/demo-lines.json)
 target_link_libraries(test_overview PRIVATE zn_sim)
+
+# The window, from the main window's button.
+zn_add_tests(test_overview_window tests/overview/LineOverviewWindowTest.cpp LIBS zn_app)
+add_dependencies(test_overview_window znsim)

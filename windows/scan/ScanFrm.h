@@ -21,20 +21,14 @@
 #include "core/modules/ParameterCodes.h"
 #include "workwindow/VbTimer.h"
 #include "widgets/RotationChoice.h"
+#include "workwindow/WorkTarget.h"
 #include "workwindow/WorkWindow.h"
 #include "core/scan/BatchLog.h"
 #include "core/scan/BatchSession.h"
 #include "core/scan/ScanPlan.h"
 #include "core/scan/ScanRows.h"
 
-// What a scan row asks the main window to open: the model's test window, its panel set to the
-// port, line settings and address the module answered at.
-struct ScanTarget {
-    QString model;
-    QString port;
-    SerialCandidate settings;
-    int address = 1;
-};
+using ScanTarget = WorkTarget;
 
 class ScanFrm : public WorkWindow {
     Q_OBJECT

@@ -1,0 +1,163 @@
+// The line overview window on two simulated lines: rows and alarms filled as replies come, the
+// readings and alarms recorded, an edit the line file refuses, and a double-click that lends a
+// line to its module's test window and takes it back when that closes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QFile>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "app/MainWindow.h"
+#include "core/line/SerialPort.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/QStringPrinter.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestPlatform.h"
+#include "windows/overview/LineOverviewWindow.h"
+#include "windows/overview/OverviewEditors.h"
+#include "windows/overview/OverviewModel.h"
+#include "workwindow/CommPanel.h"
+#include "workwindow/WorkWindow.h"
+
+namespace {
+bool TurnUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+QString Cell(LineOverviewWindow* window, int row, int column) {
+    window->Model()->Redraw();
+    return window->Model()->index(row, column).data().toString();
+}
+
+int Requests(LineOverviewWindow* window, int row) {
+    return Cell(window, row, OverviewModel::RequestsColumn).toInt();
+}
+
+// The file's lines, its byte-order mark shown as "BOM".
+QStringList FileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.replace(0, 3, "BOM");
+    return QString::fromUtf8(bytes).split("\r\n", Qt::SkipEmptyParts);
+}
+}  // namespace
+
+TEST(LineOverviewWindowTest, PollsTwoLinesRecordsThemAndLendsALineToItsTestWindow) {
+    RecordingPlatform platform;
+    ScratchSys sys;
+    sys.WriteFile("set2.rc", "0\r\n0\r\n1\r\n");  // English
+    QTemporaryDir dir;
+    SimProcess sim;
+    ASSERT_TRUE(
+        sim.Start({"--freeze", "12.5", "--bus", dir.filePath("COM1"), "--module", "ZN210,addr=1",
+                   "--bus", dir.filePath("COM2"), "--module", "ZN260,addr=5"}))
+        << sim.Output().toStdString();
+    QFile lines(dir.filePath("lines.json"));
+    ASSERT_TRUE(lines.open(QIODevice::WriteOnly));
+    lines.write(QString(R"({"format":"zn-line","version":1,"lines":[
+        {"name":"bus 1","port":"%1","baud":9600,"parity":"N","waitMs":300,"modules":[
+          {"address":1,"model":"ZN210","tag":"TT-1","limits":{"RTD1":{"high":10}}}]},
+        {"name":"bus 2","port":"%2","baud":9600,"parity":"N","waitMs":300,"modules":[
+          {"address":5,"model":"ZN260","tag":"AI-5"}]}]})")
+                    .arg(dir.filePath("COM1"), dir.filePath("COM2"))
+                    .toUtf8());
+    lines.close();
+
+    Main main;
+    main.Form_Load();
+    EXPECT_EQ(main.Command_Overview->text(), "Line Overview");
+    main.Command_Overview_Click();
+    LineOverviewWindow* overview = LineOverviewWindow::Open();
+    ASSERT_TRUE(overview->Load(dir.filePath("lines.json")));
+    EXPECT_EQ(overview->Model()->rowCount(), 2);
+
+    // An edit the line file refuses is said, and leaves the file as it was.
+    SetEditorAnswer([](QDialog& dialog) {
+        dialog.findChild<QSpinBox*>("Spin_ModuleAddress")->setValue(1);
+        return int(QDialog::Accepted);
+    });
+    overview->Table_Modules->selectRow(0);
+    overview->Command_AddModule->click();
+    SetEditorAnswer({});
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_TRUE(platform.messages[0].contains("the address 1 is on this line twice"))
+        << platform.messages[0].toStdString();
+    EXPECT_EQ(overview->File().lines[0].modules.size(), 1u);
+
+    ASSERT_TRUE(overview->StartRecording(dir.filePath("rec.csv"), CsvRotation::Never()));
+    overview->Command_Start_Click();
+    EXPECT_EQ(overview->Command_Start->text(), "Stop");
+    EXPECT_FALSE(overview->Command_AddModule->isEnabled());
+    ASSERT_TRUE(TurnUntil([&] {
+        return Cell(overview, 0, OverviewModel::ReadingsColumn).startsWith("RTD1 ") &&
+               Cell(overview, 1, OverviewModel::ReadingsColumn).startsWith("AI_1 ");
+    }));
+    EXPECT_EQ(Cell(overview, 0, OverviewModel::ModelReadColumn), "ZN210");
+    EXPECT_EQ(Cell(overview, 0, OverviewModel::StatusColumn), "ok");
+    // RTD1 stands above its limit: red, its limit in the tooltip, and in the alarm list.
+    const QModelIndex readings = overview->Model()->index(0, OverviewModel::ReadingsColumn);
+    EXPECT_EQ(readings.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
+    EXPECT_TRUE(readings.data(Qt::ToolTipRole).toString().contains("high 10"))
+        << readings.data(Qt::ToolTipRole).toString().toStdString();
+    ASSERT_EQ(overview->Table_Alarms->rowCount(), 1);
+    EXPECT_EQ(overview->Table_Alarms->item(0, 5)->text(), "RTD1");
+    EXPECT_EQ(overview->Table_Alarms->item(0, 6)->text(), "high");
+    EXPECT_EQ(overview->Table_Alarms->item(0, 1)->text(), "");
+
+    // A double-click lends bus 1 to the ZN210 window, set to its port and address; bus 2 goes on.
+    WorkTarget asked;
+    QObject::connect(overview, &LineOverviewWindow::OpenTestWindow,
+                     [&asked](const WorkTarget& target, int) { asked = target; });
+    emit overview->Table_Modules->doubleClicked(overview->Model()->index(0, 0));
+    EXPECT_EQ(asked.model, "ZN210");
+    EXPECT_TRUE(overview->Lent(0));
+    WorkWindow* zn210 = main.Window("ZN210");
+    ASSERT_NE(zn210, nullptr);
+    EXPECT_TRUE(zn210->isVisible());
+    EXPECT_EQ(zn210->Panel()->Combo1->currentText(), dir.filePath("COM1"));
+    // The device is free for the test window's port.
+    EXPECT_TRUE(SerialPort::OpenPort(dir.filePath("COM1"), "9600,N,8,1"));
+    SerialPort::ClosePort();
+    // Once the polls it made before it let go are in, bus 1's counts stand still.
+    const int other = Requests(overview, 1);
+    ASSERT_TRUE(TurnUntil([&] { return Requests(overview, 1) > other; }));
+    const int lent = Requests(overview, 0);
+    ASSERT_TRUE(TurnUntil([&] { return Requests(overview, 1) > other + 3; }));
+    EXPECT_EQ(Requests(overview, 0), lent);
+
+    // Closed, the window gives it back, and the counts go on from where they were.
+    zn210->close();
+    EXPECT_FALSE(overview->Lent(0));
+    ASSERT_TRUE(TurnUntil([&] { return Requests(overview, 0) > lent; }));
+    overview->Command_Start_Click();
+    EXPECT_FALSE(overview->Running());
+    EXPECT_EQ(overview->Command_Start->text(), "Start");
+    overview->StopRecording();
+
+    const QStringList recorded = FileLines(dir.filePath("rec.csv"));
+    ASSERT_GE(recorded.size(), 3);
+    EXPECT_EQ(recorded[0], "BOMtime,line,address,tag,model,channel,value,unit,status,alarm");
+    EXPECT_TRUE(recorded.filter(",bus 1,1,TT-1,ZN210,RTD1,").size() > 0);
+    EXPECT_TRUE(recorded.filter(",bus 2,5,AI-5,ZN260,AI_8,19.53,mA,ok,").size() > 0);
+    const QStringList alarms = FileLines(dir.filePath("rec_alarms.csv"));
+    ASSERT_EQ(alarms.size(), 2);
+    EXPECT_EQ(alarms[0], "BOMtime,line,address,tag,model,channel,alarm,event,value,limit");
+    EXPECT_TRUE(alarms[1].contains(",bus 1,1,TT-1,ZN210,RTD1,high,raised,"))
+        << alarms[1].toStdString();
+    EXPECT_TRUE(alarms[1].endsWith(",high 10")) << alarms[1].toStdString();
+    overview->close();
+    delete overview;
+}
