@@ -115,6 +115,7 @@ TEST(LineOverviewWindowTest, PollsTwoLinesRecordsThemAndLendsALineToItsTestWindo
     ASSERT_EQ(overview->Table_Alarms->rowCount(), 1);
     EXPECT_EQ(overview->Table_Alarms->item(0, 5)->text(), "RTD1");
     EXPECT_EQ(overview->Table_Alarms->item(0, 6)->text(), "high");
+    EXPECT_EQ(overview->Table_Alarms->item(0, 8)->text(), "high 10");
     EXPECT_EQ(overview->Table_Alarms->item(0, 1)->text(), "");
 
     // A double-click lends bus 1 to the ZN210 window, set to its port and address; bus 2 goes on.

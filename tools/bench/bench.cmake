@@ -30,7 +30,13 @@ target_link_libraries(zn_scan_bench PRIVATE zn_app)
 add_executable(zn_listen_bench tools/bench/ListenBench.cpp)
 target_link_libraries(zn_listen_bench PRIVATE zn_core)
 
+# The overview benchmark: the window's redraws of a full line fed without a bus, and the window
+# polling many lines for the overview script.
+add_executable(zn_overview_bench tools/bench/OverviewBench.cpp tools/bench/BenchWindow.cpp)
+target_link_libraries(zn_overview_bench PRIVATE zn_app)
+
 # The drivers name their own helpers and the tests' from the top of the tree.
-foreach(bench zn_bench zn_soak zn_traffic_bench zn_trend_bench zn_scan_bench zn_listen_bench)
+foreach(bench zn_bench zn_soak zn_traffic_bench zn_trend_bench zn_scan_bench zn_listen_bench
+        zn_overview_bench)
   target_include_directories(${bench} PRIVATE ${CMAKE_SOURCE_DIR})
 endforeach()

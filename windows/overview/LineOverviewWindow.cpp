@@ -353,7 +353,7 @@ void LineOverviewWindow::AddAlarmRow(const AlarmEntry& entry) {
                                event.channel,
                                OverviewTexts::AlarmText(event.alarm),
                                event.value,
-                               event.limit};
+                               LimitOf(module, event)};
     // Newest first, as a technician reads an alarm list; the oldest drop off the end.
     Table_Alarms->insertRow(0);
     for (int column = 0; column < cells.size(); ++column) {

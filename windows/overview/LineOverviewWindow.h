@@ -58,6 +58,8 @@ class LineOverviewWindow : public QWidget {
     bool Lent(int line) const { return lent_.count(line) > 0; }
 
     void Command_Start_Click();
+    // A report as a line's worker delivers it, for a benchmark that feeds the window itself.
+    void TakeReport(const ModuleReport& report) { Take(report); }
     void Command_ResetCounts_Click();
     // Starts or ends the recording of readings and alarms at `path` (alarms beside it).
     bool StartRecording(const QString& path, const CsvRotation& rotation);
