@@ -20,6 +20,7 @@
 #include "tests/support/QStringPrinter.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"
+#include "trend/TrendFeed.h"
 #include "windows/overview/LineOverviewWindow.h"
 #include "windows/overview/OverviewEditors.h"
 #include "windows/overview/OverviewModel.h"
@@ -117,6 +118,12 @@ TEST(LineOverviewWindowTest, PollsTwoLinesRecordsThemAndLendsALineToItsTestWindo
     EXPECT_EQ(overview->Table_Alarms->item(0, 6)->text(), "high");
     EXPECT_EQ(overview->Table_Alarms->item(0, 8)->text(), "high 10");
     EXPECT_EQ(overview->Table_Alarms->item(0, 1)->text(), "");
+
+    // A module's trend takes its readings from then on; a model without inputs has none.
+    TrendFeed* trend = overview->TrendOf(1);
+    ASSERT_NE(trend, nullptr);
+    EXPECT_EQ(trend->Channels().size(), 8u);
+    ASSERT_TRUE(TurnUntil([&] { return trend->Ring().Count() >= 2; }));
 
     // A double-click lends bus 1 to the ZN210 window, set to its port and address; bus 2 goes on.
     WorkTarget asked;
