@@ -24,6 +24,9 @@
 #include "windows/overview/LineOverviewWindow.h"
 #include "windows/overview/OverviewEditors.h"
 #include "windows/overview/OverviewModel.h"
+#include "windows/overview/OverviewTexts.h"
+#include "base/Switches.h"
+#include "base/TextTable.h"
 #include "workwindow/CommPanel.h"
 #include "workwindow/WorkWindow.h"
 
@@ -168,4 +171,30 @@ TEST(LineOverviewWindowTest, PollsTwoLinesRecordsThemAndLendsALineToItsTestWindo
     EXPECT_TRUE(alarms[1].endsWith(",high 10")) << alarms[1].toStdString();
     overview->close();
     delete overview;
+}
+
+TEST(LineOverviewWindowTest, StatusesAlarmsAndLimitsReadInEitherLanguage) {
+    struct Case {
+        int english;
+        QString status, alarm, limit, low, identity;
+    };
+    const Case cases[] = {
+        {1, "offline", "high", "high 80 (hysteresis 1)", "low 5 (hysteresis 1)",
+         "address 3, 9600,None,8,1 (103)"},
+        {0, "离线", "高报", "上限 80 (回差 1)", "下限 5 (回差 1)",
+         "地址 3, 9600,N(无校验),8,1 (103)"},
+    };
+    for (const Case& c : cases) {
+        Switches().EnglishUi = c.english;
+        TextTable::Fill(c.english == 1);
+        ModuleReport report;
+        report.status = ModuleStatus::Offline;
+        EXPECT_EQ(OverviewTexts::StatusText(&report, true), c.status);
+        EXPECT_EQ(OverviewTexts::AlarmText("high"), c.alarm);
+        const ChannelLimits limits{5.0, 80.0, 1};
+        EXPECT_EQ(OverviewTexts::LimitText("high", limits), c.limit);
+        EXPECT_EQ(OverviewTexts::LimitText("low", limits), c.low);
+        EXPECT_EQ(OverviewTexts::LimitText("offline", limits), "");
+        EXPECT_EQ(OverviewTexts::IdentityText(ModuleParameters{3, 103, 210}), c.identity);
+    }
 }

@@ -123,7 +123,9 @@ QString AlarmText(const QString& alarm) {
                                                        {"offline", "离线"},
                                                        {"wrong model", "型号不符"},
                                                        {"high", "高报"},
-                                                       {"low", "低报"}};
+                                                       {"low", "低报"},
+                                                       {"high limit", "上限"},
+                                                       {"low limit", "下限"}};
     const auto found = chinese.find(alarm);
     return found == chinese.end() ? alarm : found->second;
 }
