@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -366,15 +365,19 @@ int Lines(const QString& path, int seconds) {
     QApplication::exec();
     const double wallS = (NowMs() - started) / 1000;
     std::map<int, RequestCounts> perLine;
+    std::map<int, int> answered;  // polls, as the watch's rows count them
     const OverviewBoard& board = window->Board();
-    for (int row = 0; row < board.RowCount(); ++row)
-        if (const ModuleReport* report = board.Latest(row))
+    for (int row = 0; row < board.RowCount(); ++row) {
+        if (const ModuleReport* report = board.Latest(row)) {
             perLine[board.ModuleAt(row).first] += report->tally.counts;
-    std::printf("window shown %.0f s, %s\n", wallS, qPrintable(window->Label_State->text()));
+            answered[board.ModuleAt(row).first] += report->tally.timedPolls;
+        }
+    }
+    std::printf("window shown %.0f s, %d modules\n", wallS, board.RowCount());
     for (const auto& [line, counts] : perLine)
-        std::printf("  %s: %.1f requests/s, %.1f replies/s\n",
-                    qPrintable(window->File().lines[line].name), counts.requests / wallS,
-                    counts.replies / wallS);
+        std::printf("  %s: %.1f answered polls/s, %.1f requests/s, %.1f replies/s\n",
+                    qPrintable(window->File().lines[line].name), answered[line] / wallS,
+                    counts.requests / wallS, counts.replies / wallS);
     std::fflush(stdout);
     delete window;  // stops every line
     return 0;
