@@ -10,7 +10,11 @@
 #     modules that are not there (23 in the file, 20 live); a live module's refresh interval
 #     there beside the one on the line without dead modules, after the first 10 s.
 #  3. Many lines: eight lines of thirty modules polled at once for OVERVIEW_SECONDS (600); the
-#     CPU per core and the memory, sampled every 10 s, and the sweeps beside their wire floor.
+#     CPU per core and the memory, sampled every 10 s, and the sweeps beside their wire floor;
+#     by the watch, then by the Line Overview window shown in Xvfb (zn_overview_bench --lines).
+#  4. Rows: the window in Xvfb with one line of 247 modules fed reports at full rate without a
+#     bus; each redraw's time beside the same view redrawn unchanged and a plain QTableWidget,
+#     and the main thread's CPU share (zn_overview_bench --rows, ROWS_SECONDS of each, 20).
 # Not a test: it prints figures.
 # Usage: tools/bench/overview.sh [--build-dir DIR] [--sweep-seconds N] [--dead-seconds N]
 #   OVERVIEW_SECONDS=60 for a quick run of the many lines.
@@ -20,6 +24,7 @@ build_dir="$repo/build"
 sweep_seconds=40
 dead_seconds=80
 many_seconds="${OVERVIEW_SECONDS:-600}"
+rows_seconds="${ROWS_SECONDS:-20}"
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir="$2"; shift ;;
@@ -30,11 +35,19 @@ while [ $# -gt 0 ]; do
   shift
 done
 source "$repo/tools/bench/common.sh"
-bench_build znsim zntool
+bench_build znsim zntool zn_overview_bench
 bench_work
-trap 'stop_sim; rm -rf "$work"' EXIT
+source "$repo/tests/support/xtest.sh"
+XVFB_PID=""
+trap 'stop_sim; stop_process "$XVFB_PID"; rm -rf "$work"' EXIT
 bench_sys "$work"
+# The window runs in a real X server, wide enough for the rows' plain table beside it; the
+# process measured is the program itself, not a wrapper.
+start_xvfb "$work" 2700x1000x24
+xvfb_display=$DISPLAY
+unset DISPLAY
 export QT_QPA_PLATFORM=offscreen
+in_xvfb=(env DISPLAY="$xvfb_display" QT_QPA_PLATFORM=xcb)
 
 # Models with inputs only, so every poll after the model check reads something; ZN410, ZN420 and
 # ZN430 make two requests a poll (measurements, then inputs).
@@ -242,9 +255,10 @@ measure_many_lines() {
     rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
     hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$pid/status")
     now=$(date +%s%N)
-    echo "$(((now - started) / 1000000)) $cpu $rss $hwm $(sim_ticks)" >>"$work/samples"
+    echo "$(((now - started) / 1000000)) $cpu $rss $hwm $(sim_ticks) $(ticks_of "$XVFB_PID")" \
+      >>"$work/samples"
   }
-  sample
+  sample || { cat "$output.err" >&2; echo "$label did not start" >&2; exit 1; }
   while [ "$t" -lt "$seconds" ]; do
     sleep 10
     t=$((t + 10))
@@ -258,13 +272,14 @@ measure_many_lines() {
 import sys
 rows = [list(map(int, l.split())) for l in open(sys.argv[1])]
 ticks = int(sys.argv[2])
-for (t0, c0, *_), (t1, c1, rss, hwm, s1) in zip(rows, rows[1:]):
+for (t0, c0, *_), (t1, c1, rss, hwm, *_) in zip(rows, rows[1:]):
     print(f"  {t1 / 1000:5.0f} s  cpu {100 * (c1 - c0) / ticks / ((t1 - t0) / 1000):5.1f} %"
           f"  rss {rss / 1024:6.1f} MB  hwm {hwm / 1024:6.1f} MB")
-(t0, c0, _, _, s0), (t1, c1, rss_end, hwm, s1) = rows[0], rows[-1]
+(t0, c0, _, _, s0, x0), (t1, c1, rss_end, hwm, s1, x1) = rows[0], rows[-1]
 wall = (t1 - t0) / 1000
 print(f"  cpu {100 * (c1 - c0) / ticks / wall:.1f} % of one core over {wall:.0f} s"
-      f" (the simulator of all the lines {100 * (s1 - s0) / ticks / wall:.1f} %)")
+      f" (the simulator of all the lines {100 * (s1 - s0) / ticks / wall:.1f} %,"
+      f" the X server {100 * (x1 - x0) / ticks / wall:.1f} %)")
 print(f"  peak memory (VmHWM) {hwm / 1024:.1f} MB")
 at = 60 if rows[-1][0] >= 120000 else rows[-1][0] // 2000  # the run's middle when it is short
 ref = min(rows, key=lambda r: abs(r[0] - at * 1000))
@@ -273,11 +288,15 @@ print(f"  rss at {ref[0] / 1000:.0f} s {ref[2] / 1024:.1f} MB, at the end {rss_e
       f" {'flat' if grew <= 1024 else f'grew {grew / 1024:.1f} MB'} (flat: within 1 MB)")
 PY
 }
-sim_ticks() {
+ticks_of() {  # pid: its CPU ticks so far, 0 for none
   local stat
-  read -r -a stat <"/proc/$sim_pid/stat"
-  echo $((stat[13] + stat[14]))
+  if [ -n "$1" ] && read -r -a stat <"/proc/$1/stat" 2>/dev/null; then
+    echo $((stat[13] + stat[14]))
+  else
+    echo 0
+  fi
 }
+sim_ticks() { ticks_of "$sim_pid"; }
 
 read -r -a thirty <<<"$(modules_of 30)"
 buses=()
@@ -289,13 +308,24 @@ for n in $(seq 8); do
 done
 start_sim "$work/sim.log" "${buses[@]}"
 py linefile "$work/many.json" 100 "${many[@]}"
-echo "== 3. many lines: 8 lines of 30 modules at 9600 8N1, one watch, $many_seconds s"
+echo "== 3. many lines: 8 lines of 30 modules at 9600 8N1, one watch, then the window" \
+  "shown in Xvfb, $many_seconds s each"
 measure_many_lines "zntool watch" "$many_seconds" "$work/many.jsonl" \
   "$build_dir/zntool" watch --line many.json --format json --lang en
-# The same, with the window showing these lines, goes here once there is a program command for it.
+# Its own end well after the samples: the SIGINT after the last one ends it.
+measure_many_lines "the Line Overview window (zn_overview_bench --lines, Xvfb)" "$many_seconds" \
+  "$work/many-window.out" "${in_xvfb[@]}" "$build_dir/zn_overview_bench" --lines many.json \
+  --seconds $((many_seconds + 120))
+sed 's/^/  /' "$work/many-window.out"
 stop_sim
 read -r floor requests <<<"$(py floor "${thirty[@]}")"
 polls=$(py polls "$work/many.jsonl" "$many_seconds")
 read -r sweep p95 worst n <<<"$(py sweep "$work/many.jsonl" "Line 1" 10)"
 /usr/bin/python3 -c "print(f'sweep of line 1 {$sweep} ms (p95 $p95), floor $floor ms, ratio {$sweep / $floor:.2f};'
                            f' polls per second of each line: $polls, floor {30000 / $floor:.1f}')"
+
+# 4. The window's redraws of a full line at full rate, fed without a bus.
+echo "== 4. rows: one line of 247 modules in the window (Xvfb), $rows_seconds s of each of the" \
+  "live rows, the same view unchanged and a plain table, in turns"
+(cd "$work" && "${in_xvfb[@]}" "$build_dir/zn_overview_bench" --rows --seconds "$rows_seconds" \
+  2>"$work/rows.err") || { cat "$work/rows.err" >&2; exit 1; }
