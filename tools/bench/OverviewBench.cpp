@@ -71,6 +71,8 @@ class TimedApp : public QApplication {
     }
 
     bool notify(QObject* receiver, QEvent* event) override {
+        // The feeder's thread has events too; only the window's are timed.
+        if (QThread::currentThread() != thread()) return QApplication::notify(receiver, event);
         const QEvent::Type type = event->type();
         const bool timer = type == QEvent::Timer;
         if (timer) timerStartsMs_.push_back(NowMs());
