@@ -286,6 +286,10 @@ ref = min(rows, key=lambda r: abs(r[0] - at * 1000))
 grew = rss_end - ref[2]
 print(f"  rss at {ref[0] / 1000:.0f} s {ref[2] / 1024:.1f} MB, at the end {rss_end / 1024:.1f} MB:"
       f" {'flat' if grew <= 1024 else f'grew {grew / 1024:.1f} MB'} (flat: within 1 MB)")
+half = min(rows, key=lambda r: abs(r[0] - rows[-1][0] / 2))
+# Bounded stores (each line's traffic log of 10,000 rows) fill for minutes, then stop.
+print(f"  rss at {half[0] / 1000:.0f} s {half[2] / 1024:.1f} MB, at the end {rss_end / 1024:.1f} MB:"
+      f" {'flat' if rss_end - half[2] <= 1024 else 'still growing'} over the second half")
 PY
 }
 ticks_of() {  # pid: its CPU ticks so far, 0 for none
