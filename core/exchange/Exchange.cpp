@@ -35,11 +35,12 @@ void Exchange::WriteBuffer(int count) {
     cause_ = {};
 }
 
-void Exchange::Collect(bool arrivedOnly) {
+void Exchange::Collect(bool arrivedOnly, int frameBytes) {
     // The wait ends here, whatever the read then waits for itself.
     const int64_t waitEnd = SteadyMicros();
     ReceivedText.clear();
-    if (!arrivedOnly || line_->WaitForInput(0)) ReceivedText = FormatReceivedHex(line_->ReadHex());
+    if (!arrivedOnly || line_->WaitForInput(0))
+        ReceivedText = FormatReceivedHex(line_->ReadHex(frameBytes));
     collectedAt_ = log_->Now();
     timing_ = {ReceivedText.isEmpty() ? -1 : line_->LastReadTiming().firstByteUs, waitEnd};
     line_->Flush();
@@ -72,7 +73,10 @@ Asked Exchange::Ask(TrafficCause::Kind cause, const Frame& body,
     Send(body);
     if (line_->Vanished()) return Asked::LineFailed;
     line_->WaitForInput(waitMs);
-    Collect(true);
+    // Nothing asked of a module is longer than the longest length it may answer with.
+    Collect(true, expectedBytes.empty()
+                      ? 0
+                      : *std::max_element(expectedBytes.begin(), expectedBytes.end()));
     if (line_->Vanished()) return Asked::LineFailed;
     const ReplyVerdict judged = Judge(expectedBytes);
     if (verdict) *verdict = judged;

@@ -37,7 +37,8 @@ class Exchange {
     void WriteBuffer(int count);
     // Reads the reply into ReceivedText and drains the line. The line's read waits for a first
     // byte; with `arrivedOnly` only what has already arrived is taken.
-    void Collect(bool arrivedOnly = false);
+    // A known `frameBytes` ends the read at the frame's end (Line::ReadHex).
+    void Collect(bool arrivedOnly = false, int frameBytes = 0);
     // Adds what has arrived since to the collected reply (a reply waited for a while longer).
     void CollectMore();
     // Judges the collected reply against the lengths a handler takes, and notes it.

@@ -423,6 +423,10 @@ int Line::Write(int n) {
 }
 
 QString Line::ReadHex() {
+    return ReadHex(0);
+}
+
+QString Line::ReadHex(int frameBytes) {
     State& s = *s_;
     s.lastRead = {};
     if (!s.line) return QString();
@@ -437,11 +441,14 @@ QString Line::ReadHex() {
     if (s.arrived.bytes.empty()) s.arrived = {};
     s.ResumeWatching();
     if (s.hungUp && count == 0) s.MarkVanished();
+    // A frame's end: 3.5 characters of silence, in whole milliseconds.
+    const int frameEndMs = static_cast<int>(s.SilenceMicros() / 1000) + 1;
     while (count < kReadCount) {
         const int totalLeft = RemainingMs(clock, kReadTotalMs);
         if (totalLeft == 0) break;
         pollfd pfd{s.line->Descriptor(), POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, count > 0 ? qMin(kReadIntervalMs, totalLeft) : totalLeft);
+        const int intervalMs = frameBytes > 0 && count >= frameBytes ? frameEndMs : kReadIntervalMs;
+        const int ready = ::poll(&pfd, 1, count > 0 ? qMin(intervalMs, totalLeft) : totalLeft);
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;  // silence
         if (!(pfd.revents & POLLIN)) {
