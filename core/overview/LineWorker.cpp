@@ -47,7 +47,8 @@ bool LineWorker::Run(const std::atomic<bool>& stop, const Sink& sink, QString* e
     Line line;
     if (!line.Open(line_.port, ParameterSearch::SettingsOf(line_.settings)))
         return fail(line_.port);
-    TrafficLog log;
+    // Nobody reads a worker's traffic: a few rows, so a line polled for days holds its memory.
+    TrafficLog log(8);
     Exchange exchange(line, log);
 
     std::vector<bool> enabled;

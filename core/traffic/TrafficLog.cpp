@@ -56,7 +56,12 @@ TrafficLog& TrafficLog::Instance() {
     return log;
 }
 
-TrafficLog::TrafficLog() : ring_(kCapacity), clock_(&TrafficLog::SystemTime) {}
+TrafficLog::TrafficLog() : TrafficLog(kCapacity) {}
+
+TrafficLog::TrafficLog(int capacity)
+    : capacity_(std::clamp(capacity, 1, kCapacity)),
+      ring_(capacity_),
+      clock_(&TrafficLog::SystemTime) {}
 
 TrafficLog::~TrafficLog() = default;
 
@@ -201,9 +206,9 @@ void TrafficLog::NoteAbandoned(TrafficAbandon why, const Frame& arrived) {
 }
 
 void TrafficLog::Add(TrafficRow row, bool record) {
-    const int at = (first_ + count_) % kCapacity;
-    if (count_ == kCapacity)
-        first_ = (first_ + 1) % kCapacity;
+    const int at = (first_ + count_) % capacity_;
+    if (count_ == capacity_)
+        first_ = (first_ + 1) % capacity_;
     else
         ++count_;
     ring_[at] = std::move(row);
@@ -223,7 +228,7 @@ void TrafficLog::Add(TrafficRow row, bool record) {
 }
 
 const TrafficRow& TrafficLog::Row(int index) const {
-    return ring_[(first_ + index) % kCapacity];
+    return ring_[(first_ + index) % capacity_];
 }
 
 void TrafficLog::Clear() {
@@ -231,7 +236,7 @@ void TrafficLog::Clear() {
     std::optional<TrafficRow> inFlight;
     if (awaiting_ && count_ > 0 && Row(count_ - 1).direction == TrafficRow::Sent)
         inFlight = Row(count_ - 1);
-    for (int i = 0; i < count_; ++i) ring_[(first_ + i) % kCapacity] = TrafficRow{};
+    for (int i = 0; i < count_; ++i) ring_[(first_ + i) % capacity_] = TrafficRow{};
     first_ = 0;
     count_ = 0;
     summary_ = TrafficSummary{};

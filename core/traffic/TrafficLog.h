@@ -46,8 +46,10 @@ class TrafficLog : public QObject {
     static constexpr int kCapacity = 10000;
     // The work windows' log: they share the process's port, one window in use at a time.
     static TrafficLog& Instance();
-    // A log of its own, for traffic the program only hears (listen-only mode).
+    // A log of its own, for traffic the program only hears (listen-only mode); or one that keeps
+    // only the last `capacity` rows (a line overview's worker, whose rows nobody reads).
     TrafficLog();
+    explicit TrafficLog(int capacity);
     ~TrafficLog() override;
 
     // A request has been written: `bytes` as given to the line, `written` of them taken, its last
@@ -118,6 +120,7 @@ class TrafficLog : public QObject {
     // The cause of the request a reply or outcome belongs to.
     QString CauseOfExchange(uint64_t exchange) const;
 
+    int capacity_;
     std::vector<TrafficRow> ring_;
     int first_ = 0;
     int count_ = 0;

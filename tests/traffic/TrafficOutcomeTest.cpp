@@ -183,3 +183,19 @@ TEST_F(OutcomeTest, TheNextRequestWaitsThreeAndAHalfCharactersAfterTheReply) {
         window.Command_Port_Click();
     }
 }
+
+TEST(TrafficLogTest, ALogOfFewRowsKeepsTheNewestAndStillCountsEveryOutcome) {
+    for (int capacity : {1, 3, 8}) {
+        TrafficLog log(capacity);
+        for (uint8_t address = 1; address <= 5; ++address) {
+            log.NoteRequest({address, 0x03, 0x00, 0x64, 0x00, 0x03}, 8, 0, {});
+            log.NoteAbandoned(TrafficAbandon::PortClosed, {});
+        }
+        ASSERT_EQ(log.Count(), std::min(capacity, 10)) << capacity;
+        // The newest rows, in order: request 5 and its outcome last.
+        EXPECT_EQ(log.Row(log.Count() - 1).direction, TrafficRow::Received);
+        if (capacity > 1) EXPECT_EQ(log.Row(log.Count() - 2).bytes.at(0), 5);
+        EXPECT_EQ(log.Summary().requests, 5);
+        EXPECT_EQ(log.Summary().byVerdict[static_cast<int>(TrafficVerdict::Abandoned)], 5);
+    }
+}
