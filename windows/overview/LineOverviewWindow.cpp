@@ -1,6 +1,7 @@
 #include "windows/overview/LineOverviewWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -171,6 +172,13 @@ LineOverviewWindow::LineOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Wi
             [this](const QModelIndex& index) { HandOver(index.row()); });
     connect(Table_Modules->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &LineOverviewWindow::ShowButtons);
+    // The program may end with the window open: its workers end first, while all they report to
+    // still stands.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            if (run_) run_->Stop();
+            StopRecording();
+        });
     SetFile(LineFile{}, QString());
 }
 
