@@ -243,7 +243,8 @@ int Rows(TimedApp& app, int seconds) {
     Feeder feeder(window, file, perSecond);
     feeder.moveToThread(&feederThread);
     feederThread.start();
-    QMetaObject::invokeMethod(&feeder, [&feeder] { feeder.Begin(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &feeder, [&feeder] { feeder.Begin(); }, Qt::QueuedConnection);
     feeder.feeding = true;
     RunForMs(1500);  // every row has its first report, so the cells are the same as below
 
@@ -256,8 +257,8 @@ int Rows(TimedApp& app, int seconds) {
     OverviewModel* model = window->Model();
     for (int column = 0; column < OverviewModel::ColumnCount; ++column) {
         plain->setHorizontalHeaderItem(
-            column, new QTableWidgetItem(model->headerData(column, Qt::Horizontal, Qt::DisplayRole)
-                                             .toString()));
+            column, new QTableWidgetItem(
+                        model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()));
         plain->setColumnWidth(column, view->columnWidth(column));
         for (int row = 0; row < kRows; ++row)
             plain->setItem(row, column,
@@ -315,30 +316,34 @@ int Rows(TimedApp& app, int seconds) {
         }
     }
     feeder.feeding = false;
-    QMetaObject::invokeMethod(&feeder, [&feeder] { feeder.End(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        &feeder, [&feeder] { feeder.End(); }, Qt::BlockingQueuedConnection);
     feederThread.quit();
     feederThread.wait();
 
     const int visible = view->rowAt(view->viewport()->height() - 1) + 1;
-    std::printf("rows %d (ZN330 sixteen inputs and ZN260 eight measurements, alternately), "
-                "%d visible, platform %s\n",
-                kRows, visible ? visible : kRows, qPrintable(QGuiApplication::platformName()));
-    std::printf("fed %.0f reports a second (every row every %d ms); redraws timed from the "
-                "timer event to the end of the painted update, %d turns of %.1f s each\n",
-                perSecond, OverviewModel::kRedrawMs, kTurns, turnMs / 1000.0);
+    std::printf(
+        "rows %d (ZN330 sixteen inputs and ZN260 eight measurements, alternately), "
+        "%d visible, platform %s\n",
+        kRows, visible ? visible : kRows, qPrintable(QGuiApplication::platformName()));
+    std::printf(
+        "fed %.0f reports a second (every row every %d ms); redraws timed from the "
+        "timer event to the end of the painted update, %d turns of %.1f s each\n",
+        perSecond, OverviewModel::kRedrawMs, kTurns, turnMs / 1000.0);
     for (const Phase& phase : phases) {
-        std::printf("%-9s redraws %4zu  redraw median %6.2f ms  p95 %6.2f  max %6.2f  | paint "
-                    "median %6.2f ms  max %6.2f  | main thread cpu %5.1f %%  reports/s %6.0f\n",
-                    phase.name, phase.redrawMs.size(), Pct(phase.redrawMs, 50),
-                    Pct(phase.redrawMs, 95), Pct(phase.redrawMs, 100), Pct(phase.paintMs, 50),
-                    Pct(phase.paintMs, 100), 100 * phase.cpuMs / phase.wallMs,
-                    phase.reports * 1000 / phase.wallMs);
+        std::printf(
+            "%-9s redraws %4zu  redraw median %6.2f ms  p95 %6.2f  max %6.2f  | paint "
+            "median %6.2f ms  max %6.2f  | main thread cpu %5.1f %%  reports/s %6.0f\n",
+            phase.name, phase.redrawMs.size(), Pct(phase.redrawMs, 50), Pct(phase.redrawMs, 95),
+            Pct(phase.redrawMs, 100), Pct(phase.paintMs, 50), Pct(phase.paintMs, 100),
+            100 * phase.cpuMs / phase.wallMs, phase.reports * 1000 / phase.wallMs);
     }
     const double floorMedian = Pct(phases[2].redrawMs, 50);
-    std::printf("live redraw median %.2f ms beside the plain table's %.2f ms (ratio %.2f) and "
-                "the unchanged view's %.2f ms\n",
-                Pct(phases[0].redrawMs, 50), floorMedian,
-                Pct(phases[0].redrawMs, 50) / floorMedian, Pct(phases[1].redrawMs, 50));
+    std::printf(
+        "live redraw median %.2f ms beside the plain table's %.2f ms (ratio %.2f) and "
+        "the unchanged view's %.2f ms\n",
+        Pct(phases[0].redrawMs, 50), floorMedian, Pct(phases[0].redrawMs, 50) / floorMedian,
+        Pct(phases[1].redrawMs, 50));
     delete plain;
     delete window;
     return 0;
