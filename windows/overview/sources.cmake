@@ -4,6 +4,7 @@ add_library(zn_overview_window STATIC
   windows/overview/OverviewModel.cpp
   windows/overview/OverviewEditors.cpp
   windows/overview/LineOverviewWindow.cpp
+  windows/overview/LineOverviewFile.cpp
 )
 zn_room(zn_overview_window windows/overview)
 target_link_libraries(zn_overview_window PUBLIC zn_trend)
