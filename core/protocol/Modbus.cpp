@@ -112,12 +112,13 @@ ReplyVerdict JudgeReply(const QString& receivedText, const QString& sentText, in
     const QStringView received(receivedText), sent(sentText);
     const Frame request = BytesOfView(sent.left(6));
     if (IsExceptionReply(bytes, request)) return ReplyVerdict::Exception;
-    // Noise first: bytes whose CRC fails say nothing about their length, sender or function, and
-    // a burst that happens to differ in its first byte must not read as another module's reply.
+    // A reply cut short points to timing or wiring, whatever its last two bytes hold; noise in
+    // one of full length to the line. Only a well-formed frame can be from another module or for
+    // another function: a burst that happens to differ in its first byte is noise.
+    if (receivedText.size() < 3 * expectedBytes) return ReplyVerdict::TooShort;
     const bool wellFormed =
         receivedText.size() == 3 * static_cast<int>(bytes.size()) && CrcMatches(bytes);
     if (!wellFormed) return ReplyVerdict::BadCrc;
-    if (receivedText.size() < 3 * expectedBytes) return ReplyVerdict::TooShort;
     if (receivedText.size() > 3 * expectedBytes) return ReplyVerdict::TooLong;
     if (sentText.size() < 6 || received.left(2) != sent.left(2)) return ReplyVerdict::WrongAddress;
     if (received.mid(2, 4) != sent.mid(2, 4)) return ReplyVerdict::WrongFunction;

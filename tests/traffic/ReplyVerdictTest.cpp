@@ -1,6 +1,7 @@
 // The reason a reply is refused comes from the judging itself: each verdict, and the wrapper that
-// only says yes or no agreeing with it. Bytes whose CRC fails are noise whatever they hold: only a
-// well-formed frame can be of the wrong length, from another module or for another function.
+// only says yes or no agreeing with it. A reply shorter than the one due is too short whatever it
+// holds; bytes of full length whose CRC fails are noise: only a well-formed frame can be too long,
+// from another module or for another function.
 #include <gtest/gtest.h>
 
 #include "core/protocol/Modbus.h"
@@ -34,14 +35,17 @@ TEST(ReplyVerdict, EachReasonFromTheJudge) {
         {Framed("02 83 02"), poll, {13}, ReplyVerdict::TooShort},
         {Framed("02 83 02"), poll, {5}, ReplyVerdict::WrongAddress},
         {badCrc, poll, {13}, ReplyVerdict::BadCrc},
-        // Noise, of any length and whatever its first bytes: a cut reply, a reply with a byte
-        // before it, a broken exception, bursts whose address or function differ.
-        {good.left(good.size() - 3), poll, {13}, ReplyVerdict::BadCrc},
+        // Shorter than the reply due is too short, whatever its last two bytes: a cut reply (the
+        // ZN210 reply seen cut at 7 of 13 bytes), a broken exception, a short burst.
+        {good.left(good.size() - 3), poll, {13}, ReplyVerdict::TooShort},
+        {"01 03 08 02 6C 02 6D ", poll, {13}, ReplyVerdict::TooShort},
+        {"01 83 02 C0 F2 ", poll, {13}, ReplyVerdict::TooShort},
+        {"FE 7F 3C ", poll, {13}, ReplyVerdict::TooShort},
+        // Noise at the full length or longer, whatever its first bytes: a reply with a byte before
+        // it, bursts whose address or function differ.
         {"00 " + good, poll, {13}, ReplyVerdict::BadCrc},
-        {"01 83 02 C0 F2 ", poll, {13}, ReplyVerdict::BadCrc},
         {"FF 03 08 02 6C 02 6D 02 6E 02 6F 00 00 ", poll, {13}, ReplyVerdict::BadCrc},
         {"01 FF 08 02 6C 02 6D 02 6E 02 6F 00 00 ", poll, {13}, ReplyVerdict::BadCrc},
-        {"FE 7F 3C ", poll, {13}, ReplyVerdict::BadCrc},
         // Characters that are not bytes make no frame.
         {good.left(good.size() - 3) + "<A ", poll, {13}, ReplyVerdict::BadCrc},
         {good, "", {13}, ReplyVerdict::WrongAddress},
