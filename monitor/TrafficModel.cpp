@@ -40,7 +40,9 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return TrafficTexts::Cell(row, index.column(), English());
         case Qt::ToolTipRole:
-            if (index.column() == TrafficTexts::Meaning || index.column() == TrafficTexts::Bytes)
+            // The columns whose text a narrow window cuts.
+            if (index.column() == TrafficTexts::Meaning || index.column() == TrafficTexts::Bytes ||
+                index.column() == TrafficTexts::Verdict || index.column() == TrafficTexts::Cause)
                 return TrafficTexts::Cell(row, index.column(), English());
             return {};
         case Qt::ForegroundRole:

@@ -77,6 +77,12 @@ TEST(TrafficColumns, EachWindowsLongestReplyShowsWholeAtTheFirstSize) {
                 EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
                 EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), text);
             }
+            // Verdict and cause may be cut too: their whole text is in the tooltip.
+            for (int column : {TrafficTexts::Verdict, TrafficTexts::Cause}) {
+                const QModelIndex cell = replyRow.siblingAtColumn(column);
+                EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(),
+                          cell.data(Qt::DisplayRole).toString());
+            }
         }
     }
     Switches().EnglishUi = language;
