@@ -61,7 +61,8 @@ QString RotatedPath(const QString& chosen, const QDateTime& start, int clash) {
     const QString stem = hasExtension ? chosen.left(dot) : chosen;
     const QString extension = hasExtension ? chosen.mid(dot) : QStringLiteral(".csv");
     QString path = stem + '_' + start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-    if (clash > 1) path += '_' + QString::number(clash);
+    // Padded, so that files of one second sort by name in the order they were made.
+    if (clash > 1) path += QStringLiteral("_%1").arg(clash, 3, 10, QChar('0'));
     return path + extension;
 }
 

@@ -42,8 +42,8 @@ CsvRotation Remembered();
 void Remember(const CsvRotation& rotation);
 }  // namespace CsvRotationText
 
-// `chosen` with "_yyyy-MM-dd_HH-mm-ss" (and "_2", "_3"... for the `clash`-th file of one second)
-// before its extension; a name without an extension gets ".csv".
+// `chosen` with "_yyyy-MM-dd_HH-mm-ss" (and "_002", "_003"... for the `clash`-th file of one
+// second) before its extension; a name without an extension gets ".csv".
 QString RotatedPath(const QString& chosen, const QDateTime& start, int clash = 1);
 
 // Which file of a rotating recording a row goes to: the one rule for the recorders that hold

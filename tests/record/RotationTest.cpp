@@ -109,8 +109,8 @@ TEST(Rotation, FilesStartWhereTheChoiceSaysEachWholeWithItsHeader) {
           {"2026-12-08T14:05:09", 30},
           {"2026-12-08T14:05:10", 30}},
          {{"traffic_2026-12-08_14-03-00.csv", {0, 1, 2}},
-          {"traffic_2026-12-08_14-03-00_2.csv", {3, 4, 5}},
-          {"traffic_2026-12-08_14-03-00_3.csv", {6, 7, 8}},
+          {"traffic_2026-12-08_14-03-00_002.csv", {3, 4, 5}},
+          {"traffic_2026-12-08_14-03-00_003.csv", {6, 7, 8}},
           {"traffic_2026-12-08_14-05-10.csv", {9}}}},
         {"a name another recording took this second, and a row longer than the limit",
          {CsvRotation::Kind::Size, 50},
@@ -118,8 +118,8 @@ TEST(Rotation, FilesStartWhereTheChoiceSaysEachWholeWithItsHeader) {
          {"trend_2026-12-08_09-00-00.csv"},
          {{"2026-12-08T09:00:00", 30}, {"2026-12-08T09:00:00", 80}, {"2026-12-08T09:00:01", 20}},
          {{"trend_2026-12-08_09-00-00.csv", {}},
-          {"trend_2026-12-08_09-00-00_2.csv", {0}},
-          {"trend_2026-12-08_09-00-00_3.csv", {1}},
+          {"trend_2026-12-08_09-00-00_002.csv", {0}},
+          {"trend_2026-12-08_09-00-00_003.csv", {1}},
           {"trend_2026-12-08_09-00-01.csv", {2}}}},
         {"midnight, local time, days apart; a name without .csv in a dotted folder",
          CsvRotation::AtMidnight(),
@@ -188,6 +188,27 @@ TEST(Rotation, FilesStartWhereTheChoiceSaysEachWholeWithItsHeader) {
     }
 }
 
+TEST(Rotation, FilesOfOneSecondSortByNameInTheOrderTheyWereMade) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDateTime now = At("2026-12-08T14:03:00");
+    RotatingCsv csv;
+    csv.SetClock([&now] { return now; });
+    QString error;
+    // Each row fills a file: twelve files within one second.
+    ASSERT_TRUE(csv.Open(dir.filePath("fast.csv"), Csv::Header({"n", "pad"}),
+                         {CsvRotation::Kind::Size, 40}, &error));
+    for (int n = 0; n < 12; ++n) ASSERT_TRUE(csv.Append(Row(n, 30), &error)) << error.toStdString();
+    csv.Close();
+    const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(names.size(), 12);
+    EXPECT_EQ(names[1], "fast_2026-12-08_14-03-00_002.csv");
+    for (int n = 0; n < names.size(); ++n) {
+        const QByteArray row = Read(dir.filePath(names[n])).split('\n').value(1);
+        EXPECT_EQ(row.left(row.indexOf(',')).toInt(), n) << names[n].toStdString();
+    }
+}
+
 // The batch log opens its file for each row, so it follows the rows' own times; the chosen file
 // is appended to as before when it never rotates.
 TEST(Rotation, TheBatchLogGoesOnInTheFileItsRowsTimeAndSizeSay) {
@@ -216,7 +237,7 @@ TEST(Rotation, TheBatchLogGoesOnInTheFileItsRowsTimeAndSizeSay) {
          {"2026-12-08T09:00:00", "2026-12-08T09:00:00", "2026-12-08T09:00:01"},
          {{"commissioning.csv", {-1}},
           {"commissioning_2026-12-08_09-00-00.csv", {0}},
-          {"commissioning_2026-12-08_09-00-00_2.csv", {1}},
+          {"commissioning_2026-12-08_09-00-00_002.csv", {1}},
           {"commissioning_2026-12-08_09-00-01.csv", {2}}}},
     };
     const QByteArray header = Csv::Header(BatchLog::Columns());
