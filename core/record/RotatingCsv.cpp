@@ -120,8 +120,10 @@ bool RotatingCsv::StartFile(const QDateTime& now, QString* error) {
     auto next = std::make_unique<CsvAppender>();
     if (!next->Open(path, header_, error)) {
         Close();
+        failed_ = path;
         return false;
     }
+    failed_.clear();
     Close();
     file_ = std::move(next);
     holdsRows_ = false;

@@ -81,8 +81,11 @@ class RotatingCsv {
     bool Append(const QByteArray& line, QString* error);
     void Close();
     bool IsOpen() const { return file_ && file_->IsOpen(); }
-    // The file being written, or the last one written.
-    QString Path() const { return file_ ? file_->Path() : QString(); }
+    // The file being written, or the last one written; the one it tried to make when that
+    // failed, so a message can name it.
+    QString Path() const {
+        return !failed_.isEmpty() ? failed_ : file_ ? file_->Path() : QString();
+    }
 
   private:
     bool StartFile(const QDateTime& now, QString* error);
@@ -93,6 +96,7 @@ class RotatingCsv {
     Clock clock_;
     CsvFileChain chain_;
     QByteArray header_;
+    QString failed_;  // the file that could not be made
     bool holdsRows_ = false;
     QElapsedTimer sinceSync_;
     QTimer syncTimer_;  // syncs the rows of a quiet second

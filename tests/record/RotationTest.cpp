@@ -188,7 +188,7 @@ TEST(Rotation, FilesStartWhereTheChoiceSaysEachWholeWithItsHeader) {
     }
 }
 
-TEST(Rotation, FilesOfOneSecondSortByNameInTheOrderTheyWereMade) {
+TEST(Rotation, FilesOfOneSecondSortByNameInTheOrderTheyWereMadeAndOneNotMadeIsNamed) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QDateTime now = At("2026-12-08T14:03:00");
@@ -202,6 +202,10 @@ TEST(Rotation, FilesOfOneSecondSortByNameInTheOrderTheyWereMade) {
     csv.Close();
     const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(names.size(), 12);
+    // A file that cannot be made is named, for the message that says so.
+    RotatingCsv nowhere;
+    EXPECT_FALSE(nowhere.Open(dir.filePath("gone/rec.csv"), "h\r\n", {}, &error));
+    EXPECT_EQ(nowhere.Path(), dir.filePath("gone/rec.csv"));
     EXPECT_EQ(names[1], "fast_2026-12-08_14-03-00_002.csv");
     for (int n = 0; n < names.size(); ++n) {
         const QByteArray row = Read(dir.filePath(names[n])).split('\n').value(1);
