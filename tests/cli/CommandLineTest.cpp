@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "cli/CliOptions.h"
 #include "cli/CommandLine.h"
 #include "core/line/HeldLines.h"
 #include "core/line/SerialPort.h"
@@ -632,4 +633,28 @@ TEST_F(CommandLineTest, WatchRefusesABadLineFileOrRecordAndEndsWithThreeWhenALin
     EXPECT_TRUE(failed.err.contains("line \"bus 1\" failed: ")) << failed.err.toStdString();
     EXPECT_TRUE(failed.err.contains("line \"bus 2\" failed: ")) << failed.err.toStdString();
     EXPECT_EQ(HeldLines::Count(), 0);
+}
+
+TEST_F(CommandLineTest, EveryCommandIsInTheHelpTheManualPageAndTheCompletion) {
+    QFile manual(":/packaging/zntool.1");
+    QFile completion(":/packaging/zntool.bash-completion");
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(completion.open(QIODevice::ReadOnly));
+    const QString manualText = QString::fromUtf8(manual.readAll());
+    const QString completionText = QString::fromUtf8(completion.readAll());
+    const QRegularExpression completed(R"re(local commands="([^"]*)")re");
+    const QStringList completedCommands =
+        completed.match(completionText).captured(1).split(' ', Qt::SkipEmptyParts);
+    ASSERT_FALSE(completedCommands.isEmpty());
+    ASSERT_FALSE(CliOptions::Commands().isEmpty());
+    for (const char* language : {"en", "zh"}) {
+        const QString help = RunCli({"--help", "--lang", QString(language)}).out;
+        for (const QString& command : CliOptions::Commands())
+            EXPECT_TRUE(help.contains("\n  " + command + " ")) << command.toStdString();
+    }
+    for (const QString& command : CliOptions::Commands()) {
+        const QRegularExpression entry("\n\\.B " + command + "( |\n)");
+        EXPECT_TRUE(entry.match(manualText).hasMatch()) << command.toStdString();
+        EXPECT_TRUE(completedCommands.contains(command)) << command.toStdString();
+    }
 }
