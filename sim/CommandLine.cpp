@@ -67,6 +67,8 @@ Options:
   --verbose    print every request and reply as hex with a time stamp
   --freeze S   hold measurements and inputs where they are S seconds after the start
   --seed N     seed of the fault probabilities (default 1)
+  --die-with-parent
+               end, removing the links, when the process that started znsim dies, even killed
   --help       this text
 
 Example:
@@ -195,6 +197,8 @@ std::variant<SimConfig, std::string> ParseCommandLine(const std::vector<std::str
             config.help = true;
         } else if (arg == "--verbose" || arg == "-v") {
             config.verbose = true;
+        } else if (arg == "--die-with-parent") {
+            config.dieWithParent = true;
         } else if (arg == "--freeze") {
             char* end = nullptr;
             config.frozenAt = hasValue ? std::strtod(args[i + 1].c_str(), &end) : -1;

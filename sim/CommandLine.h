@@ -24,6 +24,7 @@ struct SimConfig {
     double frozenAt = -1;  // >= 0: measurements and inputs held at this many seconds
     uint32_t seed = 1;
     bool help = false;
+    bool dieWithParent = false;  // ends (as on SIGTERM) when the process that started it dies
 };
 
 // The configuration, or the text of what is wrong with the arguments.

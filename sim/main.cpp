@@ -1,5 +1,7 @@
 // znsim: plays buses of ZN modules on pseudo-terminals so the tool can be tried without hardware.
 #include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <iostream>
 
@@ -35,5 +37,13 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    if (config.dieWithParent) {
+        // A parent killed outright (SIGKILL, a crash) cannot stop us itself; the kernel's SIGTERM
+        // takes the normal way out, so the links go too. The parent may already be gone before
+        // the request, and then no signal ever comes: init (or a subreaper) is our parent then.
+        const pid_t parent = ::getppid();
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent || parent == 1) stopRequested = 1;
+    }
     return RunSimulator(config, std::cout, std::cerr, &stopRequested, &waitMask);
 }

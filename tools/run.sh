@@ -65,7 +65,9 @@ if [ "$hardware" -eq 0 ]; then
   # The demo's line overview file names simulated ports, so it is no default for real ones.
   [ -e "$run_dir/lines.json" ] || cp "$repo/tools/demo-lines.json" "$run_dir/lines.json"
   log="$run_dir/znsim.log"
-  "$build_dir/znsim" "${sim_options[@]}" --demo "$run_dir/sys" --many "$run_dir/sys/COM16" \
+  # It goes with this script even when the script is killed and its trap never runs.
+  "$build_dir/znsim" --die-with-parent "${sim_options[@]}" \
+    --demo "$run_dir/sys" --many "$run_dir/sys/COM16" \
     --tcp 5021 --pause 8000 --bench "$run_dir/sys/COM17" --module ZN210 --module ZN220,writes=refuse \
     --module ZN230,take=1000 --module ZN260 --module ZN310 \
     --bus "$run_dir/sys/COM18" --tap "$run_dir/sys/TAP18" --module ZN210,addr=1 \

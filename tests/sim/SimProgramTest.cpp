@@ -2,10 +2,15 @@
 // talking to it through open, close and re-open.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -26,6 +31,7 @@ TEST(SimProgram, BadArgumentsExitWithTheReasonAndTheUsage) {
     const ToolRun help = RunTool(ZNSIM_PATH, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.output.contains("--demo DIR"));
+    EXPECT_TRUE(help.output.contains("--die-with-parent"));
 
     QTemporaryDir dir;
     const QString occupied = dir.path() + "/COM1";
@@ -56,6 +62,46 @@ TEST(SimProgram, DemoLinksFifteenPortsAndRemovesThemWhenStopped) {
         EXPECT_TRUE(sim.Output().contains("ZN430 addr 1 9600,N (code 103)"));
         EXPECT_EQ(sim.Stop(signal), 0);
         EXPECT_TRUE(QDir(folder).entryList(QDir::System | QDir::Files).isEmpty()) << signal;
+    }
+}
+
+// A parent that dies without a word (killed outright, as a crashed tool or a killed run script)
+// must not leave the simulator behind holding the port links.
+TEST(SimProgram, EndsAndRemovesItsLinksWhenItsParentIsKilled) {
+    for (int signal : {SIGKILL, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString link = dir.filePath("COM1"), log = dir.filePath("znsim.log");
+        // The parent: a shell that starts znsim, says its pid and waits for it.
+        QProcess parent;
+        const char* script = R"("$0" --die-with-parent --bus "$1" --module ZN210 >"$2" 2>&1 &
+                                echo $!; wait)";
+        parent.start("/bin/sh", {"-c", script, ZNSIM_PATH, link, log});
+        ASSERT_TRUE(parent.waitForStarted());
+        pid_t sim = 0;
+        while (sim == 0 && parent.waitForReadyRead(30000))
+            sim = parent.readLine().trimmed().toInt();
+        ASSERT_GT(sim, 0) << "the parent did not start znsim";
+        // Should the simulator stay, it is not left running after the test.
+        auto leftover = qScopeGuard([sim] { ::kill(sim, SIGKILL); });
+        const auto logSays = [&](const char* text, int timeoutMs) {
+            QDeadlineTimer deadline(timeoutMs);
+            for (;;) {
+                QFile file(log);
+                if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) return true;
+                if (deadline.hasExpired()) return false;
+                QThread::msleep(10);
+            }
+        };
+        ASSERT_TRUE(logSays("znsim: ready", 30000));
+        ASSERT_TRUE(QFileInfo(link).isSymLink());
+        ::kill(pid_t(parent.processId()), signal);
+        ASSERT_TRUE(parent.waitForFinished());
+        const bool stopped = logSays("znsim: stopped, links removed", 30000);
+        if (stopped) leftover.dismiss();
+        EXPECT_TRUE(stopped) << "znsim outlived its parent";
+        EXPECT_FALSE(QFileInfo::exists(link) || QFileInfo(link).isSymLink());
     }
 }
 

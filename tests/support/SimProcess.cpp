@@ -40,7 +40,8 @@ SimProcess::~SimProcess() {
 
 bool SimProcess::Start(const QStringList& args) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(ZnsimPath(), args);
+    // A test killed midway (a crash, a ctest timeout) must not leave it holding links and ports.
+    process_.start(ZnsimPath(), QStringList{"--die-with-parent"} + args);
     if (!process_.waitForStarted(5000)) return false;
     QElapsedTimer clock;
     clock.start();
