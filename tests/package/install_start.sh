@@ -3,8 +3,7 @@
 # temporary root, checks what it installs, and starts the installed program under Xvfb from a
 # home folder with no sys/: it must fill ~/.local/share/zntool/sys from the shipped defaults and
 # show its main window. A screenshot goes to OUT_DIR.
-# Usage: install_start.sh CPACK BUILD_DIR OUT_DIR. Exit 77 (skipped) when a tool is missing,
-# 1 (failed) when one is missing under CI, whose install step brings them all.
+# Usage: install_start.sh CPACK BUILD_DIR OUT_DIR. A missing tool fails it.
 set -euo pipefail
 
 source "$(dirname "$0")/../support/xtest.sh"

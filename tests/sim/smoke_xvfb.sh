@@ -2,8 +2,7 @@
 # Smoke test in a real X server: the real zntool with the demo simulator. The main window is found
 # by its title, a ZN210 function-test window is opened through the accessibility bus and polls
 # COM1 until it reports normal communication; screenshots of both go to OUT_DIR.
-# Usage: smoke_xvfb.sh ZNTOOL ZNSIM SYS_DIR OUT_DIR. Exit 77 (skipped) when a tool is missing,
-# 1 (failed) when one is missing under CI, whose install step brings them all.
+# Usage: smoke_xvfb.sh ZNTOOL ZNSIM SYS_DIR OUT_DIR. A missing tool fails it.
 # Every wait below waits for its event, with a ceiling far above what a loaded machine needs.
 set -euo pipefail
 
