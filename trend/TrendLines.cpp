@@ -58,6 +58,23 @@ void TrendLines::SetLines(std::vector<std::vector<TrendSegment>> lines, int64_t 
     update();
 }
 
+TrendSegment TrendLines::InView(const TrendSegment& segment, double from, double to) {
+    const auto at = [](QPointF a, QPointF b, double x) {
+        return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x()));
+    };
+    TrendSegment part;
+    for (size_t i = 0; i < segment.size(); ++i) {
+        const QPointF p = segment[i];
+        if (i > 0) {
+            const QPointF before = segment[i - 1];
+            if (before.x() < from && p.x() > from) part.push_back(at(before, p, from));
+            if (before.x() < to && p.x() > to) part.push_back(at(before, p, to));
+        }
+        if (p.x() >= from && p.x() <= to) part.push_back(p);
+    }
+    return part;
+}
+
 int64_t TrendLines::TickStep(int64_t spanMs) {
     static const int64_t steps[] = {1000,   2000,   5000,   10000,  15000,   30000,   60000,
                                     120000, 300000, 600000, 900000, 1800000, 3600000, 7200000};
@@ -134,9 +151,10 @@ void TrendLines::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
         }
         for (const TrendSegment& segment : lines_[c]) {
             polyline.clear();
-            for (const QPointF& p : segment)
+            // Ends far beyond the view would be drawn hundreds of thousands of pixels long.
+            for (const QPointF& p : InView(segment, from_, to_))
                 polyline << QPointF(area_.left() + (p.x() - from_) * xScale, base - p.y() * scale);
-            if (polyline.size() == 1) {
+            if (polyline.size() == 1 && segment.size() == 1) {
                 // A reading between two gaps: a short dash, so it is seen.
                 const QPointF at = polyline.front();
                 painter->drawLine(at - QPointF(2, 0), at + QPointF(2, 0));

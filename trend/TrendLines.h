@@ -41,6 +41,9 @@ class TrendLines : public QGraphicsItem {
 
     // Height of the band below the plot area that holds the time labels.
     static constexpr int kLabelBand = 22;
+    // The part of `segment` within [from, to], its ends moved onto the edges where it crosses
+    // them: a level stretch is kept as its two ends, which a short view may both leave behind.
+    static TrendSegment InView(const TrendSegment& segment, double from, double to);
     // The time grid's step for a view `spanMs` long: 1 s .. 2 h, at most eight lines.
     static int64_t TickStep(int64_t spanMs);
 

@@ -245,8 +245,7 @@ void TrendWindow::Redraw() {
         if (!ChannelBoxes[c]->isChecked()) continue;
         lines[c] = ring.View(c, from, to, columns, feed_->Channels()[c].steps);
         for (const TrendSegment& segment : lines[c])
-            for (const QPointF& p : segment) {
-                if (p.x() < from || p.x() > to) continue;
+            for (const QPointF& p : TrendLines::InView(segment, from, to)) {
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }

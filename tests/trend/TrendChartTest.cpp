@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QValueAxis>
+#include <cmath>
 #include <functional>
 #include <set>
 
@@ -189,5 +191,77 @@ TEST_F(TrendChartTest, ANewTrendIsSeenWholeUntilTenMinutesHavePassed) {
         EXPECT_EQ(chart->Following(), step.following);
         EXPECT_EQ(chart->From() - kStart, step.from);
         EXPECT_EQ(chart->To() - kStart, step.to);
+    }
+}
+
+TEST_F(TrendChartTest, SteadyLinesStayInViewPausedZoomedPannedOrFollowing) {
+    // A level line is kept as its two ends, which a short or held view may both leave behind.
+    struct Case {
+        const char* what;
+        std::function<void(TrendWindow*)> act;
+        bool following;
+    };
+    const auto toTenSeconds = [](TrendWindow* chart) {
+        while (chart->Span() > TrendWindow::kShortestSpanMs) chart->ZoomInButton->click();
+    };
+    const Case cases[] = {
+        {"zoomed to ten seconds and paused",
+         [&](TrendWindow* chart) {
+             toTenSeconds(chart);
+             chart->PauseButton->click();
+         },
+         false},
+        {"ten minutes paused", [](TrendWindow* chart) { chart->PauseButton->click(); }, false},
+        {"zoomed and panned back a minute",
+         [&](TrendWindow* chart) {
+             toTenSeconds(chart);
+             chart->PanBy(-kMinute);
+         },
+         false},
+        {"zoomed, following", toTenSeconds, true},
+        {"ten minutes, following", [](TrendWindow*) {}, true},
+    };
+    const double levels[] = {50.0, 45.0};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ZN220Frm window;
+        TrendFeed* feed = window.Input->Trend;
+        UseClock(feed);
+        std::vector<double> reading(8, NAN);
+        reading[0] = levels[0];
+        reading[1] = levels[1];
+        // A quarter of an hour of steady readings, one a second.
+        for (now_ = kStart; now_ < kStart + 15 * kMinute; now_ += kSecond) feed->Add(reading);
+        TrendWindow* chart = Shown(feed);
+        c.act(chart);
+        // Readings go on after the view was set.
+        for (int i = 0; i < 3; ++i, now_ += kSecond) feed->Add(reading);
+        now_ -= kSecond / 2;
+        chart->Redraw();
+        EXPECT_EQ(chart->Following(), c.following);
+        const auto* axis = qobject_cast<QValueAxis*>(chart->Chart()->axes(Qt::Vertical).value(0));
+        ASSERT_TRUE(axis);
+        EXPECT_LT(axis->min(), levels[1]);
+        EXPECT_GT(axis->max(), levels[0]);
+        EXPECT_LT(axis->max() - axis->min(), 20);
+        // Each line is drawn across the plot at its level.
+        const QImage image = chart->View()->viewport()->grab().toImage();
+        const QRectF plot = chart->Chart()->plotArea();
+        for (int k = 0; k < 2; ++k) {
+            SCOPED_TRACE(k);
+            const double y = plot.bottom() - (levels[k] - axis->min()) /
+                                                 (axis->max() - axis->min()) * plot.height();
+            for (double share : {0.1, 0.5, 0.9}) {
+                const QPoint at = chart->View()->mapFromScene(
+                    chart->Chart()->mapToScene(plot.left() + share * plot.width(), y));
+                bool seen = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    seen = seen || (image.valid(at + QPoint(0, dy)) &&
+                                    image.pixelColor(at + QPoint(0, dy)) == chart->ColorOf(k));
+                EXPECT_TRUE(seen) << share;
+            }
+        }
+        const QString readout = chart->ReadoutAt(chart->From() + chart->Span() / 2);
+        EXPECT_TRUE(readout.contains("DS1 50.0℃   DS2 45.0℃")) << readout.toStdString();
     }
 }
