@@ -102,6 +102,7 @@ void TrafficLog::NoteRequest(const Frame& bytes, int written, int staleBytes,
     row.unwritten = std::max(static_cast<int>(bytes.size()) - written, 0);
     row.cause = TrafficTexts::CauseText(cause, english);
     lastRequest_ = bytes;
+    lastRequestMs_ = now.msOfDay;
     lastRequestSteady_ = now.steadyMs;
     lastRequestEndUs_ = endUs;
     awaiting_ = true;
@@ -118,6 +119,16 @@ int TrafficLog::ResponseMs(bool gotBytes, TrafficTime collectedAt,
     if (lastRequestEndUs_ >= 0 && endUs >= 0)
         return static_cast<int>(std::max<int64_t>(endUs - lastRequestEndUs_ + 500, 0) / 1000);
     return static_cast<int>(std::max<int64_t>(collectedAt.steadyMs - lastRequestSteady_, 0));
+}
+
+int TrafficLog::ArrivalMsOfDay(int responseMs, TrafficTime collectedAt) const {
+    // Counted from the request's own row, so that the two rows differ by the response time
+    // exactly; capped at the collection, as a request noted late (a listener's, noted once cut)
+    // must not push its reply past the rows after it.
+    constexpr int kMsPerDay = 24 * 60 * 60 * 1000;
+    const int64_t collectedMs = std::max<int64_t>(collectedAt.steadyMs - lastRequestSteady_, 0);
+    const int64_t sinceRequest = std::min<int64_t>(responseMs, collectedMs);
+    return static_cast<int>((lastRequestMs_ + sinceRequest) % kMsPerDay);
 }
 
 QString TrafficLog::CauseOfExchange(uint64_t exchange) const {
@@ -158,11 +169,14 @@ void TrafficLog::NoteReply(const Frame& bytes, TrafficTime collectedAt, TrafficV
     const bool english = English();
     TrafficRow row;
     row.exchange = exchange_;
-    row.msOfDay = collectedAt.msOfDay;
     row.direction = TrafficRow::Received;
     row.bytes = bytes;
     row.meaning = bytes.empty() ? QString() : FrameDecoder::Reply(bytes, lastRequest_, english);
     row.responseMs = ResponseMs(!bytes.empty(), collectedAt, timing);
+    // The read comes at the end of the window's wait, often long after the reply did.
+    const bool arrivalKnown =
+        awaiting_ && !bytes.empty() && timing.firstByteUs >= 0 && lastRequestEndUs_ >= 0;
+    row.msOfDay = arrivalKnown ? ArrivalMsOfDay(row.responseMs, collectedAt) : collectedAt.msOfDay;
     row.crc = CrcOf(bytes);
     row.verdict = verdict;
     row.wire = wire.bytes;

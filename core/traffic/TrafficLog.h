@@ -61,6 +61,8 @@ class TrafficLog : public QObject {
     // A reply has been collected at `collectedAt` (empty bytes: nothing arrived). `verdict` is the
     // judge's, none for a reply shown unjudged; `expected` the lengths the judge took. The response
     // time runs from the request's last byte to the reply's first, or to the end of the wait.
+    // A reply's row shows when its first byte came, its request's time plus that response time
+    // (never later than its collection); a reply of no bytes shows its collection.
     // Nothing taken because the gateway answered another transaction (`wire`) is that reason.
     void NoteReply(const Frame& bytes, TrafficTime collectedAt, std::optional<ReplyVerdict> verdict,
                    const std::vector<int>& expected = {}, const ReplyTiming& timing = {},
@@ -116,6 +118,8 @@ class TrafficLog : public QObject {
     void Add(TrafficRow row, bool record = true);
     // The response time of a reply, and the summary's account of it.
     int ResponseMs(bool gotBytes, TrafficTime collectedAt, const ReplyTiming& timing) const;
+    // The time of day a reply's first byte came, `responseMs` after its request.
+    int ArrivalMsOfDay(int responseMs, TrafficTime collectedAt) const;
     void CountOutcome(const TrafficRow& row);
     // The cause of the request a reply or outcome belongs to.
     QString CauseOfExchange(uint64_t exchange) const;
@@ -127,6 +131,7 @@ class TrafficLog : public QObject {
     TrafficSummary summary_;
     uint64_t exchange_ = 0;
     Frame lastRequest_;
+    int lastRequestMs_ = 0;  // the time of day its row shows
     int64_t lastRequestSteady_ = 0;
     int64_t lastRequestEndUs_ = -1;
     bool awaiting_ = false;

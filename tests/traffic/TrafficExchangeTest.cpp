@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTime>
 
 #include "core/traffic/TrafficCsv.h"
 #include "core/traffic/TrafficLog.h"
@@ -59,22 +60,33 @@ class TrafficExchangeTest : public ProbeWindowTest {
 
 // `csv` with its response times replaced by those of `model`, line for line: they are the
 // module's, measured on the line's own clock, which the test's stepped clock does not move. Each
-// must be a number wherever the model has one.
+// must be a number wherever the model has one. A reply's time, its request's plus its response
+// time, is replaced by the model's with it.
 QByteArray WithResponseTimesOf(const QByteArray& csv, const QByteArray& model) {
     static const QRegularExpression time(R"(,(\d*),(good|bad|),)");
+    const auto msOfDay = [](const QString& line) {
+        return QTime::fromString(line.left(12), "hh:mm:ss.zzz").msecsSinceStartOfDay();
+    };
     const QList<QByteArray> lines = csv.split('\n'), modelLines = model.split('\n');
     if (lines.size() != modelLines.size()) return csv;
     QByteArray out;
+    int previous = -1;
     for (int i = 0; i < lines.size(); ++i) {
         if (i == 0) {  // the header, with its byte-order mark
             out += lines[i] + (lines.size() > 1 ? "\n" : "");
             continue;
         }
         QString line = QString::fromUtf8(lines[i]);
-        const auto mine = time.match(line), theirs = time.match(QString::fromUtf8(modelLines[i]));
+        const QString modelLine = QString::fromUtf8(modelLines[i]);
+        const auto mine = time.match(line), theirs = time.match(modelLine);
+        const int at = msOfDay(line);
         if (mine.hasMatch() && theirs.hasMatch() &&
-            mine.captured(1).isEmpty() == theirs.captured(1).isEmpty())
+            mine.captured(1).isEmpty() == theirs.captured(1).isEmpty()) {
             line.replace(mine.capturedStart(1), mine.capturedLength(1), theirs.captured(1));
+            if (!mine.captured(2).isEmpty() && at - previous == mine.captured(1).toInt())
+                line.replace(0, 12, modelLine.left(12));
+        }
+        previous = at;
         out += line.toUtf8() + (i + 1 < lines.size() ? "\n" : "");
     }
     return out;
@@ -241,6 +253,77 @@ TEST_F(TrafficExchangeTest, AScriptedExchangeSavesAndRecordsAsExactCsv) {
     ASSERT_TRUE(savedFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(WithResponseTimesOf(savedFile.readAll(), expected), expected);
     EXPECT_EQ(monitor.NoteLabel->text(), "Saved 6 rows to " + saved);
+}
+
+TEST_F(TrafficExchangeTest, AReplysRowCarriesTheTimeItCameNotTheTimeItWasCollected) {
+    // Each look at the clock is 10 s on: the window collects long after the peer answered, and
+    // far later than any response a loaded machine makes.
+    constexpr int kStepMs = 10000;
+    int64_t t = 0;
+    log.SetClock([&t] {
+        const TrafficTime now{29892331 + static_cast<int>(t), t};  // from 08:18:12.331
+        t += kStepMs;
+        return now;
+    });
+    QTemporaryDir dir;
+    const QString recorded = dir.filePath("recorded.csv");
+    ASSERT_TRUE(log.StartRecording(recorded));
+    const struct {
+        const char* what;
+        QByteArray reply;
+    } cases[] = {
+        {"good", HexBytes(kGood, true)},
+        {"exception", HexBytes("01 83 02", true)},
+        {"cut", HexBytes("01 03 08 02 6C")},
+        {"bad CRC", WithBadCrc(kGood)},
+        {"no reply", {}},  // stays at the end of the wait
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        window.loop->AcquisitionTick();
+        ASSERT_EQ(SpacedHex(module.ReadRequest()), "01 03 00 00 00 04 44 09 ");
+        if (!c.reply.isEmpty()) {
+            module.Write(c.reply);
+            ASSERT_TRUE(SerialPort::WaitForInput(5000));  // noted as it arrived
+        }
+        window.loop->OvertimeTick();
+        ASSERT_GE(log.Count(), 2);
+        const TrafficRow& request = log.Row(log.Count() - 2);
+        const TrafficRow& reply = log.Row(log.Count() - 1);
+        ASSERT_EQ(request.direction, TrafficRow::Sent);
+        ASSERT_EQ(reply.direction, TrafficRow::Received);
+        const int shown = reply.msOfDay - request.msOfDay;
+        if (c.reply.isEmpty())
+            EXPECT_EQ(shown, kStepMs);
+        else
+            EXPECT_NEAR(shown, reply.responseMs, 1);
+    }
+    log.StopRecording();
+
+    // The recording says the same, and no row is earlier than the one before it.
+    QFile file(recorded);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    static const QRegularExpression row(
+        R"(^(\d\d:\d\d:\d\d\.\d\d\d),(sent|received),.*,(\d*),(good|bad|),[^,]*,[^,]*$)");
+    int previous = -1, requestAt = -1, replies = 0;
+    for (const QByteArray& line : file.readAll().split('\n').mid(1)) {
+        if (line.trimmed().isEmpty()) continue;
+        const auto match = row.match(QString::fromUtf8(line.trimmed()));
+        ASSERT_TRUE(match.hasMatch()) << line.toStdString();
+        const int at = QTime::fromString(match.captured(1), "hh:mm:ss.zzz").msecsSinceStartOfDay();
+        EXPECT_GE(at, previous) << line.toStdString();
+        previous = at;
+        if (match.captured(2) == "sent") {
+            requestAt = at;
+        } else if (match.captured(4).isEmpty()) {
+            EXPECT_EQ(at - requestAt, kStepMs) << line.toStdString();
+        } else {
+            EXPECT_NEAR(at - requestAt, match.captured(3).toInt(), 1) << line.toStdString();
+            ++replies;
+        }
+    }
+    EXPECT_EQ(replies, 4);
+    for (int i = 1; i < log.Count(); ++i) EXPECT_GE(log.Row(i).msOfDay, log.Row(i - 1).msOfDay);
 }
 
 TEST_F(TrafficExchangeTest, MonitorFiltersPausesCopiesAndClearsWithoutTouchingTheExchange) {
