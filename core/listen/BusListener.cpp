@@ -25,6 +25,14 @@ bool Answers(const Frame& frame, const Frame& request) {
            (frame[1] & 0x7F) == (request[1] & 0x7F);
 }
 
+// A frame the request's reply could be: its address, function and a length it may have.
+bool MayAnswer(const Frame& frame, const Frame& request) {
+    if (!Answers(frame, request)) return false;
+    const std::vector<int> lengths = FrameLengths::ReplyTo(request);
+    return lengths.empty() || std::find(lengths.begin(), lengths.end(),
+                                        static_cast<int>(frame.size())) != lengths.end();
+}
+
 int Milliseconds(int64_t us) {
     return static_cast<int>(std::max<int64_t>(us + 500, 0) / 1000);
 }
@@ -63,6 +71,7 @@ void BusListener::Idle(int64_t nowUs) {
 
 void BusListener::GiveUp(int64_t waitEndUs) {
     awaiting_ = false;
+    givenUp_ = true;
     const TrafficTime now = log_.Now();
     // This family answers a broadcast, other devices on the bus never do: silence after one is
     // not a module failing.
@@ -77,8 +86,10 @@ void BusListener::Heard(const CutFrame& frame) {
     const int64_t waitEnd = requestEndUs_ + int64_t{limits_.noReplyMs} * 1000;
     if (awaiting_ && frame.firstUs > waitEnd) GiveUp(waitEnd);
     if (awaiting_) {
-        // Another request in the reply's place: the awaited one had none.
-        if (!Answers(frame.bytes, request_) && IsRequest(frame.bytes))
+        // Another request in the reply's place: the awaited one had none. One to the same module
+        // counts too, where no reply could be that long, so that one lost frame does not set
+        // every later request in its reply's place.
+        if (IsRequest(frame.bytes) && !MayAnswer(frame.bytes, request_))
             GiveUp(frame.firstUs);
         else
             return HeardReply(frame);
@@ -90,14 +101,18 @@ void BusListener::Heard(const CutFrame& frame) {
         log_.NoteRequest(frame.bytes, static_cast<int>(frame.bytes.size()), 0, cause, frame.lastUs);
         stats_.NoteRequest(frame.bytes[0], now.msOfDay);
         awaiting_ = true;
+        givenUp_ = false;
         request_ = frame.bytes;
         lastRequest_ = frame.bytes;
         requestEndUs_ = frame.lastUs;
         return;
     }
-    // A good reply to the request given up on: it came, too late.
-    if (CrcGood(frame.bytes) && Answers(frame.bytes, lastRequest_)) {
-        log_.NoteStray(frame.bytes, now, TrafficVerdict::Late);
+    // A good reply to the request given up on: it came, too late, and how late is what the
+    // technician needs, so it is timed and kept with its request.
+    if (givenUp_ && CrcGood(frame.bytes) && Answers(frame.bytes, lastRequest_)) {
+        givenUp_ = false;
+        log_.NoteReply(frame.bytes, now, TrafficVerdict::Late, FrameLengths::ReplyTo(request_),
+                       ReplyTiming{frame.firstUs, frame.lastUs});
         stats_.NoteOutcome(frame.bytes[0], TrafficVerdict::Late,
                            Milliseconds(frame.firstUs - requestEndUs_), now.msOfDay);
         return;

@@ -53,7 +53,8 @@ class BusListener {
     bool awaiting_ = false;
     Frame request_;
     int64_t requestEndUs_ = 0;
-    Frame lastRequest_;  // the last request, answered or not: a late reply still names it
+    Frame lastRequest_;     // the last request, answered or not: a late reply still names it
+    bool givenUp_ = false;  // ... and it had no reply in time
     uint64_t frames_ = 0;
     uint64_t noise_ = 0;
 };

@@ -197,6 +197,10 @@ TEST(ListenPairingTest, PairsRequestsWithRepliesAndNamesWhatIsMissing) {
         {F({0x00, 0x06, 0x00, 0x64, 0x00, 0x05}), 1'200'000},  // a broadcast write, unanswered
         {F({0x00, 0x06, 0x00, 0x64, 0x00, 0x05}), 1'600'000},  // and one answered, as ZN modules do
         {F({0x00, 0x06, 0x00, 0x64, 0x00, 0x05}), 1'618'000},  //
+        {toTwo, 1'700'000},     // nothing comes, and the next request is to the same module
+        {toTwo, 1'750'000},     //
+        {twoReply, 1'770'000},  //
+        {twoReply, 1'800'000},  // a second reply to an answered request is not late, but noise
     };
     for (const Heard& h : bus) {
         listener.Idle(h.atUs - static_cast<int64_t>(h.bytes.size()) * 1000);
@@ -223,11 +227,16 @@ TEST(ListenPairingTest, PairsRequestsWithRepliesAndNamesWhatIsMissing) {
         {TrafficRow::Received, TrafficVerdict::Late, 6, 150},
         {TrafficRow::Sent, TrafficVerdict::Request, 7, -1},
         {TrafficRow::Received, TrafficVerdict::NoReply, 7, 300},
-        {TrafficRow::Received, TrafficVerdict::Late, 8, -1},
+        {TrafficRow::Received, TrafficVerdict::Late, 7, 392},
+        {TrafficRow::Sent, TrafficVerdict::Request, 8, -1},
+        {TrafficRow::Received, TrafficVerdict::Unanswered, 8, 300},
         {TrafficRow::Sent, TrafficVerdict::Request, 9, -1},
-        {TrafficRow::Received, TrafficVerdict::Unanswered, 9, 300},
+        {TrafficRow::Received, TrafficVerdict::Accepted, 9, 11},
         {TrafficRow::Sent, TrafficVerdict::Request, 10, -1},
-        {TrafficRow::Received, TrafficVerdict::Accepted, 10, 11},
+        {TrafficRow::Received, TrafficVerdict::NoReply, 10, 43},
+        {TrafficRow::Sent, TrafficVerdict::Request, 11, -1},
+        {TrafficRow::Received, TrafficVerdict::Accepted, 11, 12},
+        {TrafficRow::Received, TrafficVerdict::Noise, 12, -1},
     };
     ASSERT_EQ(log.Count(), static_cast<int>(want.size()));
     for (int i = 0; i < log.Count(); ++i) {
@@ -239,14 +248,14 @@ TEST(ListenPairingTest, PairsRequestsWithRepliesAndNamesWhatIsMissing) {
         EXPECT_EQ(row.responseMs, want[i].responseMs);
         EXPECT_EQ(row.meaning.isEmpty(), row.bytes.empty());
     }
-    EXPECT_EQ(listener.Frames(), 14u);
-    EXPECT_EQ(listener.NoiseFrames(), 2u);
+    EXPECT_EQ(listener.Frames(), 18u);
+    EXPECT_EQ(listener.NoiseFrames(), 3u);
     // The unanswered broadcast counts against no one.
     ASSERT_NE(stats.Find(0), nullptr);
     EXPECT_EQ(stats.Find(0)->noReplies, 0);
     EXPECT_EQ(stats.Find(0)->replies, 1);
     ASSERT_NE(stats.Find(2), nullptr);
-    EXPECT_EQ(stats.Find(2)->noReplies, 2);
+    EXPECT_EQ(stats.Find(2)->noReplies, 3);
 }
 
 TEST(ListenStatsTest, TalliesEachModuleAndLearnsItsModel) {
