@@ -1,11 +1,13 @@
 // The file dialogs of the program, answered by the test instead of a person: every CSV dialog
 // saves under the typed name with ".csv" added when no extension was typed; Qt's own texts speak
 // the interface language; a Record button checked by any means, an accessibility tool's toggle
-// among them, starts a recording, and shows none when the question was cancelled.
+// among them, asks once the press has returned, starts a recording, and shows none when the
+// question was cancelled.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include "tests/support/TestPlatform.h"
 #include "trend/TrendFeed.h"
 #include "widgets/CsvSaveDialog.h"
+#include "windows/overview/LineOverviewWindow.h"
 #include "windows/scan/ScanFrm.h"
 #include "workwindow/WorkWindow.h"
 
@@ -49,6 +52,11 @@ class DialogAnswer {
     }
     ~DialogAnswer() { SetCsvDialogAnswer(nullptr); }
 };
+
+// Runs what was posted to the event loop: a Record button asks for its file from there.
+void TurnTheEventLoop() {
+    QCoreApplication::processEvents();
+}
 
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files);
@@ -114,6 +122,7 @@ TEST_F(FileDialogsTest, EveryCsvDialogSavesUnderTheTypedNameWithItsExtension) {
          [](const QString& folder) {
              TrafficMonitor monitor;
              monitor.RecordButton->click();
+             TurnTheEventLoop();
              TrafficLog::Instance().StopRecording();
              return FilesIn(folder).join(' ');
          },
@@ -122,6 +131,7 @@ TEST_F(FileDialogsTest, EveryCsvDialogSavesUnderTheTypedNameWithItsExtension) {
          [](const QString& folder) {
              Trend trend;
              trend.feed->RecordButton->click();
+             TurnTheEventLoop();
              trend.feed->StopRecording();
              return FilesIn(folder).join(' ');
          },
@@ -188,7 +198,7 @@ TEST_F(FileDialogsTest, QtsOwnDialogTextsSpeakTheInterfaceLanguage) {
     }
 }
 
-TEST_F(FileDialogsTest, RecordIsCheckedExactlyWhileRecordingWhicheverWayItIsPressed) {
+TEST_F(FileDialogsTest, RecordAsksOnlyAfterThePressReturnedAndIsCheckedExactlyWhileRecording) {
     // A Record button, and whether what it drives is recording.
     struct Recorder {
         QAbstractButton* button;
@@ -209,8 +219,14 @@ TEST_F(FileDialogsTest, RecordIsCheckedExactlyWhileRecordingWhicheverWayItIsPres
              TrendFeed* feed = trend.feed;
              test({feed->RecordButton, [feed] { return feed->Recording(); }});
          }},
+        {"line overview",
+         [](const std::function<void(Recorder)>& test) {
+             LineOverviewWindow overview;
+             test({overview.Command_Record, [&overview] { return overview.Recording(); }});
+         }},
     };
-    // The ways a button is pressed: a click, and an accessibility tool's press and toggle.
+    // The ways a button is pressed: a click, and an accessibility tool's toggle, which waits for
+    // the press to return (a screen reader with it).
     struct Press {
         const char* how;
         std::function<void(QAbstractButton*)> press;
@@ -223,32 +239,39 @@ TEST_F(FileDialogsTest, RecordIsCheckedExactlyWhileRecordingWhicheverWayItIsPres
              face->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
          }},
     };
+    struct Step {
+        const char* what;
+        int presses;
+        QString answer;  // empty: cancelled
+        bool asks, recording;
+    } steps[] = {
+        {"cancelled", 1, {}, true, false},
+        {"saved, pressed twice before the question", 2, "rec.csv", true, true},
+        {"stopped", 1, {}, false, false},
+    };
     for (const Case& c : cases) {
         for (const Press& p : presses) {
             c.with([&](Recorder r) {
-                const std::string where = std::string(c.button) + ", " + p.how;
                 QTemporaryDir folder;  // a new file each time: no question about replacing one
-                {
-                    DialogAnswer cancelled(folder.path(), {});
-                    p.press(r.button);
-                }
-                EXPECT_FALSE(r.recording()) << where;
-                EXPECT_FALSE(r.button->isChecked()) << where;
-                {
-                    DialogAnswer saved(folder.path(), "rec.csv");
-                    p.press(r.button);
-                }
-                EXPECT_TRUE(r.recording()) << where;
-                EXPECT_TRUE(r.button->isChecked()) << where;
-                {
-                    // Stopping asks nothing.
-                    DialogAnswer unexpected(folder.path(), {}, [&where](QFileDialog&) {
-                        ADD_FAILURE() << where << ": a stop asked for a file";
+                for (const Step& step : steps) {
+                    SCOPED_TRACE(std::string(c.button) + ", " + p.how + ", " + step.what);
+                    int asked = 0, askedInPress = 0;
+                    bool pressing = false;
+                    DialogAnswer answer(folder.path(), step.answer, [&](QFileDialog&) {
+                        ++asked;
+                        askedInPress += pressing;
                     });
-                    p.press(r.button);
+                    pressing = true;
+                    for (int i = 0; i < step.presses; ++i) p.press(r.button);
+                    pressing = false;
+                    EXPECT_EQ(askedInPress, 0);
+                    // Nothing is started before the answer, and the button says so.
+                    if (step.asks) EXPECT_FALSE(r.recording() || r.button->isChecked());
+                    TurnTheEventLoop();
+                    EXPECT_EQ(asked, step.asks ? 1 : 0);
+                    EXPECT_EQ(r.recording(), step.recording);
+                    EXPECT_EQ(r.button->isChecked(), step.recording);
                 }
-                EXPECT_FALSE(r.recording()) << where;
-                EXPECT_FALSE(r.button->isChecked()) << where;
             });
         }
     }
@@ -282,6 +305,7 @@ TEST_F(FileDialogsTest, ARecordingRotatesAsItsDialogSaysWhichRemembersTheChoice)
         int64_t now = at(8, "23:59:59");
         trend.feed->SetClock([&now] { return now; });
         trend.feed->RecordButton->click();
+        TurnTheEventLoop();
         EXPECT_EQ(trend.feed->RecordingPath(), dir.filePath("readings_2026-12-08_23-59-59.csv"));
         trend.feed->Add({1.5});
         now = at(9, "00:00:02");
@@ -299,6 +323,7 @@ TEST_F(FileDialogsTest, ARecordingRotatesAsItsDialogSaysWhichRemembersTheChoice)
         auto saved = answer(dir.path(), "traffic.csv", &shown, {2, 3});
         TrafficMonitor monitor;
         monitor.RecordButton->click();
+        TurnTheEventLoop();
         EXPECT_TRUE(TrafficLog::Instance().RecordingPath().contains(
             QRegularExpression(R"(/traffic_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.csv$)")));
         TrafficLog::Instance().StopRecording();
@@ -310,6 +335,7 @@ TEST_F(FileDialogsTest, ARecordingRotatesAsItsDialogSaysWhichRemembersTheChoice)
         auto cancelled = answer(dir.path(), {}, &shown, {0, 1});
         Trend trend;
         trend.feed->RecordButton->click();
+        TurnTheEventLoop();
         EXPECT_FALSE(trend.feed->Recording());
     }
     EXPECT_EQ(shown.kind, 2);
