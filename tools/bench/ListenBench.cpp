@@ -2,8 +2,9 @@
 // process that paces whole frames at the line's rate (each frame on the wire, then 3.5 character
 // times of silence, then the next), heard by the listener as the program does it. Prints whether
 // every frame was heard whole (none lost, merged or split) and the CPU the listening process used
-// per core, beside a floor: a plain reader of the same pty measured the same way.
-// Usage: zn_listen_bench [FRAMES] [listen|floor]
+// per core, beside a floor: a plain reader of the same pty measured the same way. With `jitter`,
+// one frame in four is written in two parts 0.5 to 16 ms apart, as a USB adapter delivers it.
+// Usage: zn_listen_bench [FRAMES] [listen|floor] [jitter]
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -50,8 +51,19 @@ std::vector<Frame> Exchange(int n) {
     }
 }
 
-// The writer: every frame written whole at the moment its last byte would leave a UART.
-[[noreturn]] void Write(int master, int frames, double characterUs) {
+void WriteAll(int master, const uint8_t* bytes, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::write(master, bytes + done, count - done);
+        if (got > 0) done += static_cast<size_t>(got);
+    }
+}
+
+// The writer: every frame written whole at the moment its last byte would leave a UART, or with
+// `jitter` now and then in two parts with a pause between (seeded: the same pauses every run).
+[[noreturn]] void Write(int master, int frames, double characterUs, bool jitter) {
+    uint32_t seed = 12345;
+    const auto random = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
     timespec next{};
     clock_gettime(CLOCK_MONOTONIC, &next);
     const auto advance = [&](double us) {
@@ -68,11 +80,14 @@ std::vector<Frame> Exchange(int n) {
             if (sent == frames) break;
             advance(characterUs * (static_cast<double>(frame.size()) + 3.5));
             clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
-            size_t done = 0;
-            while (done < frame.size()) {
-                const ssize_t got = ::write(master, frame.data() + done, frame.size() - done);
-                if (got > 0) done += static_cast<size_t>(got);
+            size_t cut = 0;
+            if (jitter && random() % 4 == 0) {
+                cut = 1 + random() % (frame.size() - 1);
+                WriteAll(master, frame.data(), cut);
+                advance(500 + random() % 15'500);
+                clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
             }
+            WriteAll(master, frame.data() + cut, frame.size() - cut);
             ++sent;
         }
     }
@@ -97,6 +112,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int frames = argc > 1 ? atoi(argv[1]) : 100'000;
     const bool floor = argc > 2 && QByteArray(argv[2]) == "floor";
+    const bool jitter = argc > 3 && QByteArray(argv[3]) == "jitter";
     const QString settings = QStringLiteral("%1,N,8,1").arg(kBaud);
     const double characterUs = CharacterMicros(*ParseLineSettings(settings));
 
@@ -141,7 +157,7 @@ int main(int argc, char** argv) {
 
     const double cpu0 = CpuSeconds(), wall0 = WallSeconds();
     const pid_t writer = fork();
-    if (writer == 0) Write(master, frames, characterUs);
+    if (writer == 0) Write(master, frames, characterUs, jitter);
     // The end: the writer has gone and the line has been quiet for a while.
     QTimer watch;
     watch.setInterval(100);
@@ -156,8 +172,9 @@ int main(int argc, char** argv) {
     app.exec();
     const double cpu = CpuSeconds() - cpu0, wall = WallSeconds() - wall0 - 0.5;
 
-    std::printf("%s: %d frames at %d baud in %.1f s of line time\n",
-                floor ? "floor (plain reader)" : "listener", frames, kBaud, wall);
+    std::printf("%s: %d frames at %d baud%s in %.1f s of line time\n",
+                floor ? "floor (plain reader)" : "listener", frames, kBaud,
+                jitter ? ", one in four paused inside" : "", wall);
     std::printf("  CPU %.3f s = %.2f %% of a core\n", cpu, 100.0 * cpu / wall);
     if (floor) {
         std::printf("  bytes read %llu of %llu\n", static_cast<unsigned long long>(plainBytes),
