@@ -72,7 +72,7 @@ class TrafficLog : public QObject {
     void NoteReply(const Frame& bytes, TrafficTime collectedAt, TrafficVerdict verdict,
                    const std::vector<int>& expected, const ReplyTiming& timing,
                    const TrafficWire& wire = {});
-    // Bytes heard that belong to no exchange (noise, a reply after its request was given up):
+    // Bytes heard that belong to no exchange (noise):
     // a row of their own, judged `verdict`.
     void NoteStray(const Frame& bytes, TrafficTime heardAt, TrafficVerdict verdict);
     // The awaited reply will not be collected; `arrived` is what had come of it. Nothing when no
