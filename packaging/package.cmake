@@ -18,22 +18,43 @@ install(TARGETS zntool znsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES sys/set.rc sys/set2.rc sys/tm.rc sys/kv.ic
   DESTINATION ${CMAKE_INSTALL_DATADIR}/zntool/sys)
 install(FILES packaging/zntool.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-# The command line's manual page and its completion in bash.
-install(FILES packaging/zntool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Debian ships manual pages and the changelog compressed, made byte for byte the same each time
+# (gzip -n leaves out the name and time). The package is built from its own source (a native
+# package, version without a Debian revision), so its changelog is changelog.gz.
+set(zn_gzipped "")
+foreach(name zntool.1 znsim.1 changelog)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+    COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/${name} > ${CMAKE_BINARY_DIR}/packaging/${name}.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/${name}
+    COMMENT "Compressing packaging/${name}")
+  list(APPEND zn_gzipped ${CMAKE_BINARY_DIR}/packaging/${name}.gz)
+endforeach()
+add_custom_target(zn_package_files ALL DEPENDS ${zn_gzipped})
+
+# The manual pages and the command line's completion in bash.
+install(FILES ${CMAKE_BINARY_DIR}/packaging/zntool.1.gz ${CMAKE_BINARY_DIR}/packaging/znsim.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/zntool.bash-completion
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zntool)
 install(FILES ${CMAKE_BINARY_DIR}/zntool.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zntool)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zntool)
 set(CPACK_PACKAGE_VERSION 1.42.0)
 set(CPACK_PACKAGE_VENDOR "ORMELIX")
-set(CPACK_PACKAGE_CONTACT "ZN tool maintainers <zntool@localhost>")
+set(CPACK_PACKAGE_CONTACT "ZN tool maintainers <maintainers@zntool.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "ZN module debugging tool: commission and test RS485 / Modbus RTU I/O modules")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Finds a module's baud rate and parity, reads and changes its address and line settings, reads and writes registers and opens a function-test window per model, showing the frames sent and received. Chinese and English. Includes znsim, a simulator of a bus of modules on a pseudo-terminal.")
+# Debian's lines of the long description are at most 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION [=[
+Finds a module's baud rate and parity, reads and changes its address and line
+settings, reads and writes registers and opens a function-test window per
+model, showing the frames sent and received. Chinese and English.
+Includes znsim, a simulator of a bus of modules on a pseudo-terminal.]=])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)

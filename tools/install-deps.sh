@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake make g++ pkg-config clang-format
-  qt6-base-dev libasound2-dev libgtest-dev qt6-serialport-dev dpkg-dev file
+  qt6-base-dev libasound2-dev libgtest-dev qt6-serialport-dev dpkg-dev file lintian
   qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n
   fonts-wqy-microhei
   xvfb xauth x11-utils imagemagick dbus-x11 at-spi2-core python3-pyatspi

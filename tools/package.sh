@@ -8,6 +8,6 @@ cd "$(dirname "$0")/.."
 build=${1:-build-package}
 tools/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j"$(nproc)" --target zntool znsim zn_icon
+cmake --build "$build" -j"$(nproc)" --target zntool znsim zn_icon zn_package_files
 (cd "$build" && cpack -G DEB)
 ls -1 "$build"/zntool_*.deb

@@ -18,7 +18,7 @@ cpack=$1 build=$(cd "$2" && pwd)
 mkdir -p "$3"
 out=$(cd "$3" && pwd)
 
-for tool in dpkg-deb dpkg-shlibdeps file Xvfb xwininfo import; do
+for tool in dpkg-deb dpkg-shlibdeps file lintian Xvfb xwininfo import; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
 
@@ -43,6 +43,13 @@ echo "Depends: $depends"
 for lib in libqt6widgets6 libqt6serialport6 libasound2; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
 done
+
+# Debian's rules for a binary package: any error or warning fails (notes and hints do not).
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || {
+  cat "$work/lintian.log"
+  fail "lintian finds the package breaks Debian's rules"
+}
+cat "$work/lintian.log"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
