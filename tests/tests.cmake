@@ -64,9 +64,15 @@ if(zn_configuring_uid STREQUAL "0")
   foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim
                test_traffic test_trend test_scan test_core test_net test_net_windows test_listen test_listen_window
                test_cli test_record test_overview test_overview_window)
+    # Programs the test starts from its own folder (zn_beside_<test>) go with its copy.
+    set(beside "")
+    foreach(target IN LISTS zn_beside_${name})
+      list(APPEND beside --beside $<TARGET_FILE:${target}>)
+    endforeach()
     add_test(NAME nobody:${name}
-      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/run_as_nobody.sh $<TARGET_FILE:${name}>
-              $<TARGET_FILE:znsim> ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/run_as_nobody.sh ${beside}
+              $<TARGET_FILE:${name}> $<TARGET_FILE:znsim>
+              ${CMAKE_SOURCE_DIR}/tests/sim/pymodbus_server.py)
     set_tests_properties(nobody:${name} PROPERTIES TIMEOUT 900)
   endforeach()
 endif()

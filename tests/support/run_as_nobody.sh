@@ -5,7 +5,9 @@
 # 0700 home), so the program, the simulator and the pymodbus server script are copied to a fresh
 # folder nobody can read but not write; the working directory, HOME and XDG_RUNTIME_DIR are that
 # folder too, so a test that writes where it should not fails here. Only TMPDIR is nobody's own.
-# Usage: run_as_nobody.sh TEST_PROGRAM ZNSIM PYMODBUS_SERVER [test program arguments...]
+# Programs a test starts from beside itself (--beside FILE) are copied next to it. PATH is an
+# ordinary user's, so a tool found only on root's PATH (the sbin folders) shows here.
+# Usage: run_as_nobody.sh [--beside FILE]... TEST_PROGRAM ZNSIM PYMODBUS_SERVER [arguments...]
 set -euo pipefail
 
 fail() {
@@ -13,7 +15,12 @@ fail() {
   exit 1
 }
 
-[ $# -ge 3 ] || fail "usage: $0 TEST_PROGRAM ZNSIM PYMODBUS_SERVER [arguments...]"
+beside=()
+while [ $# -ge 2 ] && [ "$1" = --beside ]; do
+  beside+=("$2")
+  shift 2
+done
+[ $# -ge 3 ] || fail "usage: $0 [--beside FILE]... TEST_PROGRAM ZNSIM PYMODBUS_SERVER [arguments...]"
 program=$1 znsim=$2 server=$3
 shift 3
 name=$(basename "$program")
@@ -24,14 +31,15 @@ name=$(basename "$program")
 getent passwd nobody >/dev/null || fail "this machine has no user nobody"
 group=nogroup
 getent group "$group" >/dev/null || group=$(id -gn nobody)
+# By full path: the runs below have an ordinary user's PATH, without the sbin folders.
 if command -v setpriv >/dev/null; then
-  as_nobody=(setpriv --reuid=nobody --regid="$group" --clear-groups --)
+  as_nobody=("$(command -v setpriv)" --reuid=nobody --regid="$group" --clear-groups --)
 elif command -v runuser >/dev/null; then
-  as_nobody=(runuser -m -u nobody -g "$group" --)
+  as_nobody=("$(command -v runuser)" -m -u nobody -g "$group" --)
 else
   fail "neither setpriv nor runuser (util-linux) is installed"
 fi
-for file in "$program" "$znsim" "$server"; do
+for file in "$program" "$znsim" "$server" ${beside[@]+"${beside[@]}"}; do
   [ -r "$file" ] || fail "$file does not exist (build the test programs first)"
 done
 
@@ -39,7 +47,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zn-nobody.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
 mkdir -m 755 "$work/bin"
-cp "$program" "$znsim" "$server" "$work/bin/"
+cp "$program" "$znsim" "$server" ${beside[@]+"${beside[@]}"} "$work/bin/"
 chmod 755 "$work/bin"/*
 mkdir -m 700 "$work/tmp"
 chown "nobody:$group" "$work/tmp"
@@ -66,6 +74,7 @@ fi
 run() {
   (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u XAUTHORITY -u DBUS_SESSION_BUS_ADDRESS \
     HOME="$work" XDG_RUNTIME_DIR="$work" TMPDIR="$work/tmp" QT_QPA_PLATFORM=offscreen \
+    PATH=/usr/local/bin:/usr/bin:/bin \
     ZN_ZNSIM_PATH="$work/bin/$(basename "$znsim")" \
     ZN_PYMODBUS_SERVER="$work/bin/$(basename "$server")" "${as_nobody[@]}" "$@")
 }
