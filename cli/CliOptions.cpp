@@ -193,3 +193,11 @@ bool CliOptions::Language(std::optional<bool>* english, QString* error) const {
     }
     return true;
 }
+
+bool CliOptions::Rotation(CsvRotation* rotation, QString* error) const {
+    if (Has("--rotate-midnight")) *rotation = CsvRotation::AtMidnight();
+    int megabytes = 0;
+    if (!Int("--rotate-mb", 1, CsvRotation::kMaxMegabytes, 0, &megabytes, error)) return false;
+    if (megabytes > 0) *rotation = CsvRotation::EveryMegabytes(megabytes);
+    return true;
+}

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/modules/ParameterCodes.h"
+#include "core/record/RotatingCsv.h"
 
 enum class OutputFormat { Text, Csv, Json };
 
@@ -38,6 +39,8 @@ class CliOptions {
     bool Settings(const QString& baudName, const QString& parityName, SerialCandidate fallback,
                   SerialCandidate* settings, QString* error) const;
     bool Format(OutputFormat* format, QString* error) const;
+    // --rotate-mb and --rotate-midnight: when a recording or log goes on in a new dated file.
+    bool Rotation(CsvRotation* rotation, QString* error) const;
     // The language --lang chooses; nothing when it is not given.
     bool Language(std::optional<bool>* english, QString* error) const;
 

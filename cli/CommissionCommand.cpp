@@ -28,11 +28,7 @@ int RunCommission(const CliRun& run) {
     if (o.Has("--log") && o.Value("--log").trimmed().isEmpty())
         return run.Usage(CliTexts::Text(CliTexts::MissingValue).arg("--log"));
     CsvRotation rotation;
-    if (o.Has("--rotate-midnight")) rotation = CsvRotation::AtMidnight();
-    int megabytes = 0;
-    if (!o.Int("--rotate-mb", 1, CsvRotation::kMaxMegabytes, 0, &megabytes, &error))
-        return run.Usage(error);
-    if (megabytes > 0) rotation = CsvRotation::EveryMegabytes(megabytes);
+    if (!o.Rotation(&rotation, &error)) return run.Usage(error);
     BatchLogFile log;
     if (o.Has("--log") &&
         !log.Start(o.Value("--log"), rotation, QDateTime::currentDateTime(), &error)) {

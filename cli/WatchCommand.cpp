@@ -12,24 +12,12 @@
 #include "core/overview/OverviewRun.h"
 #include "core/record/RotatingCsv.h"
 
-namespace {
-// --rotate-mb and --rotate-midnight; false with the message.
-bool RotationOf(const CliOptions& o, CsvRotation* rotation, QString* error) {
-    if (o.Has("--rotate-midnight")) *rotation = CsvRotation::AtMidnight();
-    int megabytes = 0;
-    if (!o.Int("--rotate-mb", 1, CsvRotation::kMaxMegabytes, 0, &megabytes, error)) return false;
-    if (megabytes > 0) *rotation = CsvRotation::EveryMegabytes(megabytes);
-    return true;
-}
-}  // namespace
-
 int RunWatch(const CliRun& run) {
     const CliOptions& o = run.options;
     QString error;
     int seconds = 0;
     CsvRotation rotation;
-    if (!o.Int("--seconds", 0, 1000000000, 0, &seconds, &error) ||
-        !RotationOf(o, &rotation, &error))
+    if (!o.Int("--seconds", 0, 1000000000, 0, &seconds, &error) || !o.Rotation(&rotation, &error))
         return run.Usage(error);
     if (!o.Has("--line")) return run.Usage(CliTexts::Text(CliTexts::MissingOption).arg("--line"));
     if (o.Has("--record") && o.Value("--record").trimmed().isEmpty())
