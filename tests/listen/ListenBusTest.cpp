@@ -21,22 +21,13 @@
 #include "tests/support/Peers.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
+#include "tests/support/TurnUntil.h"
 #include "tests/support/Ser2net.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"
 
 namespace {
 const char* kListenerWrote = "a listener wrote";
-
-// Turns the event loop until `done`; false when it never was.
-bool TurnUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
 
 class ListenBusTest : public ::testing::Test {
   protected:

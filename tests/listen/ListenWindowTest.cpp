@@ -24,21 +24,13 @@
 #include "monitor/TrafficPanel.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
+#include "tests/support/TurnUntil.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"
 #include "windows/analog/AnalogInputWindow.h"
 #include "workwindow/CommPanel.h"
 
 namespace {
-bool TurnUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
 TEST(ListenWindowTest, MainWindowButtonIsCaptionedInBothLanguages) {
     struct Case {
         const char* set2;

@@ -18,6 +18,7 @@
 #include "core/line/SerialPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/QStringPrinter.h"
+#include "tests/support/TurnUntil.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPlatform.h"
 #include "trend/TrendFeed.h"
@@ -31,15 +32,6 @@
 #include "workwindow/WorkWindow.h"
 
 namespace {
-bool TurnUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
 QString Cell(LineOverviewWindow* window, int row, int column) {
     window->Model()->Redraw();
     return window->Model()->index(row, column).data().toString();
