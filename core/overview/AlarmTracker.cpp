@@ -12,11 +12,15 @@ QString OwnAlarm(const ModuleReport& report) {
 }
 }  // namespace
 
-QString AlarmTracker::LimitText(ChannelAlarm alarm, const ChannelLimits& limits) {
+QString AlarmTracker::LimitText(ChannelAlarm alarm, const ChannelLimits& limits, bool english) {
     const std::optional<double>& limit = alarm == ChannelAlarm::High ? limits.high : limits.low;
     if (alarm == ChannelAlarm::None || !limit) return QString();
-    QString text = OverviewRows::AlarmWord(alarm) + ' ' + QString::number(*limit);
-    if (limits.hysteresis > 0) text += " (hysteresis " + QString::number(limits.hysteresis) + ')';
+    const QString side = english                       ? OverviewRows::AlarmWord(alarm)
+                         : alarm == ChannelAlarm::High ? QStringLiteral("上限")
+                                                       : QStringLiteral("下限");
+    QString text = side + ' ' + QString::number(*limit);
+    if (limits.hysteresis > 0)
+        text += QString(english ? " (hysteresis %1)" : " (回差 %1)").arg(limits.hysteresis);
     return text;
 }
 

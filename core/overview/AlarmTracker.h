@@ -31,8 +31,9 @@ class AlarmTracker {
     // The alarm file: `time,line,address,tag,model,channel,alarm,event,value,limit`.
     static QStringList FileColumns();
     static QStringList FileRow(const LineFile& file, const AlarmEvent& event);
-    // "high 80 (hysteresis 1)", "low 5"; empty when that side has no limit.
-    static QString LimitText(ChannelAlarm alarm, const ChannelLimits& limits);
+    // "high 80 (hysteresis 1)", "low 5" ("上限 80 (回差 1)" in Chinese); empty when that side
+    // has no limit. The alarm file keeps English.
+    static QString LimitText(ChannelAlarm alarm, const ChannelLimits& limits, bool english = true);
 
   private:
     // What stands now per module: its own alarm, and each channel's.

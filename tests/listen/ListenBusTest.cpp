@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>

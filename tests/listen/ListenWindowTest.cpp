@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFile>
 #include <QPushButton>
@@ -184,9 +183,10 @@ TEST(LineOverviewWindowTest, StatusesAlarmsAndLimitsReadInEitherLanguage) {
         EXPECT_EQ(OverviewTexts::StatusText(&report, true), c.status);
         EXPECT_EQ(OverviewTexts::AlarmText("high"), c.alarm);
         const ChannelLimits limits{5.0, 80.0, 1};
-        EXPECT_EQ(OverviewTexts::LimitText("high", limits), c.limit);
-        EXPECT_EQ(OverviewTexts::LimitText("low", limits), c.low);
-        EXPECT_EQ(OverviewTexts::LimitText("offline", limits), "");
+        const bool english = c.english == 1;
+        EXPECT_EQ(AlarmTracker::LimitText(ChannelAlarm::High, limits, english), c.limit);
+        EXPECT_EQ(AlarmTracker::LimitText(ChannelAlarm::Low, limits, english), c.low);
+        EXPECT_EQ(AlarmTracker::LimitText(ChannelAlarm::None, limits, english), "");
         EXPECT_EQ(OverviewTexts::IdentityText(ModuleParameters{3, 103, 210}), c.identity);
     }
 }

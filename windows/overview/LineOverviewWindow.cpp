@@ -52,8 +52,12 @@ QString AlarmPathOf(const QString& path) {
 // The limit an alarm crossed, in the language in use.
 QString LimitOf(const LineModule& module, const AlarmEvent& event) {
     const auto limits = module.limits.find(event.channel);
-    return limits == module.limits.end() ? QString()
-                                         : OverviewTexts::LimitText(event.alarm, limits->second);
+    const ChannelAlarm alarm = event.alarm == "high"  ? ChannelAlarm::High
+                               : event.alarm == "low" ? ChannelAlarm::Low
+                                                      : ChannelAlarm::None;
+    return limits == module.limits.end()
+               ? QString()
+               : AlarmTracker::LimitText(alarm, limits->second, English());
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <cmath>
 
+#include "base/Switches.h"
 #include "core/overview/OverviewRows.h"
 #include "windows/overview/OverviewTexts.h"
 
@@ -73,8 +74,8 @@ QString OverviewModel::AlarmTip(int row) const {
                     OverviewTexts::AlarmText(OverviewRows::AlarmWord(reading.alarm)) + " (" +
                     (limits == of.limits.end()
                          ? QString()
-                         : OverviewTexts::LimitText(OverviewRows::AlarmWord(reading.alarm),
-                                                    limits->second)) +
+                         : AlarmTracker::LimitText(reading.alarm, limits->second,
+                                                   Switches().EnglishUi == 1)) +
                     ')';
     }
     return tips.join('\n');

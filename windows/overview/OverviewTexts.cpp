@@ -96,16 +96,6 @@ QString StatusText(const ModuleReport* report, bool enabled) {
     return AlarmText(OverviewRows::StatusWord(*report));
 }
 
-QString LimitText(const QString& alarm, const ChannelLimits& limits) {
-    const std::optional<double>& limit = alarm == "high" ? limits.high : limits.low;
-    if ((alarm != "high" && alarm != "low") || !limit) return QString();
-    QString text =
-        AlarmText(alarm == "high" ? "high limit" : "low limit") + ' ' + QString::number(*limit);
-    if (limits.hysteresis > 0)
-        text += QString(English() ? " (hysteresis %1)" : " (回差 %1)").arg(limits.hysteresis);
-    return text;
-}
-
 QString IdentityText(const std::optional<ModuleParameters>& identity) {
     if (!identity) return QString();
     const QString settings = ParameterCodes::EntryOfCode(identity->parameterCode);
@@ -116,16 +106,14 @@ QString IdentityText(const std::optional<ModuleParameters>& identity) {
 }
 
 QString AlarmText(const QString& alarm) {
-    if (English()) return alarm.endsWith(" limit") ? alarm.chopped(6) : alarm;
+    if (English()) return alarm;
     static const std::map<QString, QString> chinese = {{"ok", "正常"},
                                                        {"late", "迟缓"},
                                                        {"failing", "故障"},
                                                        {"offline", "离线"},
                                                        {"wrong model", "型号不符"},
                                                        {"high", "高报"},
-                                                       {"low", "低报"},
-                                                       {"high limit", "上限"},
-                                                       {"low limit", "下限"}};
+                                                       {"low", "低报"}};
     const auto found = chinese.find(alarm);
     return found == chinese.end() ? alarm : found->second;
 }

@@ -65,8 +65,6 @@ QStringList AlarmColumns();
 // poll.
 QString StatusText(const ModuleReport* report, bool enabled);
 QString AlarmText(const QString& alarm);
-// "high 80 (hysteresis 1)" in the language in use; empty for an alarm of a module's own.
-QString LimitText(const QString& alarm, const ChannelLimits& limits);
 // What a model check read: "address 3, 9600,N,8,1 (103)"; empty for none.
 QString IdentityText(const std::optional<ModuleParameters>& identity);
 }  // namespace OverviewTexts
