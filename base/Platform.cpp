@@ -16,7 +16,7 @@ class HeadlessPlatform : public Platform {
 };
 
 Platform* installed = nullptr;
-thread_local std::function<void(const QString&)>* threadSink = nullptr;
+// The sink of this thread's innermost ThreadMessages, if any.
 thread_local ThreadMessages* innermost = nullptr;
 }  // namespace
 
@@ -30,20 +30,15 @@ void InstallPlatform(Platform* platform) {
 }
 
 void ShowMessage(const QString& text) {
-    if (threadSink) {
-        (*threadSink)(text);
-        return;
-    }
+    if (innermost) return innermost->Say(text);
     CurrentPlatform().ShowMessage(text);
 }
 
 ThreadMessages::ThreadMessages(std::function<void(const QString&)> sink)
     : sink_(std::move(sink)), outer_(innermost) {
     innermost = this;
-    threadSink = &sink_;
 }
 
 ThreadMessages::~ThreadMessages() {
     innermost = outer_;
-    threadSink = outer_ ? &outer_->sink_ : nullptr;
 }

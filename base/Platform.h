@@ -30,6 +30,7 @@ class ThreadMessages {
     ~ThreadMessages();
     ThreadMessages(const ThreadMessages&) = delete;
     ThreadMessages& operator=(const ThreadMessages&) = delete;
+    void Say(const QString& text) const { sink_(text); }
 
   private:
     std::function<void(const QString&)> sink_;
