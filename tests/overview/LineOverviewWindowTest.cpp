@@ -129,6 +129,10 @@ TEST(LineOverviewWindowTest, PollsTwoLinesRecordsThemAndLendsALineToItsTestWindo
     WorkWindow* zn210 = main.Window("ZN210");
     ASSERT_NE(zn210, nullptr);
     EXPECT_TRUE(zn210->isVisible());
+    // Its trend controls show beside its Read button, as in every work window.
+    QPushButton* trendButton = zn210->findChild<QPushButton*>("Command_Trend");
+    ASSERT_NE(trendButton, nullptr);
+    EXPECT_TRUE(trendButton->isVisible());
     EXPECT_EQ(zn210->Panel()->Combo1->currentText(), dir.filePath("COM1"));
     // The device is free for the test window's port.
     EXPECT_TRUE(SerialPort::OpenPort(dir.filePath("COM1"), "9600,N,8,1"));
