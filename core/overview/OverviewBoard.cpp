@@ -1,5 +1,7 @@
 #include "core/overview/OverviewBoard.h"
 
+#include <algorithm>
+
 OverviewBoard::OverviewBoard(const LineFile& file) : file_(file) {
     for (int line = 0; line < static_cast<int>(file_.lines.size()); ++line) {
         rowOf_.emplace_back();
@@ -20,29 +22,33 @@ const ModuleReport* OverviewBoard::Latest(int row) const {
     return latest_[row] ? &*latest_[row] : nullptr;
 }
 
-int OverviewBoard::Take(const ModuleReport& report, std::vector<AlarmEvent>* events) {
+int OverviewBoard::Take(const ModuleReport& report, std::vector<AlarmEvent>* events,
+                        std::vector<int>* entries) {
     const int row = RowOf(report.line, report.module);
     latest_[row] = report;
     *events = tracker_.Take(file_, report);
+    entries->clear();
     for (const AlarmEvent& event : *events) {
         if (event.raised) {
-            alarms_.push_back({event});
+            alarms_.push_back(AlarmEntry{event, 0});
+            entries->push_back(static_cast<int>(alarms_.size()) - 1);
             continue;
         }
         // The newest standing entry of the same alarm clears.
-        for (auto entry = alarms_.rbegin(); entry != alarms_.rend(); ++entry) {
-            const AlarmEvent& raised = entry->raised;
-            if (entry->clearedMs == 0 && raised.line == event.line &&
+        int cleared = -1;
+        for (int k = static_cast<int>(alarms_.size()) - 1; k >= 0 && cleared < 0; --k) {
+            const AlarmEvent& raised = alarms_[k].raised;
+            if (alarms_[k].clearedMs == 0 && raised.line == event.line &&
                 raised.module == event.module && raised.channel == event.channel &&
-                raised.alarm == event.alarm) {
-                entry->clearedMs = event.timeMs;
-                entry->clearedValue = event.value;
-                break;
-            }
+                raised.alarm == event.alarm)
+                cleared = k;
         }
+        if (cleared >= 0) alarms_[cleared].clearedMs = event.timeMs;
+        entries->push_back(cleared);
     }
-    if (static_cast<int>(alarms_.size()) > kMaxAlarms)
-        alarms_.erase(alarms_.begin(), alarms_.end() - kMaxAlarms);
+    const int dropped = std::max(0, static_cast<int>(alarms_.size()) - kMaxAlarms);
+    alarms_.erase(alarms_.begin(), alarms_.begin() + dropped);
+    for (int& entry : *entries) entry = entry < dropped ? -1 : entry - dropped;
     return row;
 }
 

@@ -11,7 +11,6 @@
 struct AlarmEntry {
     AlarmEvent raised;
     int64_t clearedMs = 0;  // 0 while it stands
-    QString clearedValue;
 };
 
 class OverviewBoard {
@@ -29,8 +28,10 @@ class OverviewBoard {
     const ModuleReport* Latest(int row) const;
 
     // Takes a poll's report; returns the row it changed and puts what it raised or cleared in
-    // `events`.
-    int Take(const ModuleReport& report, std::vector<AlarmEvent>* events);
+    // `events`, and the place in Alarms() of each one's entry in `entries` (-1 for an entry
+    // that is no longer kept).
+    int Take(const ModuleReport& report, std::vector<AlarmEvent>* events,
+             std::vector<int>* entries);
     // Counts start again (the workers reset theirs at their next poll).
     void ResetCounts();
 

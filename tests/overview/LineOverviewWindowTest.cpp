@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDialog>
 #include <QFile>
 #include <QPushButton>
@@ -192,5 +193,51 @@ TEST(LineOverviewWindowTest, StatusesAlarmsAndLimitsReadInEitherLanguage) {
         EXPECT_EQ(AlarmTracker::LimitText(ChannelAlarm::Low, limits, english), c.low);
         EXPECT_EQ(AlarmTracker::LimitText(ChannelAlarm::None, limits, english), "");
         EXPECT_EQ(OverviewTexts::IdentityText(ModuleParameters{3, 103, 210}), c.identity);
+    }
+}
+
+TEST(LineOverviewWindowTest, AlarmsRaisedTogetherEachHaveTheirRowAndClearTheirOwn) {
+    RecordingPlatform platform;
+    ScratchSys sys;
+    sys.WriteFile("set2.rc", "0\r\n0\r\n1\r\n");
+    Switches().EnglishUi = 1;
+    TextTable::Fill(true);
+    LineModule module;
+    module.model = "ZN210";
+    module.limits = {{"RTD1", {std::nullopt, 10.0, 0}}, {"RTD2", {std::nullopt, 10.0, 0}}};
+    LineFile file;
+    LineOfModules line;
+    line.name = "bus 1";
+    line.modules = {module};
+    file.lines.push_back(line);
+    LineOverviewWindow window;
+    window.SetFile(file, {});
+    // Readings as the poller gives them, each with the alarm it holds.
+    const auto report = [](int64_t timeMs, ChannelAlarm first, ChannelAlarm second) {
+        ModuleReport r;
+        r.timeMs = timeMs;
+        r.status = ModuleStatus::Ok;
+        r.poll.outcome = ModulePoll::Answered;
+        for (const auto& [name, alarm] : {std::pair{"RTD1", first}, std::pair{"RTD2", second}}) {
+            ChannelReading reading;
+            reading.name = name;
+            reading.value = alarm == ChannelAlarm::High ? 20.0 : 5.0;
+            reading.alarm = alarm;
+            r.poll.channels.push_back(reading);
+        }
+        return r;
+    };
+    const int64_t t0 = QDateTime(QDate(2026, 12, 8), QTime(8, 0, 0)).toMSecsSinceEpoch();
+    window.TakeReport(report(t0, ChannelAlarm::High, ChannelAlarm::High));
+    window.TakeReport(report(t0 + 5000, ChannelAlarm::None, ChannelAlarm::High));
+    struct Row {
+        QString channel, raised, cleared;
+    };
+    const Row rows[] = {{"RTD2", "08:00:00", ""}, {"RTD1", "08:00:00", "08:00:05"}};
+    ASSERT_EQ(window.Table_Alarms->rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(window.Table_Alarms->item(row, 5)->text(), rows[row].channel) << row;
+        EXPECT_EQ(window.Table_Alarms->item(row, 0)->text(), rows[row].raised) << row;
+        EXPECT_EQ(window.Table_Alarms->item(row, 1)->text(), rows[row].cleared) << row;
     }
 }

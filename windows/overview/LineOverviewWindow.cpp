@@ -285,14 +285,15 @@ void LineOverviewWindow::Command_ResetCounts_Click() {
 
 void LineOverviewWindow::Take(const ModuleReport& report) {
     std::vector<AlarmEvent> events;
-    const int row = board_->Take(report, &events);
+    std::vector<int> entries;
+    const int row = board_->Take(report, &events, &entries);
     model_->Changed(row);
-    for (const AlarmEvent& event : events) {
-        if (event.raised)
-            AddAlarmRow(board_->Alarms().back());
-        else
-            ShowAlarmCleared(event);
-    }
+    // The list shows the board's alarms newest first: the rows raised go on top before the
+    // rows cleared are found by their place.
+    for (size_t k = 0; k < events.size(); ++k)
+        if (events[k].raised && entries[k] >= 0) AddAlarmRow(board_->Alarms()[entries[k]]);
+    for (size_t k = 0; k < events.size(); ++k)
+        if (!events[k].raised && entries[k] >= 0) ShowAlarmCleared(entries[k]);
     if (const auto trend = trends_.find(row); trend != trends_.end()) {
         if (report.poll.outcome == ModulePoll::Answered && !report.poll.channels.empty()) {
             std::vector<double> values;
@@ -333,26 +334,19 @@ void LineOverviewWindow::AddAlarmRow(const AlarmEntry& entry) {
     for (int column = 0; column < cells.size(); ++column) {
         auto* item = new QTableWidgetItem(cells[column]);
         item->setForeground(QColor(Qt::red));
-        item->setData(Qt::UserRole,
-                      QVariantList{event.line, event.module, event.channel, event.alarm});
         Table_Alarms->setItem(0, column, item);
     }
     if (Table_Alarms->rowCount() > OverviewBoard::kMaxAlarms)
         Table_Alarms->setRowCount(OverviewBoard::kMaxAlarms);
 }
 
-void LineOverviewWindow::ShowAlarmCleared(const AlarmEvent& event) {
-    const QVariantList key = {event.line, event.module, event.channel, event.alarm};
-    for (int row = 0; row < Table_Alarms->rowCount(); ++row) {
-        QTableWidgetItem* cleared = Table_Alarms->item(row, 1);
-        if (!cleared || !cleared->text().isEmpty() ||
-            Table_Alarms->item(row, 0)->data(Qt::UserRole).toList() != key)
-            continue;
-        cleared->setText(QDateTime::fromMSecsSinceEpoch(event.timeMs).toString("HH:mm:ss"));
-        for (int column = 0; column < Table_Alarms->columnCount(); ++column)
-            Table_Alarms->item(row, column)->setForeground(palette().color(QPalette::Text));
-        return;
-    }
+void LineOverviewWindow::ShowAlarmCleared(int entry) {
+    const int row = static_cast<int>(board_->Alarms().size()) - 1 - entry;
+    if (row < 0 || row >= Table_Alarms->rowCount()) return;
+    Table_Alarms->item(row, 1)->setText(
+        QDateTime::fromMSecsSinceEpoch(board_->Alarms()[entry].clearedMs).toString("HH:mm:ss"));
+    for (int column = 0; column < Table_Alarms->columnCount(); ++column)
+        Table_Alarms->item(row, column)->setForeground(palette().color(QPalette::Text));
 }
 
 void LineOverviewWindow::LineFailed(int line, const QString& why) {

@@ -85,7 +85,8 @@ class LineOverviewWindow : public QWidget {
     void Take(const ModuleReport& report);
     void LineFailed(int line, const QString& why);
     void AddAlarmRow(const AlarmEntry& entry);
-    void ShowAlarmCleared(const AlarmEvent& event);
+    // The alarm at `entry` of the board's list has cleared.
+    void ShowAlarmCleared(int entry);
     void ShowState(const QString& text = {});
     void ShowButtons();
     // The row chosen in the table, -1 for none; and its line (a line of no modules is chosen
