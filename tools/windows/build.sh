@@ -1,0 +1,259 @@
+#!/usr/bin/env bash
+# Cross-builds zntool for Windows x86-64 and packs it as a zip and an NSIS installer, all in
+# build-win64/.
+#
+# The Windows Qt (6.4.2, the version Debian ships, so Debian's own Qt tools serve as the host Qt)
+# is built once per machine from Debian's source packages with MinGW-w64, only the modules the
+# program uses, and kept in ${ZN_WIN_QT:-~/.cache/zntool/qt-6.4.2-mingw64}; a later run finds it
+# there (its .complete marker is written last) and goes straight to the program.
+#
+#   tools/windows/build.sh            Qt if not yet built, then the program and its packs
+#   tools/windows/build.sh --qt       Qt only
+#   tools/windows/build.sh --program  the program and its packs; Qt must be built already
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+qt_version=6.4.2
+qt=${ZN_WIN_QT:-$HOME/.cache/zntool/qt-$qt_version-mingw64}
+# Sources and build trees of Qt, outside the repository; removable once Qt is built.
+qt_work=${ZN_WIN_QT_WORK:-$HOME/.cache/zntool/qt-$qt_version-work}
+out=$repo/build-win64
+jobs=${ZN_JOBS:-2}
+triple=x86_64-w64-mingw32
+toolchain=$here/mingw64.cmake
+
+want_qt=1
+want_program=1
+case "${1:-}" in
+  "") ;;
+  --qt) want_program=0 ;;
+  --program) want_qt=0 ;;
+  *) echo "usage: $0 [--qt | --program]" >&2; exit 2 ;;
+esac
+
+say() { printf '== %s\n' "$*"; }
+die() { printf 'build.sh: %s\n' "$*" >&2; exit 1; }
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# Installs whatever of these Debian packages is missing.
+need_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  say "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get -o DPkg::Lock::Timeout=1200 update -qq
+  $sudo apt-get -o DPkg::Lock::Timeout=1200 install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# apt-get source needs a deb-src entry for the suite the binaries come from.
+ensure_deb_src() {
+  if grep -rqsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' \
+    /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    return 0
+  fi
+  say "adding deb-src entries beside apt's deb entries"
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+      $sudo tee /etc/apt/sources.list.d/zntool-deb-src.sources >/dev/null
+  elif [ -f /etc/apt/sources.list ]; then
+    sed -nE 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list |
+      $sudo tee /etc/apt/sources.list.d/zntool-deb-src.list >/dev/null
+  else
+    die "no apt sources found to add deb-src entries to"
+  fi
+  $sudo apt-get -o DPkg::Lock::Timeout=1200 update -qq
+}
+
+# The tools of the cross build and of the packs.
+need_packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+  mingw-w64-x86-64-dev cmake ninja-build perl python3 dpkg-dev \
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n nsis zip
+
+# A sub-build of Qt: configure (once) and build and install, logged in the work folder.
+build_module() {
+  local name=$1 src
+  src=$(fetch_source "$2") || exit 1
+  local dir=$qt_work/build-$name
+  mkdir -p "$dir"
+  say "building Qt module $name in $dir"
+  if [ ! -f "$dir/build.ninja" ]; then
+    (cd "$dir" && nice -n 19 "$qt/bin/qt-configure-module" "$src" -- \
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake") || die "configuring $name failed"
+  fi
+  nice -n 19 cmake --build "$dir" --parallel "$jobs" || die "building $name failed"
+  cmake --install "$dir" >/dev/null || die "installing $name failed"
+}
+
+# Unpacks Debian's source of a Qt package in the work folder (once) and names its folder.
+fetch_source() {
+  local pkg=$1 dir
+  dir=$(ls -d "$qt_work/$pkg-$qt_version"*/ 2>/dev/null | head -1)
+  if [ -z "$dir" ]; then
+    say "fetching Debian's source of $pkg" >&2
+    (cd "$qt_work" && apt-get source -qq "$pkg" >&2) || die "apt-get source $pkg failed"
+    dir=$(ls -d "$qt_work/$pkg-$qt_version"*/ 2>/dev/null | head -1)
+    [ -n "$dir" ] || die "Debian's source of $pkg is not Qt $qt_version, the host Qt's version"
+  fi
+  echo "${dir%/}"
+}
+
+host_cmake=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake
+
+build_qt() {
+  if [ -f "$qt/.complete" ]; then
+    say "Windows Qt $qt_version already built in $qt"
+    return 0
+  fi
+  local started
+  started=$(date +%s)
+  ensure_deb_src
+  mkdir -p "$qt_work"
+  local base_src
+  base_src=$(fetch_source qt6-base) || exit 1
+
+  local dir=$qt_work/build-qtbase
+  mkdir -p "$dir"
+  if [ ! -f "$dir/build.ninja" ]; then
+    say "configuring qtbase for $triple into $qt"
+    # Only Core, Gui, Widgets (and what SerialPort and Charts need); the third-party libraries
+    # from Qt's own source, so the Windows Qt depends on nothing but MinGW. Debian took wintab
+    # (the Windows tablet events) and iaccessible2 out of the source, so tablet events stay off.
+    (cd "$dir" && nice -n 19 "$base_src/configure" -prefix "$qt" -release \
+      -xplatform win32-g++ -device-option CROSS_COMPILE=$triple- \
+      -qt-host-path /usr -nomake tests -nomake examples \
+      -no-opengl -no-dbus -no-icu -no-glib -no-feature-sql -no-feature-network \
+      -no-feature-testlib -no-feature-printsupport -no-feature-concurrent -no-feature-xml \
+      -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d \
+      -qt-zlib -qt-pcre -qt-freetype -qt-harfbuzz -qt-libpng -qt-libjpeg \
+      -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR="$host_cmake") ||
+      die "configuring qtbase failed"
+  fi
+  say "building qtbase (nice, $jobs jobs)"
+  nice -n 19 cmake --build "$dir" --parallel "$jobs" || die "building qtbase failed"
+  cmake --install "$dir" >/dev/null || die "installing qtbase failed"
+
+  build_module qtserialport qt6-serialport
+  build_module qtcharts qt6-charts
+
+  local took=$(($(date +%s) - started))
+  printf 'Qt %s for %s, built in %d min %d s on %s\n' "$qt_version" "$triple" \
+    $((took / 60)) $((took % 60)) "$(date -u +%FT%TZ)" >"$qt/.complete"
+  say "Windows Qt built in $((took / 60)) min $((took % 60)) s"
+}
+
+version() {
+  sed -nE 's/^set\(CPACK_PACKAGE_VERSION ([0-9.]+)\)/\1/p' "$repo/packaging/package.cmake"
+}
+
+# The DLLs a Windows binary imports that are ours to ship (Qt's, MinGW's), and theirs in turn;
+# Windows' own are found in neither folder and left out.
+copy_dlls() {
+  local binary=$1 dest=$2 dll found folder
+  for dll in $($triple-objdump -p "$binary" | sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p'); do
+    [ -f "$dest/$dll" ] && continue
+    found=""
+    for folder in "$qt/bin" "${dll_folders[@]}"; do
+      if [ -f "$folder/$dll" ]; then found=$folder/$dll; break; fi
+    done
+    [ -n "$found" ] || continue
+    cp "$found" "$dest/$dll"
+    copy_dlls "$dest/$dll" "$dest"
+  done
+}
+
+# The installer's list of the staged files: an Install macro that puts each in its folder, and
+# an Uninstall macro that deletes each and then the folders, deepest first, if emptied.
+write_file_list() {
+  local stage=$1 dir file
+  echo '!macro Install'
+  (cd "$stage" && find . -mindepth 1 -type d | sort) | while read -r dir; do
+    dir=${dir#./}
+    printf '  SetOutPath "$INSTDIR\\%s"\n' "${dir//\//\\}"
+    (cd "$stage" && find "$dir" -maxdepth 1 -type f | sort) | while read -r file; do
+      printf '  File "%s"\n' "$stage/$file"
+    done
+  done
+  echo '!macroend'
+  echo '!macro Uninstall'
+  (cd "$stage" && find . -type f | sort) | while read -r file; do
+    file=${file#./}
+    printf '  Delete "$INSTDIR\\%s"\n' "${file//\//\\}"
+  done
+  (cd "$stage" && find . -mindepth 1 -type d | sort -r) | while read -r dir; do
+    dir=${dir#./}
+    printf '  RMDir "$INSTDIR\\%s"\n' "${dir//\//\\}"
+  done
+  echo '!macroend'
+}
+
+build_program() {
+  [ -f "$qt/.complete" ] || die "no Windows Qt in $qt: run $0 --qt first"
+  need_packages qt6-base-dev qt6-base-dev-tools qt6-translations-l10n nsis zip
+  local ver started
+  ver=$(version)
+  [ -n "$ver" ] || die "no version found in packaging/package.cmake"
+  started=$(date +%s)
+
+  say "building zntool $ver for Windows in $out"
+  if [ ! -f "$out/build.ninja" ]; then
+    cmake -S "$repo" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$qt" \
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" -DBUILD_TESTING=OFF ||
+      { rm -f "$out/CMakeCache.txt"; die "configuring the program failed"; }
+  fi
+  nice -n 19 cmake --build "$out" --parallel "$jobs" --target zntool || die "building zntool.exe failed"
+  say "program built in $(($(date +%s) - started)) s"
+
+  # The layout of a prefix: bin/ holds the program and the DLLs, Qt finds its plugins and
+  # translations beside bin/ (qt.conf says so), and the program seeds the user's settings from
+  # share/zntool/sys, as the Linux installation does.
+  local name=zntool-$ver-win64
+  local stage=$out/stage/$name
+  rm -rf "$out/stage"
+  mkdir -p "$stage/bin" "$stage/plugins/platforms" "$stage/plugins/styles" \
+    "$stage/plugins/imageformats" "$stage/translations" "$stage/share/zntool/sys"
+  cp "$out/zntool.exe" "$stage/bin/"
+  $triple-strip "$stage/bin/zntool.exe"
+  local p
+  cp "$qt/plugins/platforms/qwindows.dll" "$stage/plugins/platforms/"
+  for p in "$qt"/plugins/styles/*.dll; do cp "$p" "$stage/plugins/styles/"; done
+  cp "$qt/plugins/imageformats/qico.dll" "$stage/plugins/imageformats/"
+  dll_folders=("$(dirname "$($triple-g++-posix -print-file-name=libstdc++-6.dll)")"
+    /usr/$triple/lib)
+  copy_dlls "$stage/bin/zntool.exe" "$stage/bin"
+  for p in "$stage"/plugins/*/*.dll; do copy_dlls "$p" "$stage/bin"; done
+  local must
+  for must in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll Qt6Core.dll Qt6Widgets.dll; do
+    [ -f "$stage/bin/$must" ] || die "$must is missing beside zntool.exe"
+  done
+  printf '[Paths]\r\nPrefix = ..\r\n' >"$stage/bin/qt.conf"
+  local qm
+  qm=$(ls /usr/share/qt6/translations/qtbase_zh_CN.qm 2>/dev/null) ||
+    die "qtbase_zh_CN.qm not found (Debian's qt6-translations-l10n)"
+  cp "$qm" "$stage/translations/"
+  cp "$repo"/sys/set.rc "$repo"/sys/set2.rc "$repo"/sys/tm.rc "$repo"/sys/kv.ic \
+    "$stage/share/zntool/sys/"
+
+  say "packing $name.zip"
+  rm -f "$out/$name.zip"
+  (cd "$out/stage" && zip -qr -X "$out/$name.zip" "$name") || die "zip failed"
+
+  say "making zntool-$ver-setup.exe"
+  rm -f "$out/zntool-$ver-setup.exe"
+  write_file_list "$stage" >"$out/stage/files.nsh"
+  makensis -V2 -DVERSION="$ver" -DFILES="$out/stage/files.nsh" -DOUTFILE="$out/zntool-$ver-setup.exe" \
+    -DICON="$repo/sys/kv.ic" "$repo/packaging/windows/zntool.nsi" || die "makensis failed"
+
+  ls -l "$out/$name.zip" "$out/zntool-$ver-setup.exe"
+  say "program and packs done in $(($(date +%s) - started)) s"
+}
+
+[ "$want_qt" -eq 1 ] && build_qt
+[ "$want_program" -eq 1 ] && build_program
+exit 0
