@@ -76,20 +76,6 @@ need_packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-min
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n nsis zip
 
 # A sub-build of Qt: configure (once) and build and install, logged in the work folder.
-build_module() {
-  local name=$1 src
-  src=$(fetch_source "$2") || exit 1
-  local dir=$qt_work/build-$name
-  mkdir -p "$dir"
-  say "building Qt module $name in $dir"
-  if [ ! -f "$dir/build.ninja" ]; then
-    (cd "$dir" && nice -n 19 "$qt/bin/qt-configure-module" "$src" -- \
-      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake") || die "configuring $name failed"
-  fi
-  nice -n 19 cmake --build "$dir" --parallel "$jobs" || die "building $name failed"
-  cmake --install "$dir" >/dev/null || die "installing $name failed"
-}
-
 # Unpacks Debian's source of a Qt package in the work folder (once) and names its folder.
 fetch_source() {
   local pkg=$1 dir
@@ -105,18 +91,38 @@ fetch_source() {
 
 host_cmake=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake
 
-build_qt() {
-  if [ -f "$qt/.complete" ]; then
-    say "Windows Qt $qt_version already built in $qt"
-    return 0
-  fi
-  local started
-  started=$(date +%s)
-  ensure_deb_src
-  mkdir -p "$qt_work"
-  local base_src
-  base_src=$(fetch_source qt6-base) || exit 1
+# Qt is built in parts (qtbase, then each module), each marked in the Qt folder by .built-NAME
+# holding the seconds it took, so a part is built once even when a later one fails.
+qt_part_done() { [ -f "$qt/.built-$1" ]; }
+qt_part_mark() { echo "$2" >"$qt/.built-$1"; }
 
+# A Qt module on top of the Windows qtbase. A module whose source apt cannot fetch is left out
+# (false), with a message; one that does not build ends the script.
+build_module() {
+  local name=$1 pkg=$2 src started
+  qt_part_done "$name" && return 0
+  started=$(date +%s)
+  if ! src=$(fetch_source "$pkg"); then
+    echo "build.sh: Qt $name left out: Debian's source of $pkg could not be fetched" >&2
+    return 1
+  fi
+  local dir=$qt_work/build-$name
+  mkdir -p "$dir"
+  say "building Qt module $name in $dir"
+  if [ ! -f "$dir/build.ninja" ]; then
+    (cd "$dir" && nice -n 19 "$qt/bin/qt-configure-module" "$src" -- \
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake") || die "configuring $name failed"
+  fi
+  nice -n 19 cmake --build "$dir" --parallel "$jobs" || die "building $name failed"
+  cmake --install "$dir" >/dev/null || die "installing $name failed"
+  qt_part_mark "$name" $(($(date +%s) - started))
+}
+
+build_qtbase() {
+  qt_part_done qtbase && return 0
+  local started base_src
+  started=$(date +%s)
+  base_src=$(fetch_source qt6-base) || die "Debian's source of qt6-base could not be fetched"
   local dir=$qt_work/build-qtbase
   mkdir -p "$dir"
   if [ ! -f "$dir/build.ninja" ]; then
@@ -137,14 +143,27 @@ build_qt() {
   say "building qtbase (nice, $jobs jobs)"
   nice -n 19 cmake --build "$dir" --parallel "$jobs" || die "building qtbase failed"
   cmake --install "$dir" >/dev/null || die "installing qtbase failed"
+  qt_part_mark qtbase $(($(date +%s) - started))
+}
 
-  build_module qtserialport qt6-serialport
-  build_module qtcharts qt6-charts
-
-  local took=$(($(date +%s) - started))
-  printf 'Qt %s for %s, built in %d min %d s on %s\n' "$qt_version" "$triple" \
-    $((took / 60)) $((took % 60)) "$(date -u +%FT%TZ)" >"$qt/.complete"
-  say "Windows Qt built in $((took / 60)) min $((took % 60)) s"
+# True once every part is built; .complete, written last, holds the time they took together.
+build_qt() {
+  if [ -f "$qt/.complete" ]; then
+    say "Windows Qt $qt_version already built in $qt ($(cat "$qt/.complete"))"
+    return 0
+  fi
+  ensure_deb_src
+  mkdir -p "$qt_work"
+  build_qtbase
+  local whole=1
+  build_module qtserialport qt6-serialport || whole=0
+  build_module qtcharts qt6-charts || whole=0
+  [ "$whole" -eq 1 ] || return 1
+  local took=0 part
+  for part in qtbase qtserialport qtcharts; do took=$((took + $(cat "$qt/.built-$part"))); done
+  printf 'built in %d min %d s, finished %s\n' $((took / 60)) $((took % 60)) \
+    "$(date -u +%FT%TZ)" >"$qt/.complete"
+  say "Windows Qt $qt_version built in $((took / 60)) min $((took % 60)) s"
 }
 
 version() {
@@ -193,7 +212,9 @@ write_file_list() {
 }
 
 build_program() {
-  [ -f "$qt/.complete" ] || die "no Windows Qt in $qt: run $0 --qt first"
+  qt_part_done qtbase || die "no Windows Qt in $qt: run $0 --qt first"
+  [ -f "$qt/.complete" ] ||
+    echo "build.sh: the Windows Qt lacks a module (see above); the program may not configure" >&2
   need_packages qt6-base-dev qt6-base-dev-tools qt6-translations-l10n nsis zip
   local ver started
   ver=$(version)
@@ -254,6 +275,7 @@ build_program() {
   say "program and packs done in $(($(date +%s) - started)) s"
 }
 
-[ "$want_qt" -eq 1 ] && build_qt
-[ "$want_program" -eq 1 ] && build_program
-exit 0
+qt_whole=1
+if [ "$want_qt" -eq 1 ]; then build_qt || qt_whole=0; fi
+if [ "$want_program" -eq 1 ]; then build_program; fi
+[ "$qt_whole" -eq 1 ] || die "the Windows Qt is not whole: a module's source could not be fetched"
