@@ -32,12 +32,29 @@ add_library(zn_record STATIC
 zn_room(zn_record core/record)
 target_link_libraries(zn_record PUBLIC zn_base Qt6::Core)
 
+# The line's system side, chosen here alone: the serial backend, sockets, port names and errors.
+if(WIN32)
+  set(ZN_LINE_SYSTEM
+    core/line/WinSerialLine.cpp
+    core/line/NetSocketWin.cpp
+    core/line/PortNamesWin.cpp
+    core/line/PortErrorsWin.cpp
+  )
+else()
+  set(ZN_LINE_SYSTEM
+    core/line/SerialLine.cpp
+    core/line/SerialLineSettingsLinux.cpp
+    core/line/PollWaits.cpp
+    core/line/NetSocketPosix.cpp
+    core/line/PortNamesPosix.cpp
+    core/line/PortErrorsPosix.cpp
+  )
+endif()
 add_library(zn_line STATIC
   core/line/Line.cpp
   core/line/HeldLines.cpp
   core/line/PortNames.cpp
   core/line/SerialPort.cpp
-  core/line/SerialLine.cpp
   core/line/SerialLineSettings.cpp
   core/line/NetAddress.cpp
   core/line/Rfc2217.cpp
@@ -47,9 +64,13 @@ add_library(zn_line STATIC
   core/line/PortDiscoverySystem.cpp
   core/line/PortErrors.cpp
   core/line/SavedLine.cpp
+  ${ZN_LINE_SYSTEM}
 )
 zn_room(zn_line core/line)
 target_link_libraries(zn_line PUBLIC zn_protocol zn_base Qt6::Core PRIVATE Qt6::SerialPort)
+if(WIN32)
+  target_link_libraries(zn_line PRIVATE ws2_32)
+endif()
 
 add_library(zn_traffic STATIC
   core/traffic/TrafficTexts.cpp

@@ -28,6 +28,8 @@ QString KeyOf(const QString& name) {
         return QStringLiteral("net:%1:%2").arg(address->host.toLower()).arg(address->port);
     }
     const QString path = PortNames::DevicePath(name);
+    // On Windows a COMn name is the device itself, and no file.
+    if (PortNames::ComNumber(path)) return QStringLiteral("dev:") + path;
     // Two links to one device are one device.
     const QString target = QFileInfo(path).canonicalFilePath();
     return QStringLiteral("dev:") + (target.isEmpty() ? path : target);

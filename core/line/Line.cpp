@@ -1,8 +1,5 @@
 #include "core/line/Line.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -10,7 +7,6 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <vector>
 
@@ -19,7 +15,7 @@
 #include "core/line/HeldLines.h"
 #include "core/line/NetLine.h"
 #include "core/line/PortNames.h"
-#include "core/line/SerialLine.h"
+#include "core/line/SerialBackend.h"
 
 namespace {
 // Read time-outs: 1 ms per requested byte plus 1 ms in all, 20 ms of silence after a byte.
@@ -39,6 +35,35 @@ struct Arrived {
     std::vector<uint8_t> bytes;
     int64_t firstUs = -1;
     int64_t lastUs = -1;
+};
+
+// What the event loop watches to take a line's bytes as they come: its descriptor or socket, or
+// a timer looking at the line where it has none.
+class ArrivalWatch : public QObject {
+  public:
+    ArrivalWatch(const LineWatchable& watchable, QObject* parent, std::function<void()> ready)
+        : QObject(parent) {
+        if (watchable.socket >= 0) {
+            notifier_ = new QSocketNotifier(static_cast<qintptr>(watchable.socket),
+                                            QSocketNotifier::Read, this);
+            QObject::connect(notifier_, &QSocketNotifier::activated, this, std::move(ready));
+            return;
+        }
+        timer_ = new QTimer(this);
+        timer_->setTimerType(Qt::PreciseTimer);
+        timer_->setInterval(watchable.pollMs);
+        QObject::connect(timer_, &QTimer::timeout, this, std::move(ready));
+        timer_->start();
+    }
+    void SetEnabled(bool enabled) {
+        if (notifier_) notifier_->setEnabled(enabled);
+        if (timer_ && enabled && !timer_->isActive()) timer_->start();
+        if (timer_ && !enabled) timer_->stop();
+    }
+
+  private:
+    QSocketNotifier* notifier_ = nullptr;
+    QTimer* timer_ = nullptr;
 };
 }  // namespace
 
@@ -69,7 +94,7 @@ struct Line::State {
     int64_t requestEndUs = -1;
     // In the main thread owned by the application, so that it goes with it rather than after it
     // when the process's port ends with the program.
-    QPointer<QSocketNotifier> notifier;
+    QPointer<ArrivalWatch> notifier;
     // Cancels a pending drop of the parked line when this line goes first.
     std::unique_ptr<QObject> timers = std::make_unique<QObject>();
 
@@ -112,10 +137,11 @@ struct Line::State {
             const size_t room = kArrivedLimit - arrived.bytes.size();
             if (room == 0) {
                 // The rest waits in the driver until a read makes room: no busy loop meanwhile.
-                if (notifier) notifier->setEnabled(false);
+                if (notifier) notifier->SetEnabled(false);
                 return true;
             }
-            const ssize_t got = line->ReadSome(chunk, std::min(room, sizeof chunk));
+            const LineIo read = line->ReadSome(chunk, std::min(room, sizeof chunk));
+            const long long got = read.Moved() ? read.count : 0;
             if (got > 0 && listening && sink) {
                 const int64_t now = SteadyMicros();
                 lastActivityUs = now;
@@ -135,11 +161,10 @@ struct Line::State {
                 gotAny = true;
                 continue;
             }
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0 && errno == EAGAIN) return true;
+            if (read.kind == LineIo::Kind::Again) return true;
             // A raw terminal reads 0 once it is empty; readable yet nothing at all to read, or
             // an error, is a line that has hung up.
-            return got == 0 && gotAny;
+            return read.kind == LineIo::Kind::Empty && gotAny;
         }
     }
 
@@ -149,19 +174,17 @@ struct Line::State {
         QCoreApplication* app = QCoreApplication::instance();
         if (!line || !app) return;
         const bool mainThread = QThread::currentThread() == app->thread();
-        notifier = new QSocketNotifier(line->Descriptor(), QSocketNotifier::Read,
-                                       mainThread ? app : nullptr);
-        QObject::connect(notifier.data(), &QSocketNotifier::activated, [this] {
+        notifier = new ArrivalWatch(line->Watchable(), mainThread ? app : nullptr, [this] {
             if (NoteArrivals()) return;
             // Told when the window next reads, as before: a notifier must not raise a message.
             hungUp = true;
-            notifier->setEnabled(false);
+            notifier->SetEnabled(false);
         });
     }
 
     // Takes arrivals again once a read or a discard has made room.
     void ResumeWatching() {
-        if (notifier && !hungUp) notifier->setEnabled(true);
+        if (notifier && !hungUp) notifier->SetEnabled(true);
     }
 
     // Whatever arrived since the last reply was judged belongs to no request of ours: a late
@@ -171,14 +194,10 @@ struct Line::State {
         arrived = {};
         std::array<uint8_t, 256> scratch;
         for (;;) {
-            const ssize_t got = line->ReadSome(scratch.data(), scratch.size());
-            if (got > 0) {
-                count += static_cast<int>(got);
-                lastActivityUs = SteadyMicros();
-                continue;
-            }
-            if (got < 0 && errno == EINTR) continue;
-            break;
+            const LineIo read = line->ReadSome(scratch.data(), scratch.size());
+            if (!read.Moved()) break;
+            count += static_cast<int>(read.count);
+            lastActivityUs = SteadyMicros();
         }
         line->DiscardInput();
         ResumeWatching();
@@ -241,9 +260,7 @@ bool Line::WaitForInput(int timeoutMs) {
     clock.start();
     // A network line may wake the poll with its protocol's own talk and no data: wait on.
     for (;;) {
-        pollfd pfd{s.line->Descriptor(), POLLIN, 0};
-        if (::poll(&pfd, 1, RemainingMs(clock, timeoutMs)) <= 0 || !(pfd.revents & POLLIN))
-            return false;
+        if (s.line->WaitReadable(RemainingMs(clock, timeoutMs)) != LineWait::Readable) return false;
         if (!s.NoteArrivals()) s.hungUp = true;
         if (s.hungUp || !s.arrived.bytes.empty()) return true;
         if (RemainingMs(clock, timeoutMs) == 0) return false;
@@ -326,8 +343,8 @@ bool Line::OpenDevice(const QString& name, const QString& settings, bool mustBeC
     QString message;
     SerialDeviceIdentity reached;
     const SerialDeviceIdentity want = s.chosen;
-    auto opened = SerialLine::Open(name, settings, mustBeChosen ? &want : nullptr, &reached,
-                                   &message, listenOnly);
+    auto opened = SerialBackend::Open(name, settings, mustBeChosen ? &want : nullptr, &reached,
+                                      &message, listenOnly);
     if (!reached.path.isEmpty()) {
         s.chosen = reached;
         s.vanished = false;
@@ -368,8 +385,11 @@ void Line::TakeArrivals() {
     State& s = *s_;
     if (!s.line) return;
     // A raw terminal reads 0 when empty: read only what the line says is there.
-    pollfd pfd{s.line->Descriptor(), POLLIN, 0};
-    if (!s.hungUp && ::poll(&pfd, 1, 0) > 0 && !s.NoteArrivals()) s.hungUp = true;
+    if (!s.hungUp) {
+        const LineWait ready = s.line->WaitReadable(0);
+        if ((ready == LineWait::Readable || ready == LineWait::HungUp) && !s.NoteArrivals())
+            s.hungUp = true;
+    }
     if (s.hungUp) s.MarkVanished();
 }
 
@@ -402,19 +422,18 @@ int Line::Write(int n) {
     clock.start();
     int written = 0;
     while (written < n) {
-        ssize_t got = s.line->WriteSome(s.buffer.data() + written, n - written);
-        if (got > 0) {
-            written += static_cast<int>(got);
+        const LineIo wrote = s.line->WriteSome(s.buffer.data() + written, n - written);
+        if (wrote.Moved()) {
+            written += static_cast<int>(wrote.count);
             continue;
         }
-        if (got < 0 && errno != EAGAIN && errno != EINTR) {
+        if (wrote.kind == LineIo::Kind::Failed) {
             s.MarkVanished();
             return 0;
         }
         const int left = RemainingMs(clock, limitMs);
         if (left == 0) break;
-        pollfd pfd{s.line->Descriptor(), POLLOUT, 0};
-        ::poll(&pfd, 1, left);
+        s.line->WaitWritable(left);
     }
     s.requestEndUs =
         SteadyMicros() + static_cast<int64_t>(s.line->Unsent() * s.line->CharacterMicros() + 0.5);
@@ -446,21 +465,22 @@ QString Line::ReadHex(int frameBytes) {
     while (count < kReadCount) {
         const int totalLeft = RemainingMs(clock, kReadTotalMs);
         if (totalLeft == 0) break;
-        pollfd pfd{s.line->Descriptor(), POLLIN, 0};
         const int intervalMs = frameBytes > 0 && count >= frameBytes ? frameEndMs : kReadIntervalMs;
-        const int ready = ::poll(&pfd, 1, count > 0 ? qMin(intervalMs, totalLeft) : totalLeft);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) break;  // silence
-        if (!(pfd.revents & POLLIN)) {
-            if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) s.MarkVanished();
+        const LineWait ready =
+            s.line->WaitReadable(count > 0 ? qMin(intervalMs, totalLeft) : totalLeft);
+        if (ready == LineWait::Interrupted) continue;
+        if (ready == LineWait::Silent) break;  // silence
+        if (ready == LineWait::HungUp) {
+            s.MarkVanished();
             break;
         }
-        ssize_t got = s.line->ReadSome(buffer.data() + count, kReadCount - count);
-        if (got <= 0) {
-            if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        const LineIo read = s.line->ReadSome(buffer.data() + count, kReadCount - count);
+        if (!read.Moved()) {
+            if (read.kind == LineIo::Kind::Again) continue;
             s.MarkVanished();  // readable yet nothing to read: the line has hung up
             break;
         }
+        const long long got = read.count;
         const int64_t now = SteadyMicros();
         if (count == 0) s.lastRead.firstByteUs = now;
         s.lastRead.lastByteUs = now;

@@ -10,11 +10,9 @@
 #include "core/line/LineBackend.h"
 #include "core/protocol/ModbusTcpCodec.h"
 #include "core/line/NetAddress.h"
+#include "core/line/NetSocket.h"
 #include "core/line/Rfc2217.h"
 #include "core/line/SerialLineSettings.h"
-
-// Why a connection could not be made or set up.
-enum class NetFailure { BadAddress, NameNotFound, Refused, TimedOut, NoLineSettings, Other };
 
 class NetLine : public LineBackend {
   public:
@@ -37,9 +35,11 @@ class NetLine : public LineBackend {
     // other gateway keeps its own settings. False with the message to show.
     bool Apply(const QString& settings, QString* message);
 
-    int Descriptor() const override { return fd_; }
-    ssize_t ReadSome(uint8_t* into, size_t size) override;
-    ssize_t WriteSome(const uint8_t* bytes, size_t size) override;
+    LineWait WaitReadable(int timeoutMs) override { return socket_.WaitReadable(timeoutMs); }
+    void WaitWritable(int timeoutMs) override { socket_.WaitWritable(timeoutMs); }
+    LineIo ReadSome(uint8_t* into, size_t size) override;
+    LineIo WriteSome(const uint8_t* bytes, size_t size) override;
+    LineWatchable Watchable() const override { return {socket_.Handle()}; }
     void DiscardInput() override;
     void Drain() override;
     int Unsent() const override { return 0; }
@@ -56,7 +56,7 @@ class NetLine : public LineBackend {
     // Sends `bytes` whole (what the socket does not take at once is waited for, briefly).
     bool SendAll(const std::vector<uint8_t>& bytes);
 
-    int fd_ = -1;
+    NetSocket socket_;
     NetAddress address_;
     QString name_;
     LineSettings settings_;

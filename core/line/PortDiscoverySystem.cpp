@@ -1,11 +1,13 @@
 // The system's side of port discovery: Qt's list of serial devices and the stable by-id links
-// udev makes for USB adapters. Listing only: opening stays in the serial layer.
+// udev makes for USB adapters. Listing only: opening stays in the serial layer. On Windows a
+// port is its COMn name, the device itself, and the words are the driver's ("USB-SERIAL CH340").
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSerialPortInfo>
 
 #include "core/line/PortDiscovery.h"
+#include "core/line/PortNames.h"
 
 namespace PortDiscovery {
 namespace {
@@ -29,7 +31,8 @@ QList<DiscoveredPort> SystemPorts(const QString& byIdFolder) {
     QList<DiscoveredPort> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         DiscoveredPort port;
-        port.path = info.systemLocation();
+        // The name the serial layer opens it by: a path on POSIX, COMn on Windows.
+        port.path = PortNames::DevicePath(info.systemLocation());
         port.stableName = stable.value(QFileInfo(port.path).canonicalFilePath());
         port.description = info.description();
         port.manufacturer = info.manufacturer();
@@ -37,8 +40,13 @@ QList<DiscoveredPort> SystemPorts(const QString& byIdFolder) {
         port.usb = info.hasVendorIdentifier();
         ports << port;
     }
-    std::sort(ports.begin(), ports.end(),
-              [](const DiscoveredPort& a, const DiscoveredPort& b) { return a.path < b.path; });
+    // COM2 before COM10; paths by name.
+    std::sort(ports.begin(), ports.end(), [](const DiscoveredPort& a, const DiscoveredPort& b) {
+        const auto na = PortNames::ComNumber(a.path), nb = PortNames::ComNumber(b.path);
+        if (na && nb) return *na < *nb;
+        if (na || nb) return na.has_value();
+        return a.path < b.path;
+    });
     return ports;
 }
 

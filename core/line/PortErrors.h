@@ -7,14 +7,15 @@ enum class NetFailure;
 
 namespace PortErrors {
 // The line under MsgPortUnavailable for a failed open of `path` with the system's `error`
-// (an errno value): no access (and the group that has it), held by another program (named when
-// the system tells), not there, or what the system said.
+// (the system's error code): no access (and the group that has it), held by another program (named
+// when the system tells), not there, or what the system said.
 QString Explain(const QString& path, int error);
 // The programs other than this one that hold `path` open, as "name (PID n)"; those whose
 // descriptors this user may not see are missed.
 QStringList Holders(const QString& path);
 // The line under MsgPortUnavailable for a network line `name` that could not be connected or set
-// up: what happened and what to check (`error`, an errno value, for what has no text of its own).
+// up: what happened and what to check (`error`, the system's code, for what has no text of its
+// own).
 QString ExplainConnect(const QString& name, NetFailure failure, int error);
 // The line under MsgPortUnavailable for an RFC 2217 gateway that acknowledged other line settings
 // than those asked for (both as "9600,N,8,1").

@@ -1,6 +1,7 @@
 #include "core/line/SerialLine.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 
 #include "base/TextTable.h"
+#include "core/line/PollWaits.h"
 #include "core/line/PortErrors.h"
 #include "core/line/PortNames.h"
 
@@ -19,6 +21,14 @@ QString CannotOpen(const QString& path, int error) {
     return Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error);
 }
 }  // namespace
+
+namespace SerialBackend {
+std::unique_ptr<LineBackend> Open(const QString& name, const QString& settings,
+                                  const SerialDeviceIdentity* mustBe, SerialDeviceIdentity* reached,
+                                  QString* message, bool listenOnly) {
+    return SerialLine::Open(name, settings, mustBe, reached, message, listenOnly);
+}
+}  // namespace SerialBackend
 
 std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString& settings,
                                              const SerialDeviceIdentity* mustBe,
@@ -57,7 +67,7 @@ std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString&
         *message = CannotOpen(name, ENODEV);
         return nullptr;
     }
-    line->identity_ = {status.st_rdev, device};
+    line->identity_ = {static_cast<unsigned long long>(status.st_rdev), device};
     *reached = line->identity_;
     // The time-outs live in our reads and writes; they need the descriptor non-blocking.
     const int flags = ::fcntl(line->fd_, F_GETFL);
@@ -89,17 +99,31 @@ SerialLine::~SerialLine() {
     ::close(fd_);
 }
 
-ssize_t SerialLine::ReadSome(uint8_t* into, size_t size) {
-    return ::read(fd_, into, size);
+LineWait SerialLine::WaitReadable(int timeoutMs) {
+    return PollWaits::Readable(fd_, timeoutMs);
 }
 
-ssize_t SerialLine::WriteSome(const uint8_t* bytes, size_t size) {
+void SerialLine::WaitWritable(int timeoutMs) {
+    PollWaits::Writable(fd_, timeoutMs);
+}
+
+LineIo SerialLine::ReadSome(uint8_t* into, size_t size) {
+    ssize_t got;
+    do got = ::read(fd_, into, size);
+    while (got < 0 && errno == EINTR);
+    return PollWaits::Outcome(got);
+}
+
+LineIo SerialLine::WriteSome(const uint8_t* bytes, size_t size) {
     // Opened for reading alone: refused here already, and by the kernel if it ever got there.
     if (listenOnly_) {
         errno = EBADF;
-        return -1;
+        return {LineIo::Kind::Failed};
     }
-    return ::write(fd_, bytes, size);
+    ssize_t got;
+    do got = ::write(fd_, bytes, size);
+    while (got < 0 && errno == EINTR);
+    return PollWaits::Outcome(got);
 }
 
 void SerialLine::DiscardInput() {

@@ -1,19 +1,12 @@
 #pragma once
 // The POSIX serial backend: a terminal device opened exclusively (TIOCEXCL and a flock, as the
 // Windows original held its port) at a settings string such as "9600,N,8,1".
-#include <sys/types.h>
-
 #include <QString>
 #include <memory>
 
 #include "core/line/LineBackend.h"
+#include "core/line/SerialBackend.h"
 #include "core/line/SerialLineSettings.h"
-
-// Which device an open reached, so that a re-open can insist on the same one.
-struct SerialDeviceIdentity {
-    dev_t device = 0;
-    QString path;
-};
 
 class SerialLine : public LineBackend {
   public:
@@ -29,9 +22,13 @@ class SerialLine : public LineBackend {
 
     const SerialDeviceIdentity& Identity() const { return identity_; }
 
-    int Descriptor() const override { return fd_; }
-    ssize_t ReadSome(uint8_t* into, size_t size) override;
-    ssize_t WriteSome(const uint8_t* bytes, size_t size) override;
+    // The open terminal's descriptor; it is non-blocking.
+    int Descriptor() const { return fd_; }
+    LineWait WaitReadable(int timeoutMs) override;
+    void WaitWritable(int timeoutMs) override;
+    LineIo ReadSome(uint8_t* into, size_t size) override;
+    LineIo WriteSome(const uint8_t* bytes, size_t size) override;
+    LineWatchable Watchable() const override { return {fd_}; }
     void DiscardInput() override;
     void Drain() override;
     int Unsent() const override;

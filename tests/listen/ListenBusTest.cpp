@@ -72,13 +72,13 @@ class ListenBusTest : public ::testing::Test {
         for (int address : addresses) {
             const Frame request =
                 AppendCrc16(Frame{static_cast<uint8_t>(address), 0x03, 0x00, 0x64, 0x00, 0x03});
-            ASSERT_EQ(master->WriteSome(request.data(), request.size()),
-                      static_cast<ssize_t>(request.size()));
+            ASSERT_EQ(master->WriteSome(request.data(), request.size()).count,
+                      static_cast<long long>(request.size()));
             size_t got = 0;
             ASSERT_TRUE(TurnUntil([&] {
                 uint8_t reply[64];
-                const ssize_t n = master->ReadSome(reply, sizeof reply);
-                if (n > 0) got += static_cast<size_t>(n);
+                const LineIo read = master->ReadSome(reply, sizeof reply);
+                if (read.Moved()) got += static_cast<size_t>(read.count);
                 return got >= 11;
             })) << "no reply from "
                 << address;
@@ -271,7 +271,7 @@ TEST_F(ListenBusTest, TheLineRefusesEveryWrite) {
     errno = 0;
     EXPECT_EQ(::write(line->Descriptor(), &byte, 1), -1);
     EXPECT_EQ(errno, EBADF);
-    EXPECT_EQ(line->WriteSome(&byte, 1), -1);
+    EXPECT_EQ(line->WriteSome(&byte, 1).kind, LineIo::Kind::Failed);
     line.reset();
 
     // The port: WritePort takes nothing, and nothing reaches the far end.

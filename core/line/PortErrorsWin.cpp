@@ -1,0 +1,51 @@
+// Why a port could not be opened, on Windows: the system's error codes and its own words.
+#include <windows.h>
+
+#include "base/TextTable.h"
+#include "core/line/PortErrors.h"
+#include "core/line/SystemErrors.h"
+
+namespace PortErrors {
+// Windows does not say which program holds a port.
+QStringList Holders(const QString&) {
+    return {};
+}
+
+QString Explain(const QString& path, int error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            // A port another program has open is refused as access denied.
+            return Tt(TextKey::MsgPortBusy).arg(path);
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_DEVICE_NOT_CONNECTED:
+            return Tt(TextKey::MsgPortMissing).arg(path);
+        default:
+            return Tt(TextKey::MsgPortOtherError).arg(path, SystemErrors::Text(error));
+    }
+}
+}  // namespace PortErrors
+
+namespace SystemErrors {
+int InvalidSettings() {
+    return ERROR_INVALID_PARAMETER;
+}
+
+QString Text(int error) {
+    wchar_t* words = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&words), 0, nullptr);
+    QString text = length > 0 && words ? QString::fromWCharArray(words, static_cast<int>(length))
+                                       : QStringLiteral("error %1").arg(error);
+    if (words) ::LocalFree(words);
+    // The system's sentence ends in a full stop and a line break; the message adds its own.
+    text = text.trimmed();
+    if (text.endsWith('.')) text.chop(1);
+    return text;
+}
+}  // namespace SystemErrors
