@@ -3,6 +3,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "app/ConsoleStreams.h"
 #include "app/DesktopPlatform.h"
 #include "app/MainWindow.h"
 #include "base/SettingsHome.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     // A command runs headless: no display, no widgets, the settings read where they lie.
     if (argc > 1 && CommandLine::Takes(QString::fromLocal8Bit(argv[1]))) {
         QCoreApplication app(argc, argv);
+        PrepareConsoleStreams();
         QTextStream out(stdout), err(stderr);
         return CommandLine::Run(QCoreApplication::arguments().mid(1), out, err);
     }

@@ -5,11 +5,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace SettingsHome {
 namespace {
 bool HoldsSettings(const QString& folder) {
     return QFileInfo(folder + "/sys").isDir();
+}
+
+// Whether a new file can be made in `folder`: asked of the system itself, as a folder's
+// permissions on Windows tell nothing (Program Files looks writable and is not).
+bool TakesNewFiles(const QString& folder) {
+    QTemporaryFile probe(folder + "/.zntool-XXXXXX");
+    return probe.open();
 }
 
 // Copies the shipped files the user's sys/ lacks; the copies are the user's to rewrite.
@@ -43,7 +51,12 @@ QString UserFolder() {
 }
 
 QStringList DefaultFolders() {
-    QStringList folders{QCoreApplication::applicationDirPath() + "/../share/zntool/sys"};
+    const QString program = QCoreApplication::applicationDirPath();
+    QStringList folders{program + "/../share/zntool/sys"};
+#ifdef Q_OS_WIN
+    // Windows keeps an installation in one folder: sys/ lies beside the program.
+    folders.prepend(program + "/sys");
+#endif
     for (const QString& data :
          QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         folders << data + "/zntool/sys";
@@ -53,7 +66,14 @@ QStringList DefaultFolders() {
 }
 
 void Enter() {
-    const QString folder = Prepare(QDir::currentPath(), UserFolder(), DefaultFolders());
+    QString working = QDir::currentPath();
+    // Started in an installation's own folder that this user may not write (a shortcut into
+    // Program Files): its sys/ is the shipped defaults, and the settings are the user's own.
+    if (HoldsSettings(working) &&
+        QFileInfo(working) == QFileInfo(QCoreApplication::applicationDirPath()) &&
+        !TakesNewFiles(working + "/sys") && !UserFolder().isEmpty())
+        working = UserFolder();
+    const QString folder = Prepare(working, UserFolder(), DefaultFolders());
     QDir::setCurrent(folder);
 }
 }  // namespace SettingsHome

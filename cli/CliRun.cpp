@@ -2,43 +2,10 @@
 
 #include <QElapsedTimer>
 #include <QThread>
-#include <atomic>
-#include <csignal>
 
 #include "cli/CliTexts.h"
 #include "core/scan/ParameterSearch.h"
 #include "core/traffic/TrafficLog.h"
-
-namespace {
-std::atomic<bool> interrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    interrupted = true;
-}
-}  // namespace
-
-struct InterruptScope::Saved {
-    struct sigaction interrupt = {};
-    struct sigaction terminate = {};
-};
-
-InterruptScope::InterruptScope() : saved_(std::make_unique<Saved>()) {
-    interrupted = false;
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &saved_->interrupt);
-    sigaction(SIGTERM, &action, &saved_->terminate);
-}
-
-InterruptScope::~InterruptScope() {
-    sigaction(SIGINT, &saved_->interrupt, nullptr);
-    sigaction(SIGTERM, &saved_->terminate, nullptr);
-}
-
-bool Interrupted() {
-    return interrupted;
-}
 
 void PauseMs(int ms) {
     QElapsedTimer clock;

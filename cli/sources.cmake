@@ -1,5 +1,11 @@
 # The command line: the windows' work run headless for scripts. It stands on the core and base/
 # alone, so a command starts without loading anything that draws.
+# Ctrl-C: POSIX signals or a Windows console handler.
+if(WIN32)
+  set(ZN_CLI_SYSTEM cli/CliInterruptWin.cpp)
+else()
+  set(ZN_CLI_SYSTEM cli/CliInterruptPosix.cpp)
+endif()
 add_library(zn_cli STATIC
   cli/CommandLine.cpp
   cli/CliRun.cpp
@@ -14,6 +20,7 @@ add_library(zn_cli STATIC
   cli/SetCommand.cpp
   cli/CommissionCommand.cpp
   cli/MonitorCommand.cpp
+  ${ZN_CLI_SYSTEM}
 )
 zn_room(zn_cli cli)
 target_link_libraries(zn_cli PUBLIC zn_core Qt6::Core)

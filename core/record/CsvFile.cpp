@@ -1,6 +1,10 @@
 #include "core/record/CsvFile.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 QByteArray Field(const QString& text) {
@@ -71,7 +75,12 @@ bool CsvAppender::Append(const QByteArray& line, QString* error) {
 }
 
 void CsvAppender::Sync() {
-    if (file_.isOpen()) ::fdatasync(file_.handle());
+    if (!file_.isOpen()) return;
+#ifdef _WIN32
+    ::_commit(file_.handle());
+#else
+    ::fdatasync(file_.handle());
+#endif
 }
 
 void CsvAppender::Close() {

@@ -75,7 +75,11 @@ TrafficTime TrafficLog::SystemTime() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now.tv_sec);
+#else
     localtime_r(&now.tv_sec, &local);
+#endif
     const int ms = ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 +
                    static_cast<int>(now.tv_nsec / 1000000);
     return {ms, steady.elapsed()};

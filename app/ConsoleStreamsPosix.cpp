@@ -1,0 +1,3 @@
+#include "app/ConsoleStreams.h"
+
+void PrepareConsoleStreams() {}
