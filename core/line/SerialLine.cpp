@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "base/TextTable.h"
@@ -16,6 +17,8 @@
 #include "core/line/PortNames.h"
 
 namespace {
+std::atomic<bool> watchByLooking{false};
+
 // The message everyone knows, and under it what the system said and what to do about it.
 QString CannotOpen(const QString& path, int error) {
     return Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error);
@@ -44,6 +47,7 @@ std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString&
     std::unique_ptr<SerialLine> line(new SerialLine);
     const QByteArray path = device.toLocal8Bit();
     line->listenOnly_ = listenOnly;
+    line->watchByLooking_ = watchByLooking;
     line->fd_ = ::open(path.constData(),
                        (listenOnly ? O_RDONLY : O_RDWR) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     int error = line->fd_ < 0 ? errno : 0;
@@ -97,6 +101,14 @@ SerialLine::~SerialLine() {
     if (fd_ < 0) return;
     if (holdsExclusive_) ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
+}
+
+LineWatchable SerialLine::Watchable() const {
+    return watchByLooking_ ? LineWatchable{-1, 1} : LineWatchable{fd_};
+}
+
+void SerialLine::WatchByLooking(bool looking) {
+    watchByLooking = looking;
 }
 
 LineWait SerialLine::WaitReadable(int timeoutMs) {

@@ -28,7 +28,10 @@ class SerialLine : public LineBackend {
     void WaitWritable(int timeoutMs) override;
     LineIo ReadSome(uint8_t* into, size_t size) override;
     LineIo WriteSome(const uint8_t* bytes, size_t size) override;
-    LineWatchable Watchable() const override { return {fd_}; }
+    LineWatchable Watchable() const override;
+    // Lines opened from now on are looked at every millisecond rather than watched by their
+    // descriptor, as the event loop does on Windows: that path of the line runs here too.
+    static void WatchByLooking(bool looking);
     void DiscardInput() override;
     void Drain() override;
     int Unsent() const override;
@@ -39,6 +42,7 @@ class SerialLine : public LineBackend {
 
     int fd_ = -1;
     bool listenOnly_ = false;
+    bool watchByLooking_ = false;
     bool holdsExclusive_ = false;  // cleared only by whoever set it: never another holder's mode
     SerialDeviceIdentity identity_;
     LineSettings settings_;

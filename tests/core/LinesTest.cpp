@@ -14,10 +14,12 @@
 
 #include "base/TextTable.h"
 #include "core/line/Line.h"
+#include "core/line/SerialLine.h"
 #include "core/line/SerialPort.h"
 #include "core/protocol/Modbus.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/TestPlatform.h"
+#include "tests/support/TurnUntil.h"
 
 namespace {
 // Puts `frame` in the line's buffer and writes it.
@@ -126,6 +128,38 @@ TEST(LinesTest, TwoLinesTalkAtOnceEachWithItsOwnBytesSilencesAndTimes) {
     EXPECT_EQ(Send(a, last), 8);
     EXPECT_EQ(fast.ReadRequest().size(), 8);
     EXPECT_EQ(platform.messages, QStringList{Tt(TextKey::MsgPortUnavailable)});
+}
+
+// A line the event loop cannot watch by a descriptor (a serial port on Windows) is looked at every
+// millisecond instead: a listener's bytes still reach its sink as they come, each run with its
+// time, frame after frame.
+TEST(LinesTest, ALineLookedAtRatherThanWatchedTakesItsBytesAsTheyCome) {
+    RecordingPlatform platform;
+    SerialLine::WatchByLooking(true);
+    struct Restore {
+        ~Restore() { SerialLine::WatchByLooking(false); }
+    } restore;
+    PtyPeer bus;
+    Line line;
+    QByteArray heard;
+    std::vector<int64_t> times;
+    line.SetArrivalSink([&](const uint8_t* bytes, size_t count, int64_t atUs) {
+        heard.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
+        times.push_back(atUs);
+    });
+    ASSERT_TRUE(line.OpenListening(bus.SlavePath(), "9600,N,8,1"));
+    for (int round = 0; round < 3; ++round) {
+        const Frame frame =
+            AppendCrc16({0x01, 0x03, 0x00, static_cast<uint8_t>(round), 0x00, 0x01});
+        const qsizetype want = heard.size() + static_cast<qsizetype>(frame.size());
+        const int64_t sent = SteadyMicros();
+        bus.Write(Bytes(frame));
+        ASSERT_TRUE(TurnUntil([&] { return heard.size() >= want; }, 5000)) << round;
+        EXPECT_EQ(heard.right(static_cast<qsizetype>(frame.size())), Bytes(frame)) << round;
+        EXPECT_GE(times.back(), sent) << round;
+    }
+    EXPECT_FALSE(line.Vanished());
+    EXPECT_TRUE(platform.messages.isEmpty());
 }
 
 TEST(LinesTest, ADeviceOrAddressIsHeldOnceAndTheFirstHolderKeepsWorking) {
