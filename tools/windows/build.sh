@@ -130,12 +130,15 @@ build_qtbase() {
     # Only Core, Gui, Widgets (and what SerialPort and Charts need); the third-party libraries
     # from Qt's own source, so the Windows Qt depends on nothing but MinGW. Debian took wintab
     # (the Windows tablet events) and iaccessible2 out of the source, so tablet events stay off.
+    # Nothing here draws with Direct2D; Qt 6.4 builds its DirectWrite 3 font database into QtGui
+    # only with Direct2D, yet qwindows.dll asks for it whenever DirectWrite 3 is on (as MinGW-w64
+    # 12 offers it), so that is off too and fonts come through GDI, Qt's default on Windows.
     (cd "$dir" && nice -n 19 "$base_src/configure" -prefix "$qt" -release \
       -xplatform win32-g++ -device-option CROSS_COMPILE=$triple- \
       -qt-host-path /usr -nomake tests -nomake examples \
       -no-opengl -no-dbus -no-icu -no-glib -no-feature-sql -no-feature-network \
       -no-feature-testlib -no-feature-printsupport -no-feature-concurrent -no-feature-xml \
-      -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d \
+      -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d -no-feature-directwrite3 \
       -qt-zlib -qt-pcre -qt-freetype -qt-harfbuzz -qt-libpng -qt-libjpeg \
       -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR="$host_cmake") ||
       die "configuring qtbase failed"
