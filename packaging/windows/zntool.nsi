@@ -1,9 +1,9 @@
 ; The Windows installer of zntool, made by tools/windows/build.sh:
-;   makensis -DVERSION=1.2.3 -DSTAGE=<unpacked program> -DFILES=<files.nsh> -DOUTFILE=<setup.exe>
+;   makensis -DVERSION=1.2.3 -DFILES=<files.nsh> -DOUTFILE=<setup.exe>
 ;            -DICON=sys/kv.ic zntool.nsi
-; STAGE holds the program as the zip has it (bin/, plugins/, translations/, share/); FILES is the
-; list build.sh writes of what STAGE holds, one Install and one Uninstall macro, so the uninstaller
-; removes exactly what was installed and nothing a user put beside it.
+; FILES is the list build.sh writes of the program's folder as the zip has it (zntool.exe,
+; zntool.com, the DLLs, plugins\, translations\, sys\), an Install and an Uninstall macro, so the
+; uninstaller removes exactly what was installed and nothing a user put beside it.
 ; A 64-bit installer: a 32-bit one would install into the 32-bit Program Files and registry.
 Unicode true
 Target amd64-unicode
@@ -26,7 +26,7 @@ ShowUninstDetails show
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_FINISHPAGE_RUN "$INSTDIR\bin\zntool.exe"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\zntool.exe"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -47,18 +47,18 @@ FunctionEnd
 
 Section "zntool"
   !insertmacro Install
-  SetOutPath "$INSTDIR\bin"
-  WriteUninstaller "$INSTDIR\bin\uninstall.exe"
-  ; The shortcut starts in bin\, which holds no sys\, so the settings live in the user's own
-  ; folder, seeded from share\zntool\sys, and never in Program Files.
-  CreateShortCut "$SMPROGRAMS\ZN module debugging tool.lnk" "$INSTDIR\bin\zntool.exe" "" \
-    "$INSTDIR\bin\zntool.exe" 0
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; The shortcut starts in the program's folder: a user who may not write its sys\ gets a copy
+  ; of it in the user's own folder, filled from these defaults.
+  CreateShortCut "$SMPROGRAMS\ZN module debugging tool.lnk" "$INSTDIR\zntool.exe" "" \
+    "$INSTDIR\zntool.exe" 0
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "ZN module debugging tool"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\bin\zntool.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\zntool.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\bin\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\bin\uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
@@ -66,9 +66,8 @@ SectionEnd
 Section "Uninstall"
   Delete "$SMPROGRAMS\ZN module debugging tool.lnk"
   !insertmacro Uninstall
-  Delete "$INSTDIR\bin\uninstall.exe"
-  ; Only emptied folders go; a folder still holding a user's file stays.
-  RMDir "$INSTDIR\bin"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only an emptied folder goes; one still holding a user's file stays.
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

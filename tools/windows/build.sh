@@ -194,12 +194,18 @@ copy_dlls() {
 write_file_list() {
   local stage=$1 dir file
   echo '!macro Install'
-  (cd "$stage" && find . -mindepth 1 -type d | sort) | while read -r dir; do
-    dir=${dir#./}
-    printf '  SetOutPath "$INSTDIR\\%s"\n' "${dir//\//\\}"
-    (cd "$stage" && find "$dir" -maxdepth 1 -type f | sort) | while read -r file; do
-      printf '  File "%s"\n' "$stage/$file"
-    done
+  (cd "$stage" && find . -type d | sort) | while read -r dir; do
+    (cd "$stage" && find "$dir" -maxdepth 1 -type f | sort) | {
+      local first=1
+      while read -r file; do
+        if [ $first -eq 1 ]; then
+          dir=${dir#.}
+          printf '  SetOutPath "$INSTDIR%s"\n' "${dir//\//\\}"
+          first=0
+        fi
+        printf '  File "%s"\n' "$stage/${file#./}"
+      done
+    }
   done
   echo '!macroend'
   echo '!macro Uninstall'
@@ -231,38 +237,42 @@ build_program() {
       -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" -DBUILD_TESTING=OFF ||
       { rm -f "$out/CMakeCache.txt"; die "configuring the program failed"; }
   fi
-  nice -n 19 cmake --build "$out" --parallel "$jobs" --target zntool || die "building zntool.exe failed"
+  nice -n 19 cmake --build "$out" --parallel "$jobs" --target zntool zntool_console ||
+    die "building zntool.exe and zntool.com failed"
   say "program built in $(($(date +%s) - started)) s"
 
-  # The layout of a prefix: bin/ holds the program and the DLLs, Qt finds its plugins and
-  # translations beside bin/ (qt.conf says so), and the program seeds the user's settings from
-  # share/zntool/sys, as the Linux installation does.
+  # One folder, as Windows keeps a program: zntool.exe (the window) and zntool.com (its twin for
+  # the command line), the DLLs, the shipped settings in sys/ (the program copies them to the
+  # user's own folder when it may not write them here), Qt's plugins and translations in their
+  # folders, where qt.conf tells Qt to look.
   local name=zntool-$ver-win64
   local stage=$out/stage/$name
   rm -rf "$out/stage"
-  mkdir -p "$stage/bin" "$stage/plugins/platforms" "$stage/plugins/styles" \
-    "$stage/plugins/imageformats" "$stage/translations" "$stage/share/zntool/sys"
-  cp "$out/zntool.exe" "$stage/bin/"
-  $triple-strip "$stage/bin/zntool.exe"
+  mkdir -p "$stage/plugins/platforms" "$stage/plugins/styles" "$stage/plugins/imageformats" \
+    "$stage/translations" "$stage/sys"
   local p
+  for p in zntool.exe zntool.com; do
+    cp "$out/$p" "$stage/"
+    $triple-strip "$stage/$p"
+  done
   cp "$qt/plugins/platforms/qwindows.dll" "$stage/plugins/platforms/"
   for p in "$qt"/plugins/styles/*.dll; do cp "$p" "$stage/plugins/styles/"; done
   cp "$qt/plugins/imageformats/qico.dll" "$stage/plugins/imageformats/"
   dll_folders=("$(dirname "$($triple-g++-posix -print-file-name=libstdc++-6.dll)")"
     /usr/$triple/lib)
-  copy_dlls "$stage/bin/zntool.exe" "$stage/bin"
-  for p in "$stage"/plugins/*/*.dll; do copy_dlls "$p" "$stage/bin"; done
+  for p in "$stage"/zntool.exe "$stage"/zntool.com "$stage"/plugins/*/*.dll; do
+    copy_dlls "$p" "$stage"
+  done
   local must
   for must in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll Qt6Core.dll Qt6Widgets.dll; do
-    [ -f "$stage/bin/$must" ] || die "$must is missing beside zntool.exe"
+    [ -f "$stage/$must" ] || die "$must is missing beside zntool.exe"
   done
-  printf '[Paths]\r\nPrefix = ..\r\n' >"$stage/bin/qt.conf"
+  printf '[Paths]\r\nPrefix = .\r\n' >"$stage/qt.conf"
   local qm
   qm=$(ls /usr/share/qt6/translations/qtbase_zh_CN.qm 2>/dev/null) ||
     die "qtbase_zh_CN.qm not found (Debian's qt6-translations-l10n)"
   cp "$qm" "$stage/translations/"
-  cp "$repo"/sys/set.rc "$repo"/sys/set2.rc "$repo"/sys/tm.rc "$repo"/sys/kv.ic \
-    "$stage/share/zntool/sys/"
+  cp "$repo"/sys/set.rc "$repo"/sys/set2.rc "$repo"/sys/tm.rc "$repo"/sys/kv.ic "$stage/sys/"
 
   say "packing $name.zip"
   rm -f "$out/$name.zip"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Tests the Windows build of tools/windows/build.sh under Wine, in a virtual X server, with the
 # Linux module simulator on the other end of COM5:
-#   - zntool.exe ports, read and scan (no and odd parity) against the simulator, each output the
-#     same, byte for byte but for line ends and the port's name, as the Linux zntool's against
-#     its own copy of the same bus; read through the simulator's raw TCP port too;
+#   - zntool.com (zntool.exe for the command line) ports, read, poll and scan (no and odd
+#     parity) against the simulator, each output the same, byte for byte but for line ends, the
+#     port's name and a scan's response times, as the Linux zntool's against its own copy of the
+#     same bus; read through the simulator's raw TCP port too;
 #   - the ZN210 work window polling, in English and in Chinese, screenshots showing its readings
 #     change (kept in build-win64/test/screenshots/);
 #   - setup.exe /S installs, the installed program runs, the uninstaller removes every file.
@@ -99,8 +100,12 @@ trap cleanup EXIT
 say "unpacking $(basename "$zip")"
 unzip -q "$zip" -d "$scratch/unzipped"
 app=$scratch/unzipped/zntool-$version-win64
-exe=$app/bin/zntool.exe
-[ -f "$exe" ] || fail "the zip holds no zntool-$version-win64/bin/zntool.exe"
+# zntool.exe is the window; zntool.com, the same program for the command line, is what a console
+# runs when "zntool" is typed.
+exe=$app/zntool.exe
+com=$app/zntool.com
+[ -f "$exe" ] || fail "the zip holds no zntool-$version-win64/zntool.exe"
+[ -f "$com" ] || fail "the zip holds no zntool-$version-win64/zntool.com"
 
 # One simulator, two copies of one bus: COM5 for the Windows program (through Wine), LINUX for
 # the Linux one; their measurements are frozen at the start so both read the same values. The
@@ -166,20 +171,20 @@ w.writerows([r[:col] + r[col + 1:] for r in rows])' "$scratch/run/$f-$name.cmp" 
   [ -s "$scratch/run/lin-$name.cmp" ] || fail "$name: the Linux zntool printed nothing"
   cmp -s "$scratch/run/win-$name.cmp" "$scratch/run/lin-$name.cmp" || {
     diff -u "$scratch/run/lin-$name.cmp" "$scratch/run/win-$name.cmp" | head -40
-    fail "$name: zntool.exe's output differs from the Linux zntool's"
+    fail "$name: zntool.com's output differs from the Linux zntool's"
   }
   echo "   $name: the same as on Linux ($(wc -l <"$scratch/run/lin-$name.cmp") lines)"
 }
 
 # --- the command line -------------------------------------------------------------------------
-say "zntool.exe ports"
-win win-ports "$exe" ports --lang en --format csv || fail "zntool.exe ports exited $?"
+say "zntool.com ports"
+win win-ports "$com" ports --lang en --format csv || fail "zntool.com ports exited $?"
 grep -q "^COM5," "$scratch/run/win-ports.out" ||
-  { cat "$scratch/run/win-ports.out"; fail "zntool.exe ports does not list COM5"; }
+  { cat "$scratch/run/win-ports.out"; fail "zntool.com ports does not list COM5"; }
 lin lin-ports ports --lang en --format csv || fail "the Linux zntool ports exited $?"
 # The devices differ by nature; the table's heading must not.
 [ "$(head -1 "$scratch/run/win-ports.out" | tr -d '\r')" = "$(head -1 "$scratch/run/lin-ports.out")" ] ||
-  fail "zntool.exe ports' heading differs from the Linux zntool's"
+  fail "zntool.com ports' heading differs from the Linux zntool's"
 echo "   ports: lists COM5"
 
 # Each command against COM5 on Windows and the Linux copy of the bus on Linux.
@@ -187,20 +192,20 @@ both() {
   local name=$1 status
   shift
   status=0
-  win "win-$name" "$exe" "$@" --port COM5 || status=$?
-  [ $status -le 1 ] || { cat "$scratch/run/win-$name.err"; fail "zntool.exe $* exited $status"; }
+  win "win-$name" "$com" "$@" --port COM5 || status=$?
+  [ $status -le 1 ] || { cat "$scratch/run/win-$name.err"; fail "zntool.com $* exited $status"; }
   status=0
   lin "lin-$name" "$@" --port "$scratch/sim/LINUX" || status=$?
   [ $status -le 1 ] || { cat "$scratch/run/lin-$name.err"; fail "the Linux zntool $* exited $status"; }
   same "$name" COM5 "$scratch/sim/LINUX"
 }
 
-say "zntool.exe read and poll over COM5"
+say "zntool.com read and poll over COM5"
 both read read --address 1 --register 0 --count 4 --lang en
 both read-ids read --address 2 --register 100 --count 3 --lang en --format csv
 both poll poll --address 1 --model ZN210 --count 2 --interval 200 --lang en
 
-say "zntool.exe scan over COM5, no parity and odd parity"
+say "zntool.com scan over COM5, no parity and odd parity"
 both scanN scan --from 1 --to 10 --baud 9600 --parity N --lang en --format csv
 both scanO scan --from 1 --to 10 --baud 9600 --parity O --lang en --format csv
 [ "$(wc -l <"$scratch/run/lin-scanN.cmp")" -eq 4 ] ||
@@ -208,9 +213,9 @@ both scanO scan --from 1 --to 10 --baud 9600 --parity O --lang en --format csv
 [ "$(wc -l <"$scratch/run/lin-scanO.cmp")" -eq 3 ] ||
   fail "the scan at odd parity should find the two modules at odd parity"
 
-say "zntool.exe read over raw TCP"
-win win-tcp "$exe" read --address 1 --register 0 --count 4 --lang en \
-  --port "tcp://127.0.0.1:$tcp_port" || fail "zntool.exe read over TCP exited $?"
+say "zntool.com read over raw TCP"
+win win-tcp "$com" read --address 1 --register 0 --count 4 --lang en \
+  --port "tcp://127.0.0.1:$tcp_port" || fail "zntool.com read over TCP exited $?"
 cp "$scratch/run/lin-read.out" "$scratch/run/lin-tcp.out"
 same tcp "tcp://127.0.0.1:$tcp_port" "$scratch/sim/LINUX"
 
@@ -251,7 +256,7 @@ gui_run() {
   local lang=$1 english=$2 title=$3
   local folder=$scratch/gui-$lang
   mkdir -p "$folder/sys"
-  cp "$app"/share/zntool/sys/* "$folder/sys/"
+  cp "$app"/sys/* "$folder/sys/"
   # set.rc: COM6 at 9600, no parity; set2.rc: service level 0, short lists, the language.
   printf '6\r\n9600\r\n%s\r\n' "$([ "$english" = 1 ] && echo None || echo 无校验)" >"$folder/sys/set.rc"
   printf '0\r\n0\r\n%s\r\n' "$english" >"$folder/sys/set2.rc"
@@ -304,27 +309,27 @@ win setup "$setup" /S || fail "setup.exe /S exited $?"
 wineserver -w
 installed=$WINEPREFIX/drive_c/Program\ Files/zntool
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ZN module debugging tool.lnk"
-[ -f "$installed/bin/zntool.exe" ] || fail "setup.exe installed no Program Files/zntool/bin/zntool.exe"
-[ -f "$installed/bin/uninstall.exe" ] || fail "setup.exe put no uninstall.exe beside zntool.exe"
+[ -f "$installed/zntool.exe" ] || fail "setup.exe installed no Program Files/zntool/zntool.exe"
+[ -f "$installed/uninstall.exe" ] || fail "setup.exe put no uninstall.exe beside zntool.exe"
 [ -f "$shortcut" ] || fail "setup.exe made no Start menu entry"
 # Every file of the zip is installed, and nothing else but the uninstaller.
 (cd "$app" && find . -type f | sort) >"$scratch/zip-files.txt"
-(cd "$installed" && find . -type f ! -path ./bin/uninstall.exe | sort) >"$scratch/installed-files.txt"
+(cd "$installed" && find . -type f ! -path ./uninstall.exe | sort) >"$scratch/installed-files.txt"
 cmp -s "$scratch/zip-files.txt" "$scratch/installed-files.txt" || {
   diff "$scratch/zip-files.txt" "$scratch/installed-files.txt" | head -20
   fail "setup.exe installed other files than the zip holds"
 }
-win installed-help "C:\\Program Files\\zntool\\bin\\zntool.exe" --help --lang en ||
-  fail "the installed zntool.exe --help exited $?"
+win installed-help "C:\\Program Files\\zntool\\zntool.com" --help --lang en ||
+  fail "the installed zntool.com --help exited $?"
 grep -q "Usage: zntool" "$scratch/run/installed-help.out" ||
-  fail "the installed zntool.exe printed no help"
-win installed-ports "C:\\Program Files\\zntool\\bin\\zntool.exe" ports --lang en --format csv ||
-  fail "the installed zntool.exe ports exited $?"
-grep -q "^COM5," "$scratch/run/installed-ports.out" || fail "the installed zntool.exe does not list COM5"
+  fail "the installed zntool.com printed no help"
+win installed-ports "C:\\Program Files\\zntool\\zntool.com" ports --lang en --format csv ||
+  fail "the installed zntool.com ports exited $?"
+grep -q "^COM5," "$scratch/run/installed-ports.out" || fail "the installed zntool.com does not list COM5"
 echo "   installed $(wc -l <"$scratch/installed-files.txt") files, the program runs"
 
 say "uninstall.exe /S"
-win uninstall "C:\\Program Files\\zntool\\bin\\uninstall.exe" /S || fail "uninstall.exe /S exited $?"
+win uninstall "C:\\Program Files\\zntool\\uninstall.exe" /S || fail "uninstall.exe /S exited $?"
 # The uninstaller runs on as a copy of itself in the temporary folder: wait for it to end.
 wineserver -w
 [ ! -e "$installed" ] || { find "$installed" | head; fail "the uninstaller left files behind"; }
