@@ -263,6 +263,8 @@ build_program() {
   for p in "$stage"/zntool.exe "$stage"/zntool.com "$stage"/plugins/*/*.dll; do
     copy_dlls "$p" "$stage"
   done
+  # Debugging symbols are no use to a user and take most of the DLLs' size.
+  find "$stage" -name '*.dll' -exec $triple-strip --strip-unneeded {} +
   local must
   for must in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll Qt6Core.dll Qt6Widgets.dll; do
     [ -f "$stage/$must" ] || die "$must is missing beside zntool.exe"
