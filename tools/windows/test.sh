@@ -120,9 +120,9 @@ sim_pid=$!
 "$znsim" --die-with-parent --verbose --bus "$scratch/sim/GUI" --module ZN210,addr=1 \
   >"$scratch/sim-gui.log" 2>&1 &
 gui_sim_pid=$!
-wait_until 60 grep -q "znsim: ready" "$scratch/sim.log" ||
+wait_until 60 grep -qs "znsim: ready" "$scratch/sim.log" ||
   { cat "$scratch/sim.log"; fail "the simulator did not start"; }
-wait_until 60 grep -q "znsim: ready" "$scratch/sim-gui.log" ||
+wait_until 60 grep -qs "znsim: ready" "$scratch/sim-gui.log" ||
   { cat "$scratch/sim-gui.log"; fail "the GUI's simulator did not start"; }
 tcp_port=$(sed -nE 's/.*raw RTU over TCP on 127\.0\.0\.1:([0-9]+)$/\1/p' "$scratch/sim.log")
 [ -n "$tcp_port" ] || fail "the simulator printed no TCP port"
