@@ -5,6 +5,8 @@
 namespace {
 const QStringList kEveryCommand = {"--port", "--baud", "--parity", "--format", "--lang", "--help"};
 const QStringList kFlags = {"--help", "--all-settings", "--listen-only", "--rotate-midnight"};
+// Options whose value may be left out: the next word is theirs unless it is an option.
+const QStringList kOptionalValues = {"--ha-discovery"};
 
 // Whole numbers only, an optional sign and digits, blanks around them aside.
 std::optional<long long> WholeNumber(const QString& text) {
@@ -46,8 +48,9 @@ QStringList CliOptions::OptionsOf(const QString& command) {
         own = {"--listen-only", "--count", "--seconds", "--tolerance", "--late", "--no-reply"};
     else if (command == "watch")
         // Its lines, their ports and settings come from the line file.
-        return {"--line",   "--seconds", "--record", "--rotate-mb",
-                "--format", "--lang",    "--help",   "--rotate-midnight"};
+        return {"--line",    "--seconds",   "--record",          "--rotate-mb",   "--format",
+                "--lang",    "--help",      "--rotate-midnight", "--mqtt",        "--mqtt-prefix",
+                "--mqtt-id", "--mqtt-auth", "--mqtt-ca",         "--ha-discovery"};
     else
         return {};
     return kEveryCommand + own;
@@ -82,7 +85,9 @@ bool CliOptions::Parse(const QStringList& args, QString* error) {
             *error = CliTexts::Text(CliTexts::RepeatedOption).arg(name);
             return false;
         }
-        if (!IsFlag(name) && !inline_) {
+        if (kOptionalValues.contains(name) && !inline_) {
+            if (i + 1 < args.size() && !args[i + 1].startsWith("--")) value = args[++i];
+        } else if (!IsFlag(name) && !inline_) {
             if (i + 1 >= args.size()) {
                 *error = CliTexts::Text(CliTexts::MissingValue).arg(name);
                 return false;

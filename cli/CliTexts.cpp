@@ -224,7 +224,9 @@ QString CommandHelp(const QString& command) {
     } else if (command == "watch") {
         usage =
             "zntool watch --line FILE [--seconds N] [--record FILE [--rotate-mb N | "
-            "--rotate-midnight]]";
+            "--rotate-midnight]]\n"
+            "                    [--mqtt URL [--mqtt-prefix P] [--mqtt-id ID] [--mqtt-auth FILE]\n"
+            "                    [--mqtt-ca FILE] [--ha-discovery [PREFIX]]]";
         own = Lines({
             {"  --line FILE       the line file: its lines, their ports and settings, the",
              "  --line FILE       线路文件: 各线路及其串口、通讯参数、模块和报警限值"},
@@ -236,14 +238,32 @@ QString CommandHelp(const QString& command) {
             {"  --rotate-mb N, --rotate-midnight  the recording goes on in a new dated file at",
              "  --rotate-mb N, --rotate-midnight  记录达到 N MB 或到午夜时，转入新的带日期的文件"},
             {"                    N MB or at midnight", nullptr},
+            {"  --mqtt URL        publish to the broker mqtt://HOST[:PORT] or mqtts://HOST[:PORT]:",
+             "  --mqtt URL        发布到代理 mqtt://主机[:端口] 或 mqtts://主机[:端口]:"},
+            {"                    P/LINE/ADDRESS/state, /availability and /alarm, and",
+             "                    P/线路/地址/state、/availability 和 /alarm，以及"},
+            {"                    P/watcher/ID/status (its last will: offline)",
+             "                    P/watcher/ID/status (遗嘱消息: offline)"},
+            {"  --mqtt-prefix P   the topics' prefix (zn)", "  --mqtt-prefix P   主题前缀 (zn)"},
+            {"  --mqtt-id ID      the client id (zntool-HOST-LINEFILE)",
+             "  --mqtt-id ID      客户端标识 (zntool-主机名-线路文件名)"},
+            {"  --mqtt-auth FILE  a user name, then the password on the next line",
+             "  --mqtt-auth FILE  第一行为用户名，第二行为密码"},
+            {"  --mqtt-ca FILE    the authority that signed an mqtts:// broker's certificate",
+             "  --mqtt-ca FILE    mqtts:// 代理证书的签发机构"},
+            {"  --ha-discovery [PREFIX]  Home Assistant discovery under PREFIX (homeassistant)",
+             "  --ha-discovery [PREFIX]  在 PREFIX (homeassistant) 下发布 Home Assistant 自动发现"},
             {"  --format F        text, csv or json (text)",
              "  --format F        text、csv 或 json (text)"},
             {"  --lang zh|en      language of messages", "  --lang zh|en      提示信息的语言"},
             {"  Each line is polled by its own worker; a module that fails three polls in a row",
              "  每条线路由各自的任务依次采集；连续三次失败的模块转为离线，"},
             {"  is offline and tried again at most once a minute.", "  之后最多每分钟重试一次。"},
-            {"  Exit codes: 2 a refused line file, 3 a line that failed.",
-             "  退出码: 2 线路文件被拒绝，3 线路故障。"},
+            {"  A broker away is said once and tried again, from every 1 s up to every 60 s;",
+             "  代理不可用时提示一次并重试，间隔从 1 秒增至 60 秒；"},
+            {"  polling goes on.", "  巡检继续。"},
+            {"  Exit codes: 2 a refused line file or broker setting, 3 a line that failed.",
+             "  退出码: 2 线路文件或代理设置被拒绝，3 线路故障。"},
         });
         return Lines({{"Usage: ", "用法: "}}).chopped(1) + usage + QLatin1Char('\n') +
                QLatin1Char('\n') + Lines({{"Options:", "选项:"}}) + own;

@@ -10,7 +10,47 @@
 #include "cli/Commands.h"
 #include "core/overview/OverviewRows.h"
 #include "core/overview/OverviewRun.h"
+#include "core/publish/BrokerFactory.h"
+#include "core/publish/WatchPublisher.h"
 #include "core/record/RotatingCsv.h"
+
+namespace {
+// The broker's settings from --mqtt and its fellows; false with the message when they cannot
+// be used, or when they are given without --mqtt.
+bool PublishSettings(const CliOptions& o, const LineFile& file, std::optional<BrokerSettings>* out,
+                     QString* error) {
+    const QStringList options = {"--mqtt-prefix", "--mqtt-id", "--mqtt-auth", "--mqtt-ca",
+                                 "--ha-discovery"};
+    if (!o.Has("--mqtt")) {
+        for (const QString& option : options)
+            if (o.Has(option)) {
+                *error = CliTexts::Text(CliTexts::MissingOption).arg("--mqtt");
+                return false;
+            }
+        return true;
+    }
+    PublishChoice choice;
+    choice.url = o.Value("--mqtt");
+    if (o.Has("--mqtt-prefix")) choice.prefix = o.Value("--mqtt-prefix").trimmed();
+    choice.clientId = o.Value("--mqtt-id");
+    choice.authFile = o.Value("--mqtt-auth");
+    choice.caFile = o.Value("--mqtt-ca");
+    choice.haDiscovery = o.Has("--ha-discovery");
+    if (!o.Value("--ha-discovery").isEmpty()) choice.haPrefix = o.Value("--ha-discovery").trimmed();
+    for (const char* option : {"--mqtt-auth", "--mqtt-ca", "--mqtt-id"})
+        if (o.Has(option) && o.Value(option).trimmed().isEmpty()) {
+            *error = CliTexts::Text(CliTexts::MissingValue).arg(option);
+            return false;
+        }
+    BrokerSettings settings;
+    if (!BrokerSettingsOf::Make(choice, file, o.Value("--line"), Switches().EnglishUi == 1,
+                                &settings, error))
+        return false;
+    WatchPublisher::SetWill(&settings);
+    *out = settings;
+    return true;
+}
+}  // namespace
 
 int RunWatch(const CliRun& run) {
     const CliOptions& o = run.options;
@@ -28,6 +68,11 @@ int RunWatch(const CliRun& run) {
         run.Say(error);
         return kUsage;
     }
+    std::optional<BrokerSettings> publishing;
+    if (!PublishSettings(o, *file, &publishing, &error)) {
+        run.Say(error);
+        return kUsage;
+    }
     RotatingCsv record;
     if (o.Has("--record") &&
         !record.Open(o.Value("--record"), Csv::Header(OverviewRows::RecordColumns()), rotation,
@@ -40,9 +85,23 @@ int RunWatch(const CliRun& run) {
     if (run.format == OutputFormat::Csv) output.Begin();
     OverviewRun lines(*file);
     QEventLoop loop;
+    std::unique_ptr<Broker> broker;
+    std::unique_ptr<WatchPublisher> publisher;
+    if (publishing) {
+        broker = MakeBroker(*publishing, Switches().EnglishUi == 1, &error);
+        if (!broker) {
+            run.Say(error);
+            return kUsage;
+        }
+        publisher = std::make_unique<WatchPublisher>(*file, *publishing, broker.get(),
+                                                     Switches().EnglishUi == 1);
+        QObject::connect(publisher.get(), &WatchPublisher::Said, &loop,
+                         [&run](const QString& text) { run.Say(text); });
+    }
     int failed = 0;  // lines
     bool recordFailed = false;
     QObject::connect(&lines, &OverviewRun::Reported, &loop, [&](const ModuleReport& report) {
+        if (publisher) publisher->Report(report);
         const std::vector<QStringList> rows = OverviewRows::RecordRows(*file, report);
         if (run.format == OutputFormat::Json) {
             run.out << QString::fromUtf8(OverviewRows::JsonLine(*file, report)) << '\n';
@@ -85,6 +144,7 @@ int RunWatch(const CliRun& run) {
     if (watched == 0 && seconds == 0) return kDone;
     loop.exec();
     lines.Stop();
+    if (publisher) publisher->Finish();
     record.Close();
     return failed > 0 ? kLineFailed : recordFailed ? kNegative : kDone;
 }

@@ -12,6 +12,7 @@
 #   scan      the settings search, the bus scan and batch commissioning
 #   listen    listen-only: the frame cutter, pairing and judging, the tally, the session
 #   overview  the line overview's logic: line files, alarms, a bus scan's lines
+#   publish   what a watcher knows, kept on an MQTT broker
 
 add_library(zn_protocol STATIC
   core/protocol/Modbus.cpp
@@ -140,7 +141,33 @@ zn_room(zn_overview core/overview)
 target_link_libraries(zn_overview PUBLIC zn_scan zn_exchange zn_modules zn_line zn_record zn_base
   Qt6::Core)
 
+
+# Publishing what a watcher knows to an MQTT broker; a build without libmosquitto says it
+# cannot.
+set(ZN_PUBLISH_SOURCES
+  core/publish/Broker.h
+  core/publish/PublishTexts.cpp
+  core/publish/BrokerSettings.cpp
+  core/publish/PublishTopics.cpp
+  core/publish/WatchPublisher.cpp
+)
+if(ZN_HAVE_MOSQUITTO)
+  list(APPEND ZN_PUBLISH_SOURCES
+    core/publish/MosquittoSession.cpp
+    core/publish/MosquittoBroker.cpp
+    core/publish/MosquittoFactory.cpp
+  )
+else()
+  list(APPEND ZN_PUBLISH_SOURCES core/publish/NoBroker.cpp)
+endif()
+add_library(zn_publish STATIC ${ZN_PUBLISH_SOURCES})
+zn_room(zn_publish core/publish)
+target_link_libraries(zn_publish PUBLIC zn_overview zn_modules zn_base Qt6::Core)
+if(ZN_HAVE_MOSQUITTO)
+  target_link_libraries(zn_publish PRIVATE PkgConfig::MOSQUITTO)
+endif()
+
 # Everything headless, for the floors above that use the core as a whole.
 add_library(zn_core INTERFACE)
-target_link_libraries(zn_core INTERFACE zn_overview zn_listen zn_scan zn_exchange zn_modules
-  zn_traffic zn_line zn_record zn_protocol zn_base)
+target_link_libraries(zn_core INTERFACE zn_publish zn_overview zn_listen zn_scan zn_exchange
+  zn_modules zn_traffic zn_line zn_record zn_protocol zn_base)

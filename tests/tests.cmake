@@ -55,6 +55,7 @@ include(tests/cli/tests.cmake)
 include(tests/record/tests.cmake)
 include(tests/listen/tests.cmake)
 include(tests/overview/tests.cmake)
+include(tests/publish/tests.cmake)
 
 # Root ignores exclusive mode and file permissions, so when the suite is set up by root (as CI
 # runs it) each test program that opens pseudo-terminals runs once more, whole, as the user nobody.
@@ -63,7 +64,7 @@ execute_process(COMMAND id -u OUTPUT_VARIABLE zn_configuring_uid OUTPUT_STRIP_TR
 if(zn_configuring_uid STREQUAL "0")
   foreach(name test_foundation test_setting test_registers test_analog test_digital test_sim
                test_traffic test_trend test_scan test_core test_net test_net_windows test_listen test_listen_window
-               test_cli test_record test_overview test_overview_window)
+               test_cli test_record test_overview test_overview_window test_publish)
     # Programs the test starts from its own folder (zn_beside_<test>) go with its copy.
     set(beside "")
     foreach(target IN LISTS zn_beside_${name})

@@ -68,15 +68,19 @@ std::vector<QStringList> RecordRows(const LineFile& file, const ModuleReport& re
     return rows;
 }
 
+QByteArray JsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray JsonStringOrNull(const QString& text) {
+    return text.isEmpty() ? QByteArray("null") : JsonString(text);
+}
+
 QByteArray JsonLine(const LineFile& file, const ModuleReport& report) {
     // Written by hand so the keys keep the order a reader expects (QJsonObject sorts them).
-    const auto string = [](const QString& text) {
-        const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-        return array.mid(1, array.size() - 2);
-    };
-    const auto orNull = [&string](const QString& text) {
-        return text.isEmpty() ? QByteArray("null") : string(text);
-    };
+    const auto string = JsonString;
+    const auto orNull = JsonStringOrNull;
     const LineModule& module = ModuleOf(file, report);
     QByteArray channels;
     for (const ChannelReading& reading : report.poll.channels) {

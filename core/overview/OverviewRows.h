@@ -17,6 +17,10 @@ std::vector<QStringList> RecordRows(const LineFile& file, const ModuleReport& re
 QByteArray JsonLine(const LineFile& file, const ModuleReport& report);
 QString TextLine(const LineFile& file, const ModuleReport& report);
 
+// `text` as a JSON string, quoted and escaped; or null for an empty text.
+QByteArray JsonString(const QString& text);
+QByteArray JsonStringOrNull(const QString& text);
+
 // "ok", "late", "failing", "offline", or "wrong model" for a module of another model.
 QString StatusWord(const ModuleReport& report);
 // "high", "low", or empty.
