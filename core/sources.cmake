@@ -150,6 +150,7 @@ set(ZN_PUBLISH_SOURCES
   core/publish/BrokerSettings.cpp
   core/publish/PublishTopics.cpp
   core/publish/WatchPublisher.cpp
+  core/publish/PublishChoiceFile.cpp
 )
 if(ZN_HAVE_MOSQUITTO)
   list(APPEND ZN_PUBLISH_SOURCES

@@ -37,6 +37,8 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/zntool.1.gz ${CMAKE_BINARY_DIR}/pack
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/zntool.bash-completion
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zntool)
+# The watcher as a service, one instance per line file in /etc/zntool.
+install(FILES packaging/zntool-watch@.service DESTINATION /lib/systemd/system)
 install(FILES ${CMAKE_BINARY_DIR}/zntool.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 install(FILES packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz

@@ -17,5 +17,7 @@ qt_add_resources(test_overview demo_lines PREFIX / BASE ${CMAKE_SOURCE_DIR}
 target_link_libraries(test_overview PRIVATE zn_sim)
 
 # The window, from the main window's button.
-zn_add_tests(test_overview_window tests/overview/LineOverviewWindowTest.cpp LIBS zn_app)
+zn_add_tests(test_overview_window tests/overview/LineOverviewWindowTest.cpp
+             tests/overview/OverviewPublishTest.cpp tests/support/Mosquitto.cpp
+             tests/support/Ser2net.cpp LIBS zn_app)
 add_dependencies(test_overview_window znsim)

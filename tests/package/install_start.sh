@@ -18,7 +18,7 @@ cpack=$1 build=$(cd "$2" && pwd)
 mkdir -p "$3"
 out=$(cd "$3" && pwd)
 
-for tool in dpkg-deb dpkg-shlibdeps file lintian Xvfb xwininfo import; do
+for tool in dpkg-deb dpkg-shlibdeps file lintian Xvfb xwininfo import systemd-analyze man; do
   command -v "$tool" >/dev/null || missing "$tool"
 done
 
@@ -66,6 +66,18 @@ grep -qx "Exec=zntool" "$desktop" && grep -qx "Icon=zntool" "$desktop" ||
 icon=$root/usr/share/icons/hicolor/32x32/apps/zntool.png
 file "$icon" | grep -q "PNG image data, 32 x 32" || fail "the menu icon is not a 32x32 PNG: $(file "$icon")"
 "$root/usr/bin/znsim" --help >/dev/null || fail "the installed simulator does not start"
+
+# The watcher's service, checked by systemd as an instance would run: its program and manual page
+# are taken from the unpacked package, where /usr/bin and the manual would have them.
+unit=$root/lib/systemd/system/zntool-watch@.service
+[ -f "$unit" ] || fail "the watcher's service is not installed"
+grep -q '^ExecStart=/usr/bin/zntool watch --line /etc/zntool/%i.json' "$unit" ||
+  fail "the service does not watch /etc/zntool/%i.json"
+mkdir -p "$work/units"
+sed "s|/usr/bin/zntool|$root/usr/bin/zntool|" "$unit" >"$work/units/zntool-watch@.service"
+ln -s zntool-watch@.service "$work/units/zntool-watch@plant.service"
+MANPATH=$root/usr/share/man systemd-analyze verify "$work/units/zntool-watch@plant.service" \
+  >"$work/verify.log" 2>&1 || { cat "$work/verify.log"; fail "systemd-analyze verify refuses the service"; }
 
 # A first start from a folder without sys/, as from the desktop menu.
 home=$work/home

@@ -15,8 +15,12 @@
 #  4. Rows: the window in Xvfb with one line of 247 modules fed reports at full rate without a
 #     bus; each redraw's time beside the same view redrawn unchanged and a plain QTableWidget,
 #     and the main thread's CPU share (zn_overview_bench --rows, ROWS_SECONDS of each, 20).
+#  5. Publishing: the eight lines of thirty modules watched for PUBLISH_SECONDS (120) without a
+#     broker, then publishing to a local mosquitto; the CPU that publishing adds as a ratio, and
+#     from a poll's end (its reply's arrival) to its state's delivery at mosquitto_sub.
 # Not a test: it prints figures.
 # Usage: tools/bench/overview.sh [--build-dir DIR] [--sweep-seconds N] [--dead-seconds N]
+#                                [--publishing-only]
 #   OVERVIEW_SECONDS=60 for a quick run of the many lines.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -25,11 +29,14 @@ sweep_seconds=40
 dead_seconds=80
 many_seconds="${OVERVIEW_SECONDS:-600}"
 rows_seconds="${ROWS_SECONDS:-20}"
+publish_seconds="${PUBLISH_SECONDS:-120}"
+publishing_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir="$2"; shift ;;
     --sweep-seconds) sweep_seconds="$2"; shift ;;
     --dead-seconds) dead_seconds="$2"; shift ;;
+    --publishing-only) publishing_only=1 ;;
     *) echo "usage: $0 [--build-dir DIR] [--sweep-seconds N] [--dead-seconds N]" >&2; exit 2 ;;
   esac
   shift
@@ -182,6 +189,16 @@ def cmd_simgaps(log):
     idle = [(b[0] - a[0]) * 1000 for a, b in zip(events, events[1:]) if a[1] == "->" and b[1] == "<-"]
     print(f"{statistics.median(answer):.1f} {statistics.median(idle):.1f} {len(idle)}")
 
+def cmd_delivery(path):
+    """mosquitto_sub's '%U %t %p' lines: a state's arrival beside the poll's end it carries."""
+    delays = []
+    for line in open(path, encoding="utf-8"):
+        stamp, topic, payload = line.rstrip("\n").split(" ", 2)
+        if not topic.endswith("/state"): continue
+        polled = datetime.datetime.fromisoformat(json.loads(payload)["time"]).timestamp()
+        delays.append((float(stamp) - polled) * 1000)
+    print(f"{statistics.median(delays):.1f} {pct(delays, 99):.1f} {max(delays):.1f} {len(delays)}")
+
 def cmd_polls(path, seconds):
     count = {}
     for r in rows(path):
@@ -196,8 +213,9 @@ run_watch() {  # seconds, line file, output: zntool watch in `work`, where COMn 
     >"$3" 2>"$3.err") || { cat "$3.err" >&2; exit 1; }
 }
 
-# 1. Sweep time of twenty modules on one line.
 read -r -a twenty <<<"$(modules_of 20)"
+if [ "$publishing_only" -eq 0 ]; then
+# 1. Sweep time of twenty modules on one line.
 # shellcheck disable=SC2046
 start_sim "$work/sim.log" --verbose --bus "$work/sys/COM1" $(sim_specs "${twenty[@]}")
 py linefile "$work/sweep.json" 100 "Sweep|COM1|$(IFS=,; echo "${twenty[*]}")"
@@ -237,6 +255,7 @@ echo "three dead: median $dead ms, p95 $dead95, max $deadworst ($deadn intervals
 /usr/bin/python3 -c "print(f'refresh with three dead {$dead} ms beside {$healthy} ms with none,'
                            f' ratio {$dead / $healthy:.2f} (goal <= 1.25); p95 ratio {$dead95 / $healthy95:.2f}')"
 
+fi
 # 3. Many lines. measure_many_lines LABEL SECONDS OUTPUT CMD... runs CMD in `work` (its output to
 # OUTPUT) for SECONDS, sampling its CPU and memory every 10 s, then ends it with SIGINT. Another
 # program polling the same line file (a window showing the lines) is measured by calling it again.
@@ -310,8 +329,9 @@ for n in $(seq 8); do
   buses+=(--bus "$work/sys/COM$((10 + n))" $(sim_specs "${thirty[@]}"))
   many+=("Line $n|COM$((10 + n))|$(IFS=,; echo "${thirty[*]}")")
 done
-start_sim "$work/sim.log" "${buses[@]}"
 py linefile "$work/many.json" 100 "${many[@]}"
+if [ "$publishing_only" -eq 0 ]; then
+start_sim "$work/sim.log" "${buses[@]}"
 echo "== 3. many lines: 8 lines of 30 modules at 9600 8N1, one watch, then the window" \
   "shown in Xvfb, $many_seconds s each"
 measure_many_lines "zntool watch" "$many_seconds" "$work/many.jsonl" \
@@ -333,3 +353,45 @@ echo "== 4. rows: one line of 247 modules in the window (Xvfb), $rows_seconds s 
   "live rows, the same view unchanged and a plain table, in turns"
 (cd "$work" && "${in_xvfb[@]}" "$build_dir/zn_overview_bench" --rows --seconds "$rows_seconds" \
   2>"$work/rows.err") || { cat "$work/rows.err" >&2; exit 1; }
+
+fi
+# 5. Publishing beside the same watch without it.
+echo "== 5. publishing: the 8 lines of 30 modules, $publish_seconds s without a broker, then the" \
+  "same publishing to mosquitto on 127.0.0.1 with mosquitto_sub subscribed to every state"
+mosquitto=$(command -v mosquitto || echo /usr/sbin/mosquitto)
+[ -x "$mosquitto" ] || { echo "mosquitto is missing (tools/install-deps.sh installs it)" >&2; exit 1; }
+port=$(/usr/bin/python3 -c "import socket; s = socket.socket(); s.bind(('127.0.0.1', 0)); print(s.getsockname()[1])")
+printf 'listener %s 127.0.0.1\nallow_anonymous true\nuser %s\n' "$port" "$(id -un)" >"$work/mosquitto.conf"
+"$mosquitto" -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
+broker_pid=$!
+trap 'kill "$broker_pid" 2>/dev/null; stop_sim; stop_process "$XVFB_PID"; rm -rf "$work"' EXIT
+for _ in $(seq 100); do
+  grep -q "Opening ipv4 listen socket" "$work/mosquitto.log" && break
+  sleep 0.1
+done
+start_sim "$work/sim.log" "${buses[@]}"
+cpu_of_watch() {  # seconds, output, options: the watch's CPU ticks a second
+  local pid ticks0 ticks1 t0 t1
+  (cd "$work" && exec "$build_dir/zntool" watch --line many.json --format json --lang en "${@:3}" \
+    >"$2" 2>"$2.err") &
+  pid=$!
+  sleep 10  # the model checks of the first sweep
+  ticks0=$(ticks_of "$pid") t0=$(date +%s%N)
+  sleep "$1"
+  ticks1=$(ticks_of "$pid") t1=$(date +%s%N)
+  kill -INT "$pid"
+  wait "$pid" || true
+  /usr/bin/python3 -c "print(($ticks1 - $ticks0) / $(getconf CLK_TCK) / (($t1 - $t0) / 1e9))"
+}
+plain=$(cpu_of_watch "$publish_seconds" "$work/plain.jsonl")
+mosquitto_sub -h 127.0.0.1 -p "$port" -F '%U %t %p' -t 'zn/+/+/state' >"$work/delivered" 2>&1 &
+sub_pid=$!
+published=$(cpu_of_watch "$publish_seconds" "$work/published.jsonl" --mqtt "mqtt://127.0.0.1:$port")
+kill "$sub_pid" 2>/dev/null || true
+stop_sim
+read -r median p99 worst deliveries <<<"$(py delivery "$work/delivered")"
+/usr/bin/python3 -c "print(f'cpu of the watch: {100 * $plain:.1f} % of a core without publishing,'
+                           f' {100 * $published:.1f} % publishing, ratio {$published / $plain:.2f}')"
+echo "a poll's end to its state at the subscriber: median $median ms, p99 $p99, worst $worst" \
+  "($deliveries states)"
+grep -c '"status":"ok"' "$work/published.jsonl" | sed 's/^/polls answered while publishing: /'

@@ -20,10 +20,13 @@
 #include "base/Switches.h"
 #include "core/overview/OverviewRows.h"
 #include "core/modules/PollPlan.h"
+#include "core/publish/BrokerFactory.h"
+#include "core/publish/PublishChoiceFile.h"
 #include "trend/TrendFeed.h"
 #include "widgets/Controls.h"
 #include "widgets/CsvSaveDialog.h"
 #include "widgets/RecordToggle.h"
+#include "windows/overview/OverviewEditors.h"
 #include "windows/overview/OverviewModel.h"
 #include "windows/overview/OverviewTexts.h"
 
@@ -91,7 +94,10 @@ LineOverviewWindow::LineOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     Command_Record = MakeButton(OverviewTexts::Record, "Command_Record", this);
     Command_Record->setCheckable(true);
     Command_Trend = MakeButton(OverviewTexts::Trend, "Command_Trend", this);
+    Command_Publish = MakeButton(OverviewTexts::Publish, "Command_Publish", this);
+    Command_Publish->setCheckable(true);
     Label_State = Named(new QLabel(this), "Label_State");
+    Label_Publish = Named(new QLabel(this), "Label_Publish");
     Label_State->setWordWrap(true);
 
     model_ = new OverviewModel(this);
@@ -133,9 +139,11 @@ LineOverviewWindow::LineOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Wi
         fileRow->addWidget(button);
     fileRow->addStretch(1);
     auto* runRow = new QHBoxLayout;
-    for (QPushButton* button : {Command_Start, Command_ResetCounts, Command_Record, Command_Trend})
+    for (QPushButton* button :
+         {Command_Start, Command_ResetCounts, Command_Record, Command_Trend, Command_Publish})
         runRow->addWidget(button);
     runRow->addWidget(Label_State, 1);
+    runRow->addWidget(Label_Publish);
     auto* alarms = new QWidget(this);
     auto* alarmsLayout = new QVBoxLayout(alarms);
     alarmsLayout->setContentsMargins(0, 0, 0, 0);
@@ -169,6 +177,9 @@ LineOverviewWindow::LineOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Wi
     FollowRecording(
         Command_Record, [this] { return Recording(); }, [this] { Record_Click(); },
         [this] { StopRecording(); });
+    FollowRecording(
+        Command_Publish, [this] { return Publishing(); }, [this] { Publish_Click(); },
+        [this] { StopPublishing(); });
     connect(Table_Modules, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { HandOver(index.row()); });
     connect(Table_Modules->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -179,16 +190,19 @@ LineOverviewWindow::LineOverviewWindow(QWidget* parent) : QWidget(parent, Qt::Wi
         connect(app, &QCoreApplication::aboutToQuit, this, [this] {
             if (run_) run_->Stop();
             StopRecording();
+            StopPublishing();
         });
     SetFile(LineFile{}, QString());
 }
 
 LineOverviewWindow::~LineOverviewWindow() {
     if (run_) run_->Stop();
+    StopPublishing();
 }
 
 void LineOverviewWindow::SetFile(const LineFile& file, const QString& path) {
     if (run_) run_->Stop();
+    StopPublishing();  // its topics were the old file's
     run_.reset();
     for (auto& [row, feed] : trends_) delete feed;
     trends_.clear();
@@ -288,6 +302,7 @@ void LineOverviewWindow::Take(const ModuleReport& report) {
     std::vector<int> entries;
     const int row = board_->Take(report, &events, &entries);
     model_->Changed(row);
+    if (publisher_) publisher_->Report(report);
     // The list shows the board's alarms newest first: the rows raised go on top before the
     // rows cleared are found by their place.
     for (size_t k = 0; k < events.size(); ++k)
@@ -443,4 +458,41 @@ void LineOverviewWindow::closeEvent(QCloseEvent* event) {
     ShowState();
     ShowButtons();
     QWidget::closeEvent(event);
+}
+
+void LineOverviewWindow::Publish_Click() {
+    const std::optional<PublishChoice> choice = EditPublishForm(this, PublishChoiceFile::Read());
+    if (!choice) return;
+    PublishChoiceFile::Save(*choice);
+    StartPublishing(*choice);
+}
+
+bool LineOverviewWindow::StartPublishing(const PublishChoice& choice) {
+    StopPublishing();
+    BrokerSettings settings;
+    QString error;
+    const QString name = path_.isEmpty() ? QStringLiteral("lines.json") : path_;
+    if (!BrokerSettingsOf::Make(choice, file_, name, English(), &settings, &error)) {
+        ShowMessage(error);
+        return false;
+    }
+    WatchPublisher::SetWill(&settings);
+    broker_ = MakeBroker(settings, English(), &error);
+    if (!broker_) {
+        ShowMessage(error);
+        return false;
+    }
+    publisher_ = std::make_unique<WatchPublisher>(file_, settings, broker_.get(), English());
+    connect(publisher_.get(), &WatchPublisher::Said, Label_Publish, &QLabel::setText);
+    Label_Publish->setText(Text(OverviewTexts::Publishing).arg(settings.url, settings.prefix));
+    Command_Publish->setChecked(true);
+    return true;
+}
+
+void LineOverviewWindow::StopPublishing() {
+    if (publisher_) publisher_->Finish();
+    publisher_.reset();
+    broker_.reset();
+    Label_Publish->clear();
+    Command_Publish->setChecked(false);
 }

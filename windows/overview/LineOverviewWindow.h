@@ -10,6 +10,8 @@
 
 #include "core/overview/OverviewBoard.h"
 #include "core/overview/OverviewRun.h"
+#include "core/publish/Broker.h"
+#include "core/publish/WatchPublisher.h"
 #include "core/record/RotatingCsv.h"
 #include "workwindow/WorkTarget.h"
 
@@ -43,7 +45,9 @@ class LineOverviewWindow : public QWidget {
     QPushButton* Command_ResetCounts;
     QPushButton* Command_Record;
     QPushButton* Command_Trend;
+    QPushButton* Command_Publish;
     QLabel* Label_State;
+    QLabel* Label_Publish;
     QTableView* Table_Modules;
     QTableWidget* Table_Alarms;
 
@@ -65,6 +69,11 @@ class LineOverviewWindow : public QWidget {
     bool StartRecording(const QString& path, const CsvRotation& rotation);
     void StopRecording();
     bool Recording() const { return readings_.IsOpen(); }
+    // Publishes what the overview knows to the broker of `choice`; false, with the reason said,
+    // when the choice cannot be used.
+    bool StartPublishing(const PublishChoice& choice);
+    void StopPublishing();
+    bool Publishing() const { return publisher_ != nullptr; }
     // The trend of the module in `row`; nullptr for a model without readings.
     TrendFeed* TrendOf(int row);
 
@@ -106,6 +115,7 @@ class LineOverviewWindow : public QWidget {
     void FromScan_Click();
     void Record_Click();
     void Trend_Click();
+    void Publish_Click();
 
     LineFile file_;
     QString path_;
@@ -116,4 +126,6 @@ class LineOverviewWindow : public QWidget {
     std::map<int, TrendFeed*> trends_;  // by row
     RotatingCsv readings_;
     RotatingCsv alarms_;
+    std::unique_ptr<Broker> broker_;
+    std::unique_ptr<WatchPublisher> publisher_;
 };

@@ -4,6 +4,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -178,4 +181,57 @@ std::optional<LineModule> EditModuleForm(QWidget* parent, const LineModule& modu
         if (of.low || of.high) edited.limits[limits->item(row, 0)->text()] = of;
     }
     return edited;
+}
+
+std::optional<PublishChoice> EditPublishForm(QWidget* parent, const PublishChoice& choice) {
+    QDialog dialog(parent);
+    NameControl(&dialog, "PublishForm");
+    dialog.setWindowTitle(Text(OverviewTexts::PublishTitle));
+    auto* form = new QFormLayout;
+    const auto line = [&](const QString& text, const char* name) {
+        auto* edit = Named(new QLineEdit(text, &dialog), name);
+        edit->setMinimumWidth(320);
+        return edit;
+    };
+    QLineEdit* url = line(choice.url, "Text_Broker");
+    url->setPlaceholderText("mqtt://127.0.0.1:1883");
+    QLineEdit* prefix = line(choice.prefix, "Text_Prefix");
+    QLineEdit* clientId = line(choice.clientId, "Text_ClientId");
+    QLineEdit* auth = line(choice.authFile, "Text_PasswordFile");
+    QLineEdit* ca = line(choice.caFile, "Text_CaFile");
+    auto* discovery = Named(new QCheckBox(Text(OverviewTexts::HaDiscovery), &dialog), "Check_Ha");
+    discovery->setChecked(choice.haDiscovery);
+    QLineEdit* haPrefix = line(choice.haPrefix, "Text_HaPrefix");
+    // A file chosen rather than typed.
+    const auto withBrowse = [&dialog](QLineEdit* edit, const char* name) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        auto* browse = Named(new QPushButton(Text(OverviewTexts::Browse), &dialog), name);
+        QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, edit] {
+            const QString path = QFileDialog::getOpenFileName(&dialog, QString(), edit->text());
+            if (!path.isEmpty()) edit->setText(path);
+        });
+        row->addWidget(browse);
+        return row;
+    };
+    form->addRow(Text(OverviewTexts::Broker), url);
+    form->addRow(Text(OverviewTexts::TopicPrefix), prefix);
+    form->addRow(Text(OverviewTexts::ClientId), clientId);
+    form->addRow(Text(OverviewTexts::PasswordFile), withBrowse(auth, "Command_PasswordFile"));
+    form->addRow(Text(OverviewTexts::CaFile), withBrowse(ca, "Command_CaFile"));
+    form->addRow(QString(), discovery);
+    form->addRow(Text(OverviewTexts::HaPrefix), haPrefix);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(OkCancel(&dialog));
+    if (Ask(dialog) != QDialog::Accepted) return std::nullopt;
+    PublishChoice chosen;
+    chosen.url = url->text().trimmed();
+    chosen.prefix = prefix->text().trimmed();
+    chosen.clientId = clientId->text().trimmed();
+    chosen.authFile = auth->text().trimmed();
+    chosen.caFile = ca->text().trimmed();
+    chosen.haDiscovery = discovery->isChecked();
+    chosen.haPrefix = haPrefix->text().trimmed();
+    return chosen;
 }

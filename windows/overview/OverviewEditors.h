@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/overview/LineFile.h"
+#include "core/publish/BrokerSettings.h"
 
 class QDialog;
 
@@ -16,3 +17,5 @@ void SetEditorAnswer(EditorAnswer answer);
 // The edited line (its modules untouched), or nothing when the user cancelled.
 std::optional<LineOfModules> EditLineForm(QWidget* parent, const LineOfModules& line);
 std::optional<LineModule> EditModuleForm(QWidget* parent, const LineModule& module);
+// The broker to publish to, or nothing when the user cancelled.
+std::optional<PublishChoice> EditPublishForm(QWidget* parent, const PublishChoice& choice);

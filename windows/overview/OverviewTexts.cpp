@@ -62,6 +62,17 @@ constexpr std::array<Pair, KeyCount> kTexts = {{
     {"Line", "线路"},
     {"Module", "模块"},
     {"%1, %2: '%3' is not a number.", "%1，%2: '%3' 不是数字。"},
+    {"Publish", "发布"},
+    {"Publish to an MQTT broker", "发布到 MQTT 代理"},
+    {"Broker (mqtt://HOST[:PORT])", "代理 (mqtt://主机[:端口])"},
+    {"Topic prefix", "主题前缀"},
+    {"Client id (empty: host and file name)", "客户端标识 (空: 主机名和文件名)"},
+    {"Password file (user, then password)", "密码文件 (用户名，然后密码)"},
+    {"CA file (mqtts://)", "CA 证书文件 (mqtts://)"},
+    {"Home Assistant discovery", "Home Assistant 自动发现"},
+    {"Discovery prefix", "自动发现前缀"},
+    {"...", "..."},
+    {"Publishing to %1 under %2/", "正在发布到 %1，主题 %2/"},
 }};
 
 bool English() {

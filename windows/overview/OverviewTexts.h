@@ -55,6 +55,17 @@ enum Key {
     LineEditor,
     ModuleEditor,
     NotANumber,  // %1 channel, %2 column, %3 text
+    Publish,
+    PublishTitle,
+    Broker,
+    TopicPrefix,
+    ClientId,
+    PasswordFile,
+    CaFile,
+    HaDiscovery,
+    HaPrefix,
+    Browse,
+    Publishing,  // %1 broker, %2 prefix
     KeyCount
 };
 QString Text(Key key);
