@@ -8,7 +8,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth x11-utils imagemagick dbus-x11 at-spi2-core python3-pyatspi
   python3-pymodbus python3-serial python3-serial-asyncio mbpoll socat ser2net
-  libmosquitto-dev mosquitto mosquitto-clients systemd man-db
+  libmosquitto-dev mosquitto mosquitto-clients systemd man-db openssl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -254,6 +254,53 @@ TEST_F(BrokerTest, ABrokerThatWantsAPasswordTakesTheOneInTheFileAndRefusesAWrong
     EXPECT_FALSE(Said().contains("not authorised")) << Said().toStdString();
 }
 
+TEST_F(BrokerTest, AnMqttsBrokerIsReachedThroughItsAuthorityAndRefusedWithoutIt) {
+    ZN_NEED_PEER(!FindTool("openssl").isEmpty(), "openssl");
+    // A test authority of our own, and the broker's certificate for 127.0.0.1 signed by it.
+    const QString d = dir_.path();
+    const auto openssl = [](const QString& args) {
+        return RunTool(FindTool("openssl"), args.split(' '), 60000).exitCode == 0;
+    };
+    WriteFile("ext", "subjectAltName=IP:127.0.0.1\n");
+    ASSERT_TRUE(openssl("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=zn-test-ca -keyout " +
+                        d + "/ca.key -out " + d + "/ca.pem"));
+    ASSERT_TRUE(openssl("req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout " + d +
+                        "/server.key -out " + d + "/server.csr"));
+    ASSERT_TRUE(openssl("x509 -req -days 2 -in " + d + "/server.csr -CA " + d + "/ca.pem -CAkey " +
+                        d + "/ca.key -CAcreateserial -extfile " + d + "/ext -out " + d +
+                        "/server.pem"));
+    ASSERT_TRUE(broker_.Start(d, {}, {},
+                              QString("cafile %1/ca.pem\ncertfile %1/server.pem\nkeyfile "
+                                      "%1/server.key\n")
+                                  .arg(d)));
+    StartSim({"--bus", dir_.filePath("sys/COM1"), "--module", "ZN210,addr=1"});
+    WriteFile("lines.json", R"({"format":"zn-line","version":1,"lines":[
+        {"name":"bus 1","port":"COM1","modules":[{"address":1,"model":"ZN210"}]}]})");
+    const QString url = QString("mqtts://127.0.0.1:%1").arg(broker_.Port());
+
+    // Without its authority the certificate is not trusted: said once, polled on.
+    watcher_.setWorkingDirectory(d);
+    watcher_.start(
+        QCoreApplication::applicationDirPath() + "/zntool",
+        {"watch", "--line", "lines.json", "--lang", "en", "--seconds", "3", "--mqtt", url});
+    ASSERT_TRUE(watcher_.waitForFinished(30000));
+    EXPECT_EQ(Said().count("cannot be reached: A TLS error occurred."), 1) << Said().toStdString();
+    EXPECT_GT(Polls(), 3);
+
+    QProcess sub;
+    sub.start(FindTool("mosquitto_sub"),
+              {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "--cafile", d + "/ca.pem",
+               "-v", "-C", "1", "-t", "zn/bus_1/1/state"});
+    ASSERT_TRUE(sub.waitForStarted(5000));
+    said_.clear();
+    watcher_.start(
+        QCoreApplication::applicationDirPath() + "/zntool",
+        {"watch", "--line", "lines.json", "--lang", "en", "--mqtt", url, "--mqtt-ca", "ca.pem"});
+    ASSERT_TRUE(sub.waitForFinished(30000)) << Said().toStdString();
+    EXPECT_TRUE(sub.readAllStandardOutput().startsWith("zn/bus_1/1/state {"));
+    EXPECT_FALSE(Said().contains("cannot be reached")) << Said().toStdString();
+}
+
 TEST_F(BrokerTest, HomeAssistantFindsEachModelOnceReadAndAgainWhenItComesBack) {
     ASSERT_TRUE(broker_.Start(dir_.path()));
     const QStringList models = {"ZN210", "ZN220", "ZN230", "ZN240", "ZN250",

@@ -14,7 +14,8 @@ Mosquitto::~Mosquitto() {
     Stop();
 }
 
-bool Mosquitto::Start(const QString& scratchDir, const QString& user, const QString& password) {
+bool Mosquitto::Start(const QString& scratchDir, const QString& user, const QString& password,
+                      const QString& more) {
     const QString program = FindTool("mosquitto");
     if (program.isEmpty()) return false;
     if (port_ == 0) port_ = FreeLoopbackPort();
@@ -35,6 +36,7 @@ bool Mosquitto::Start(const QString& scratchDir, const QString& user, const QStr
         if (made.exitCode != 0) return false;
         config += "allow_anonymous false\npassword_file " + passwords + '\n';
     }
+    config += more;
     QFile file(scratchDir + "/mosquitto.conf");
     if (!file.open(QIODevice::WriteOnly)) return false;
     file.write(config.toUtf8());

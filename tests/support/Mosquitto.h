@@ -13,8 +13,10 @@ class Mosquitto {
   public:
     ~Mosquitto();
     // Starts the broker (again on the same port after Stop); with a user, only that user with
-    // that password is let in. False when it did not start or listen.
-    bool Start(const QString& scratchDir, const QString& user = {}, const QString& password = {});
+    // that password is let in; `more` is added to its configuration (TLS files). False when it
+    // did not start or listen.
+    bool Start(const QString& scratchDir, const QString& user = {}, const QString& password = {},
+               const QString& more = {});
     void Stop();
     int Port() const { return port_; }
     QString Url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(port_); }
