@@ -1,7 +1,5 @@
 #include "core/overview/OverviewRows.h"
 
-#include <QJsonDocument>
-#include <QJsonArray>
 #include <cmath>
 
 #include "core/record/TrendCsv.h"
@@ -69,8 +67,44 @@ std::vector<QStringList> RecordRows(const LineFile& file, const ModuleReport& re
 }
 
 QByteArray JsonString(const QString& text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
+    // By hand: a document per string cost the watcher more than the rest of its work.
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray json;
+    json.reserve(utf8.size() + 2);
+    json += '"';
+    for (const char c : utf8) {
+        switch (c) {
+            case '"':
+                json += "\\\"";
+                break;
+            case '\\':
+                json += "\\\\";
+                break;
+            case '\b':
+                json += "\\b";
+                break;
+            case '\f':
+                json += "\\f";
+                break;
+            case '\n':
+                json += "\\n";
+                break;
+            case '\r':
+                json += "\\r";
+                break;
+            case '\t':
+                json += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20)
+                    json += "\\u00" +
+                            QByteArray::number(static_cast<int>(c), 16).rightJustified(2, '0');
+                else
+                    json += c;
+        }
+    }
+    json += '"';
+    return json;
 }
 
 QByteArray JsonStringOrNull(const QString& text) {

@@ -2,10 +2,12 @@
 // so each step's publications can be held to exactly.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
 
+#include "core/overview/OverviewRows.h"
 #include "core/publish/PublishTopics.h"
 #include "core/publish/WatchPublisher.h"
 #include "tests/support/QStringPrinter.h"
@@ -217,4 +219,27 @@ TEST(WatchPublisherTest, TopicLevelsAndIdsKeepNamesApartAndFreeOfWildcards) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PublishTopics::Level(c.name), c.level) << c.name.toStdString();
+}
+
+TEST(WatchPublisherTest, NamesAndValuesAreWrittenAsJsonStringsAnyReaderTakesBack) {
+    const struct {
+        QString text;
+        QByteArray json;
+    } cases[] = {
+        {"TT-901", R"("TT-901")"},
+        {"say \"hi\"", R"("say \"hi\"")"},
+        {"C:\\plant", R"("C:\\plant")"},
+        {"a\tb\nc\r", R"("a\tb\nc\r")"},
+        {QString(QChar(0x01)) + QChar(0x1f), R"("\u0001\u001f")"},
+        {"线路一 ℃ 😀", "\"线路一 ℃ 😀\""},
+        {"", R"("")"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray json = OverviewRows::JsonString(c.text);
+        EXPECT_EQ(json, c.json) << c.text.toStdString();
+        QJsonParseError error;
+        const QJsonDocument read = QJsonDocument::fromJson('[' + json + ']', &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << json.toStdString();
+        EXPECT_EQ(read.array().at(0).toString(), c.text);
+    }
 }
