@@ -15,8 +15,12 @@ class Broker : public QObject {
 
     // Starts connecting; never waits for the network.
     virtual void Start() = 0;
-    // Retained messages go at least once (QoS 1); the rest at most once.
-    virtual void Publish(const QString& topic, const QByteArray& payload, bool retain) = 0;
+    enum class Delivery {
+        Event,   // not retained, at most once: an alarm
+        State,   // retained, at most once: a module's state, sent again on every connection
+        Status,  // retained, at least once: availability, the watcher's status, discovery
+    };
+    virtual void Publish(const QString& topic, const QByteArray& payload, Delivery delivery) = 0;
     // Subscribed again on every connection.
     virtual void Subscribe(const QString& topic) = 0;
     // What was published reaches the broker, waiting a bounded time, then a clean disconnection:

@@ -28,10 +28,11 @@ void MosquittoBroker::Start() {
     QMetaObject::invokeMethod(session_, &MosquittoSession::Start, Qt::QueuedConnection);
 }
 
-void MosquittoBroker::Publish(const QString& topic, const QByteArray& payload, bool retain) {
+void MosquittoBroker::Publish(const QString& topic, const QByteArray& payload, Delivery delivery) {
     MosquittoSession* session = session_;
     QMetaObject::invokeMethod(
-        session, [session, topic, payload, retain] { session->Publish(topic, payload, retain); },
+        session,
+        [session, topic, payload, delivery] { session->Publish(topic, payload, delivery); },
         Qt::QueuedConnection);
 }
 

@@ -17,7 +17,7 @@ class MosquittoBroker : public Broker {
     ~MosquittoBroker() override;
 
     void Start() override;
-    void Publish(const QString& topic, const QByteArray& payload, bool retain) override;
+    void Publish(const QString& topic, const QByteArray& payload, Delivery delivery) override;
     void Subscribe(const QString& topic) override;
     void Finish() override;
 

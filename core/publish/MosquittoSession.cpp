@@ -172,10 +172,14 @@ void MosquittoSession::OnMessage(mosquitto*, void* self, const mosquitto_message
         QByteArray(static_cast<const char*>(message->payload), message->payloadlen));
 }
 
-void MosquittoSession::Publish(const QString& topic, const QByteArray& payload, bool retain) {
+void MosquittoSession::Publish(const QString& topic, const QByteArray& payload,
+                               Broker::Delivery delivery) {
     if (!connected_) return;  // the publisher sends what stands when the broker is back
     int mid = 0;
-    const int qos = retain ? 1 : 0;
+    // A state needs no acknowledgement: every connection gets it again. What must be there
+    // before a clean end (offline) is acknowledged.
+    const int qos = delivery == Broker::Delivery::Status ? 1 : 0;
+    const bool retain = delivery != Broker::Delivery::Event;
     const int rc =
         mosquitto_publish(client_, &mid, topic.toUtf8().constData(),
                           static_cast<int>(payload.size()), payload.constData(), qos, retain);

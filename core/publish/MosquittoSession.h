@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "core/publish/Broker.h"
 #include "core/publish/BrokerSettings.h"
 
 struct mosquitto;
@@ -21,7 +22,7 @@ class MosquittoSession : public QObject {
     ~MosquittoSession() override;
 
     void Start();
-    void Publish(const QString& topic, const QByteArray& payload, bool retain);
+    void Publish(const QString& topic, const QByteArray& payload, Broker::Delivery delivery);
     void Subscribe(const QString& topic);
     // Waits up to `waitMs` for the broker to acknowledge what was published, then disconnects.
     void Finish(int waitMs);

@@ -57,19 +57,22 @@ void WatchPublisher::Report(const ModuleReport& report) {
 
     const QString topic = TopicOf(key);
     if (module.discoverable && !module.discovered) PublishDiscovery(key, module);
-    if (availabilityChanged) broker_->Publish(topic + "/availability", availability, true);
+    if (availabilityChanged)
+        broker_->Publish(topic + "/availability", availability, Broker::Delivery::Status);
     const int64_t now = clock_();
     if (PublishTopics::StateChangeKey(file_, report) != module.changeKey ||
         module.publishedMs < 0 || now - module.publishedMs >= kRefreshMs)
         PublishState(key, module, now);
     for (const AlarmEvent& event : events)
-        broker_->Publish(topic + "/alarm", PublishTopics::Alarm(file_, event), false);
+        broker_->Publish(topic + "/alarm", PublishTopics::Alarm(file_, event),
+                         Broker::Delivery::Event);
 }
 
 void WatchPublisher::PublishState(const Key& key, Module& module, int64_t nowMs) {
     module.changeKey = PublishTopics::StateChangeKey(file_, module.last);
     module.publishedMs = nowMs;
-    broker_->Publish(TopicOf(key) + "/state", PublishTopics::State(file_, module.last), true);
+    broker_->Publish(TopicOf(key) + "/state", PublishTopics::State(file_, module.last),
+                     Broker::Delivery::State);
 }
 
 void WatchPublisher::PublishDiscovery(const Key& key, Module& module) {
@@ -77,7 +80,7 @@ void WatchPublisher::PublishDiscovery(const Key& key, Module& module) {
     for (const PublishTopics::Discovery& config :
          PublishTopics::HaDiscovery(settings_.haPrefix, settings_.prefix, settings_.clientId, file_,
                                     key.first, key.second))
-        broker_->Publish(config.topic, config.payload, true);
+        broker_->Publish(config.topic, config.payload, Broker::Delivery::Status);
     module.discovered = true;
 }
 
@@ -88,14 +91,15 @@ void WatchPublisher::OnConnected() {
     everConnected_ = true;
     saidDown_ = false;
     broker_->Publish(PublishTopics::WatcherStatus(settings_.prefix, settings_.clientId), "online",
-                     true);
+                     Broker::Delivery::Status);
     // What stands now, not what was missed while away.
     const int64_t now = clock_();
     for (auto& [key, module] : modules_) {
         module.discovered = false;
         if (module.discoverable) PublishDiscovery(key, module);
         if (!module.availability.isEmpty())
-            broker_->Publish(TopicOf(key) + "/availability", module.availability, true);
+            broker_->Publish(TopicOf(key) + "/availability", module.availability,
+                             Broker::Delivery::Status);
         if (module.reported) PublishState(key, module, now);
     }
 }
@@ -121,10 +125,10 @@ void WatchPublisher::Finish() {
     if (connected_) {
         for (auto& [key, module] : modules_) {
             module.availability = "offline";
-            broker_->Publish(TopicOf(key) + "/availability", "offline", true);
+            broker_->Publish(TopicOf(key) + "/availability", "offline", Broker::Delivery::Status);
         }
         broker_->Publish(PublishTopics::WatcherStatus(settings_.prefix, settings_.clientId),
-                         "offline", true);
+                         "offline", Broker::Delivery::Status);
     }
     broker_->Finish();
     connected_ = false;

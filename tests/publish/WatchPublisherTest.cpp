@@ -18,21 +18,26 @@ class RecordingBroker : public Broker {
     struct Sent {
         QString topic;
         QByteArray payload;
-        bool retain;
+        Delivery delivery;
     };
     void Start() override { ++starts; }
-    void Publish(const QString& topic, const QByteArray& payload, bool retain) override {
-        sent.push_back({topic, payload, retain});
+    void Publish(const QString& topic, const QByteArray& payload, Delivery delivery) override {
+        sent.push_back({topic, payload, delivery});
     }
     void Subscribe(const QString& topic) override { subscribed << topic; }
     void Finish() override { ++finishes; }
-    // What was sent since the last call, as "topic=payload" with "(r)" for retained.
+    // What was sent since the last call, as "topic=payload" with "(r)" for a retained state and
+    // "(R)" for a retained message that must be acknowledged.
     QStringList Take() {
         QStringList words;
         for (const Sent& s : sent) {
             QString payload = QString::fromUtf8(s.payload);
             if (payload.startsWith('{')) payload = "{…}";
-            words << s.topic + (s.retain ? "(r)=" : "=") + payload;
+            words << s.topic +
+                         (s.delivery == Delivery::State    ? "(r)="
+                          : s.delivery == Delivery::Status ? "(R)="
+                                                           : "=") +
+                         payload;
         }
         sent.clear();
         return words;
@@ -88,9 +93,9 @@ TEST(WatchPublisherTest, EachStepPublishesWhatChangedAndANewConnectionGetsWhatSt
         QStringList sent;
         QStringList said;
     };
-    const QStringList discovery1 = {ha1 + "RTD1/config(r)={…}", ha1 + "RTD2/config(r)={…}",
-                                    ha1 + "RTD3/config(r)={…}", ha1 + "RTD4/config(r)={…}",
-                                    ha1 + "status/config(r)={…}"};
+    const QStringList discovery1 = {ha1 + "RTD1/config(R)={…}", ha1 + "RTD2/config(R)={…}",
+                                    ha1 + "RTD3/config(R)={…}", ha1 + "RTD4/config(R)={…}",
+                                    ha1 + "status/config(R)={…}"};
     const std::vector<Step> steps = {
         {"a report before any connection is not kept as a backlog",
          [&] { publisher.Report(Report(0, ModuleStatus::Ok, 20)); },
@@ -105,9 +110,9 @@ TEST(WatchPublisherTest, EachStepPublishesWhatChangedAndANewConnectionGetsWhatSt
          {"broker mqtt://127.0.0.1:1883 cannot be reached: refused (retrying, polling goes on)"}},
         {"connected: the watcher, what stands of each module, one not yet polled offline",
          [&] { emit broker.Connected(); },
-         QStringList{"zn/watcher/w1/status(r)=online"} + discovery1 +
-             QStringList{"zn/bus_1/1/availability(r)=online", "zn/bus_1/1/state(r)={…}",
-                         "zn/bus_1/2/availability(r)=offline"},
+         QStringList{"zn/watcher/w1/status(R)=online"} + discovery1 +
+             QStringList{"zn/bus_1/1/availability(R)=online", "zn/bus_1/1/state(r)={…}",
+                         "zn/bus_1/2/availability(R)=offline"},
          {"broker mqtt://127.0.0.1:1883: connected"}},
         {"the same readings, another response time, within the minute: nothing",
          [&] {
@@ -133,7 +138,7 @@ TEST(WatchPublisherTest, EachStepPublishesWhatChangedAndANewConnectionGetsWhatSt
          {}},
         {"offline",
          [&] { publisher.Report(Report(0, ModuleStatus::Offline)); },
-         {"zn/bus_1/1/availability(r)=offline", "zn/bus_1/1/state(r)={…}", "zn/bus_1/1/alarm={…}",
+         {"zn/bus_1/1/availability(R)=offline", "zn/bus_1/1/state(r)={…}", "zn/bus_1/1/alarm={…}",
           "zn/bus_1/1/alarm={…}"},
          {}},
         {"lost: said once, and nothing is sent while away",
@@ -147,9 +152,9 @@ TEST(WatchPublisherTest, EachStepPublishesWhatChangedAndANewConnectionGetsWhatSt
          {"broker mqtt://127.0.0.1:1883 lost: gone (retrying, polling goes on)"}},
         {"back: the last state only",
          [&] { emit broker.Connected(); },
-         QStringList{"zn/watcher/w1/status(r)=online"} + discovery1 +
-             QStringList{"zn/bus_1/1/availability(r)=online", "zn/bus_1/1/state(r)={…}",
-                         "zn/bus_1/2/availability(r)=offline"},
+         QStringList{"zn/watcher/w1/status(R)=online"} + discovery1 +
+             QStringList{"zn/bus_1/1/availability(R)=online", "zn/bus_1/1/state(r)={…}",
+                         "zn/bus_1/2/availability(R)=offline"},
          {"broker mqtt://127.0.0.1:1883: connected"}},
         {"Home Assistant says it is back: its discovery again; other words change nothing",
          [&] {
@@ -161,8 +166,8 @@ TEST(WatchPublisherTest, EachStepPublishesWhatChangedAndANewConnectionGetsWhatSt
          {}},
         {"the end: every module and the watcher offline, then the broker finishes",
          [&] { publisher.Finish(); },
-         {"zn/bus_1/1/availability(r)=offline", "zn/bus_1/2/availability(r)=offline",
-          "zn/watcher/w1/status(r)=offline"},
+         {"zn/bus_1/1/availability(R)=offline", "zn/bus_1/2/availability(R)=offline",
+          "zn/watcher/w1/status(R)=offline"},
          {}},
     };
     for (const Step& step : steps) {
