@@ -75,7 +75,6 @@ need_packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-min
   mingw-w64-x86-64-dev cmake ninja-build perl python3 dpkg-dev \
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n nsis zip
 
-# A sub-build of Qt: configure (once) and build and install, logged in the work folder.
 # Unpacks Debian's source of a Qt package in the work folder (once) and names its folder.
 fetch_source() {
   local pkg=$1 dir
