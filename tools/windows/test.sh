@@ -242,7 +242,7 @@ wait_change() {
     sleep 0.2
   done
 }
-replies() { grep -c ' -> ' "$scratch/sim-gui.log" || true; }
+replies() { grep -cE '^[0-9:.]+ .* -> ' "$scratch/sim-gui.log" || true; }
 at_least_replies() { [ "$(replies)" -ge "$1" ]; }
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 shows() { [ -n "$(visible "$1")" ]; }
