@@ -102,7 +102,9 @@ build_module() {
   qt_part_done "$name" && return 0
   started=$(date +%s)
   if ! src=$(fetch_source "$pkg"); then
-    echo "build.sh: Qt $name left out: Debian's source of $pkg could not be fetched" >&2
+    echo "build.sh: Qt $name left out: Debian's source of $pkg could not be fetched;" \
+      "apt-get source takes its files (.dsc, .orig.tar.xz, .debian.tar.xz) from $qt_work" \
+      "when they lie there" >&2
     return 1
   fi
   local dir=$qt_work/build-$name
