@@ -40,6 +40,7 @@ if(WIN32)
     core/line/NetSocketWin.cpp
     core/line/PortNamesWin.cpp
     core/line/PortErrorsWin.cpp
+    core/line/PortDiscoveryWin.cpp
   )
 else()
   set(ZN_LINE_SYSTEM
@@ -49,6 +50,7 @@ else()
     core/line/NetSocketPosix.cpp
     core/line/PortNamesPosix.cpp
     core/line/PortErrorsPosix.cpp
+    core/line/PortDiscoveryPosix.cpp
   )
 endif()
 add_library(zn_line STATIC
@@ -68,9 +70,12 @@ add_library(zn_line STATIC
   ${ZN_LINE_SYSTEM}
 )
 zn_room(zn_line core/line)
-target_link_libraries(zn_line PUBLIC zn_protocol zn_base Qt6::Core PRIVATE Qt6::SerialPort)
+target_link_libraries(zn_line PUBLIC zn_protocol zn_base Qt6::Core)
+# Ports are listed by Qt SerialPort on POSIX, by the device manager (SetupAPI) on Windows.
 if(WIN32)
-  target_link_libraries(zn_line PRIVATE ws2_32)
+  target_link_libraries(zn_line PRIVATE ws2_32 setupapi)
+else()
+  target_link_libraries(zn_line PRIVATE Qt6::SerialPort)
 endif()
 
 add_library(zn_traffic STATIC

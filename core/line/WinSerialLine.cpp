@@ -57,12 +57,22 @@ std::unique_ptr<WinSerialLine> WinSerialLine::Open(const QString& name, const QS
         return nullptr;
     }
     line->handle_ = handle;
-    // Only a serial device has a device control block; a file or a printer is no port.
+    // Only a character device is a port: a file is none.
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(handle, &dcb)) {
-        *message = CannotOpen(device, ERROR_FILE_NOT_FOUND);
-        return nullptr;
+        if (::GetFileType(handle) != FILE_TYPE_CHAR) {
+            *message = CannotOpen(device, ERROR_FILE_NOT_FOUND);
+            return nullptr;
+        }
+        // Wine cannot describe a pseudo-terminal another program left at a rate it has no name
+        // for; the whole block is set below.
+        dcb = {};
+        dcb.DCBlength = sizeof dcb;
+        dcb.XonLim = 2048;
+        dcb.XoffLim = 512;
+        dcb.XonChar = 0x11;
+        dcb.XoffChar = 0x13;
     }
     line->settings_ = {};
     *reached = {0, device};
