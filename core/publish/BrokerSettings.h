@@ -40,14 +40,6 @@ namespace BrokerSettingsOf {
 // checked; false with the message naming what cannot be used.
 bool Make(const PublishChoice& choice, const LineFile& file, const QString& lineFilePath,
           bool english, BrokerSettings* settings, QString* error);
-// The URL's host and port into `settings`; false with the message when it is not
-// mqtt://HOST[:PORT] or mqtts://HOST[:PORT].
-bool ParseUrl(const QString& url, BrokerSettings* settings, bool english, QString* error);
-// The user name (first line) and password (second line) of `path`, a file kept out of the
-// command line and the process list; false with the message when it cannot be read.
-bool ReadAuthFile(const QString& path, BrokerSettings* settings, bool english, QString* error);
-// The CA file must be readable now, not found missing at the first connection.
-bool CheckCaFile(const QString& path, bool english, QString* error);
 // "zntool-HOST-NAME", NAME the line file's base name: one watcher per line file and host.
 QString DefaultClientId(const QString& lineFilePath);
 }  // namespace BrokerSettingsOf

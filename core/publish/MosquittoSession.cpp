@@ -99,16 +99,14 @@ void MosquittoSession::UpdateWrite() {
 }
 
 void MosquittoSession::Read() {
-    const int rc = mosquitto_loop_read(client_, 1);
-    if (rc != MOSQ_ERR_SUCCESS) {
-        Drop(Why(rc));
-        return;
-    }
-    UpdateWrite();
+    AfterStep(mosquitto_loop_read(client_, 1));
 }
 
 void MosquittoSession::Write() {
-    const int rc = mosquitto_loop_write(client_, 1);
+    AfterStep(mosquitto_loop_write(client_, 1));
+}
+
+void MosquittoSession::AfterStep(int rc) {
     if (rc != MOSQ_ERR_SUCCESS) {
         Drop(Why(rc));
         return;

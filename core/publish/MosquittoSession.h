@@ -52,6 +52,8 @@ class MosquittoSession : public QObject {
     void Retry();
     void Read();
     void Write();
+    // A read or write of the socket came back `rc`: a failure is a loss.
+    void AfterStep(int rc);
     void UpdateWrite();
 
     BrokerSettings settings_;

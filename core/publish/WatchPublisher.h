@@ -32,7 +32,6 @@ class WatchPublisher : public QObject {
     void Report(const ModuleReport& report);
     // Every module and the watcher go offline, then a clean disconnection.
     void Finish();
-    bool IsConnected() const { return connected_; }
     // The steady clock the minute's refresh is counted on (ms); tests turn their own.
     void UseClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
 
