@@ -13,7 +13,6 @@
 #include "workwindow/WorkWindow.h"
 #include "core/record/TrendCsv.h"
 #include "core/record/TrendTexts.h"
-#include "trend/TrendWindow.h"
 #include "widgets/CsvSaveDialog.h"
 #include "widgets/RecordToggle.h"
 
@@ -42,7 +41,7 @@ TrendFeed::TrendFeed(WorkWindow* window, QGroupBox* panel, std::vector<TrendChan
     // A closed work window polls nothing more: its file is finished, its chart goes with it.
     connect(window, &WorkWindow::Closed, this, [this] {
         StopRecording();
-        if (chart_) chart_->hide();
+        HideChart();
     });
 }
 
@@ -82,7 +81,7 @@ QString TrendFeed::Title() const {
 void TrendFeed::Load() {
     TrendButton->setText(Ui(TrendTexts::Trend));
     RecordButton->setText(Ui(TrendTexts::Record));
-    if (chart_) chart_->Retranslate();
+    RetranslateChart();
 }
 
 void TrendFeed::SetClock(std::function<int64_t()> clock) {
@@ -162,20 +161,4 @@ void TrendFeed::ShowFailure(const QString& message) {
     NoteLabel->show();
     emit RecordingChanged(false);
     emit RecordingFailed(message);
-}
-
-TrendWindow* TrendFeed::Chart() {
-    if (!chart_) chart_ = new TrendWindow(this, window_);
-    return chart_;
-}
-
-void TrendFeed::ShowTrend() {
-    TrendWindow* chart = Chart();
-    chart->show();
-    chart->raise();
-    chart->activateWindow();
-}
-
-TrendWindow* TrendFeed::ExistingChart() const {
-    return chart_;
 }

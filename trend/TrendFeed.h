@@ -57,7 +57,8 @@ class TrendFeed : public QObject {
     bool Recording() const { return file_.IsOpen(); }
     QString RecordingPath() const { return file_.Path(); }
 
-    // The chart, made at the first call; ShowTrend shows it raised (the Trend button).
+    // The chart, made at the first call; ShowTrend shows it raised (the Trend button). A build
+    // made without Qt Charts has no Chart(): ShowTrend says so, and ExistingChart is null.
     TrendWindow* Chart();
     TrendWindow* ExistingChart() const;
     void ShowTrend();
@@ -77,6 +78,8 @@ class TrendFeed : public QObject {
     void AskAndRecord();
     void ShowRecording();
     void ShowFailure(const QString& message);
+    void HideChart();
+    void RetranslateChart();
 
     QWidget* window_;
     QGroupBox* panel_ = nullptr;

@@ -37,6 +37,11 @@ QString UiText(Ui key, bool english) {
             return Pick(english, "none", "无");
         case FileName:
             return Pick(english, "%1 readings %2.csv", "%1 读数 %2.csv");
+        case NoChart:
+            return Pick(english,
+                        "This build of the program has no trend chart: Qt Charts was not "
+                        "available when it was made. Recording readings works as usual.",
+                        "此版本的程序没有趋势图：构建时没有 Qt Charts。读数记录照常可用。");
         case UiCount:
             break;
     }

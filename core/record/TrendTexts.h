@@ -15,6 +15,7 @@ enum Ui {
     Time,      // the first column of a recording
     NoValue,   // no reading at the cursor
     FileName,  // the file name offered for a recording: %1 window, %2 date and time
+    NoChart,   // the Trend button's answer in a build made without Qt Charts
     UiCount
 };
 QString UiText(Ui key, bool english);
