@@ -181,7 +181,11 @@ TEST_F(ScanSimTest, TheModulesFoundAreSavedAsALineFile) {
     ASSERT_TRUE(simulator.Start(
         {"--bus", "sys/COM1", "--module", "ZN210,addr=2", "--module", "ZN330,addr=4"}))
         << simulator.Output().toStdString();
-    Open();
+    // The port chosen as the list describes a discovered device: the file names the device.
+    window.OpenWindow();
+    window.Panel()->Combo1->setEditText(QStringLiteral("COM1 — USB-SERIAL CH340 (wch.cn)"));
+    window.Command_Port_Click();
+    ASSERT_EQ(window.Panel()->Command_Port->text(), "Port Close");
     EXPECT_FALSE(window.Command_SaveLines->isEnabled());  // nothing found yet
     window.Scan_From->setValue(1);
     window.Scan_To->setValue(5);
@@ -206,7 +210,8 @@ TEST_F(ScanSimTest, TheModulesFoundAreSavedAsALineFile) {
     ASSERT_TRUE(file) << error.toStdString();
     ASSERT_EQ(file->lines.size(), 1u);
     const LineOfModules& line = file->lines[0];
-    EXPECT_EQ(line.port, window.Panel()->Combo1->currentText());
+    EXPECT_EQ(line.port, "COM1");
+    EXPECT_EQ(line.name, "COM1 9600 N");
     EXPECT_EQ(line.settings, (SerialCandidate{9600, 'N'}));
     EXPECT_EQ(line.waitMs, 100);  // the scan's own wait
     ASSERT_EQ(line.modules.size(), 2u);

@@ -180,7 +180,7 @@ void ScanFrm::Command_SaveCsv_Click() {
 }
 
 bool ScanFrm::SaveLines(const QString& path) {
-    LineFile file = LineFileOfScan(Panel()->Combo1->currentText(), rows_.Rows());
+    LineFile file = LineFileOfScan(Panel()->PortName(), rows_.Rows());
     // A wait chosen for the scan suits the line too; a slow module's longer one stays.
     if (scanWaitMs_ > 0)
         for (LineOfModules& line : file.lines) line.waitMs = std::max(line.waitMs, scanWaitMs_);
@@ -206,5 +206,5 @@ void ScanFrm::Command_OpenWindow_Click() {
     const QString model = ModuleParametersText::ModelOfCode(row.registers.modelCode);
     if (!row.readable || model.isEmpty()) return ShowMessage(Tt(TextKey::MsgSelectModel));
     if (Scanning()) EndScan(false);
-    emit OpenTestWindow({model, Panel()->Combo1->currentText(), row.heardAt, row.address});
+    emit OpenTestWindow({model, Panel()->PortName(), row.heardAt, row.address});
 }
