@@ -81,8 +81,17 @@ void PortList::Refresh() {
     const int index = currentIndex();
     const QString text = currentText();
     while (count() > kComCount) removeItem(count() - 1);
-    for (const PortEntry& entry : PortDiscovery::Entries(PortDiscovery::Discover()))
-        addItem(entry.text, entry.device);
+    for (int port = 1; port <= kComCount; ++port)
+        setItemText(port - 1, QStringLiteral("COM%1").arg(port));
+    for (const PortEntry& entry : PortDiscovery::Entries(PortDiscovery::Discover())) {
+        // Windows names its ports COMn: such a port is described on its own COM entry, not
+        // listed a second time after them.
+        const int com = findText(entry.device);
+        if (com >= 0 && com < kComCount)
+            setItemText(com, entry.text);
+        else
+            addItem(entry.text, entry.device);
+    }
     if (!networkLine_.isEmpty()) addItem(networkLine_, networkLine_);
     if (index >= 0 && index < kComCount) return;  // a COM entry is never moved
     // The same text: the same entry when it is still there, else the text as it was typed.

@@ -47,6 +47,7 @@ const DiscoveredPort kAcm{"/dev/ttyACM0", "/dev/serial/by-id/usb-Acme_RS485_0042
                           "0042",         true};
 const DiscoveredPort kBuiltIn{"/dev/ttyS0", "", "", "", "", false};
 const DiscoveredPort kBare{"/dev/ttyXR3", "", "", "", "", false};
+const DiscoveredPort kCom5{"COM5", "", "USB-SERIAL CH340", "wch.cn", "", true};
 const DiscoveredPort kMakerOnly{"/dev/ttyUSB2", "", "", "Prolific", "P123", true};
 }  // namespace
 
@@ -133,6 +134,10 @@ TEST_F(PortListPanel, TheListOffersTheDevicesPresentAndFindsThemAgainEachTimeItO
         // A typed path stays as typed; a picked COM port stays picked.
         {{kFtdi, kCh340}, -1, "/dev/ttyUSB9", {kFtdi.stableName, "/dev/ttyUSB1"}, "/dev/ttyUSB9"},
         {{}, 6, "", {}, "COM7"},
+        // A port Windows names COMn is described on its COM entry, never listed twice.
+        {{kCom5}, 4, "", {}, "COM5 — USB-SERIAL CH340 (wch.cn)"},
+        {{kCom5, kFtdi}, -1, "", {kFtdi.stableName}, "COM5 — USB-SERIAL CH340 (wch.cn)"},
+        {{}, -1, "", {}, "COM5"},
     };
     for (const Step& step : steps) {
         if (step.pick >= 0) panel.Combo1->setCurrentIndex(step.pick);
