@@ -5,6 +5,26 @@
 #include "core/line/SystemErrors.h"
 
 namespace PortErrors {
+QString Explain(const QString& path, int error) {
+    switch (SystemErrors::OpenFailureOf(error)) {
+        case OpenFailure::NoAccess:
+            if (const auto group = AccessGroup(path))
+                return Tt(TextKey::MsgPortNoAccessGroup).arg(path, *group);
+            return Tt(TextKey::MsgPortNoAccess).arg(path);
+        case OpenFailure::Busy: {
+            const QStringList holders = Holders(path);
+            return holders.isEmpty()
+                       ? Tt(TextKey::MsgPortBusy).arg(path)
+                       : Tt(TextKey::MsgPortBusyBy).arg(path, holders.join(QStringLiteral(", ")));
+        }
+        case OpenFailure::Missing:
+            return Tt(TextKey::MsgPortMissing).arg(path);
+        case OpenFailure::Other:
+            break;
+    }
+    return Tt(TextKey::MsgPortOtherError).arg(path, SystemErrors::Text(error));
+}
+
 QString ExplainConnect(const QString& name, NetFailure failure, int error) {
     switch (failure) {
         case NetFailure::BadAddress:

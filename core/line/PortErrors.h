@@ -2,6 +2,7 @@
 // Why a serial device could not be opened, told so that a technician knows what to do.
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 enum class NetFailure;
 
@@ -13,6 +14,9 @@ QString Explain(const QString& path, int error);
 // The programs other than this one that hold `path` open, as "name (PID n)"; those whose
 // descriptors this user may not see are missed.
 QStringList Holders(const QString& path);
+// The group whose members may open `path`; none where joining a group would not help (only root
+// may open it, its group is root's, or the system has no such groups).
+std::optional<QString> AccessGroup(const QString& path);
 // The line under MsgPortUnavailable for a network line `name` that could not be connected or set
 // up: what happened and what to check (`error`, the system's code, for what has no text of its
 // own).

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/TextTable.h"
 #include "core/line/SystemErrors.h"
 
 namespace PortErrors {
@@ -20,19 +19,17 @@ bool SameDevice(const QString& path, dev_t device) {
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISCHR(status.st_mode) &&
            status.st_rdev == device;
 }
+}  // namespace
 
-QString NoAccess(const QString& path) {
+std::optional<QString> AccessGroup(const QString& path) {
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) == 0 && status.st_gid != 0 &&
         (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
         if (const group* owner = ::getgrgid(status.st_gid))
-            return Tt(TextKey::MsgPortNoAccessGroup)
-                .arg(path, QString::fromLocal8Bit(owner->gr_name));
+            return QString::fromLocal8Bit(owner->gr_name);
     }
-    // Only root may open it (or its group is root's): joining a group would not help.
-    return Tt(TextKey::MsgPortNoAccess).arg(path);
+    return std::nullopt;
 }
-}  // namespace
 
 QStringList Holders(const QString& path) {
     struct stat status {};
@@ -56,30 +53,6 @@ QStringList Holders(const QString& path) {
     }
     return holders;
 }
-
-QString Explain(const QString& path, int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return NoAccess(path);
-        case EBUSY:
-        case EWOULDBLOCK: {
-            const QStringList holders = Holders(path);
-            return holders.isEmpty()
-                       ? Tt(TextKey::MsgPortBusy).arg(path)
-                       : Tt(TextKey::MsgPortBusyBy).arg(path, holders.join(QStringLiteral(", ")));
-        }
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-        case ENOTTY:
-        case EISDIR:
-        case ENOTDIR:
-            return Tt(TextKey::MsgPortMissing).arg(path);
-        default:
-            return Tt(TextKey::MsgPortOtherError).arg(path, SystemErrors::Text(error));
-    }
-}
 }  // namespace PortErrors
 
 namespace SystemErrors {
@@ -89,5 +62,25 @@ int InvalidSettings() {
 
 QString Text(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+OpenFailure OpenFailureOf(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return OpenFailure::NoAccess;
+        case EBUSY:
+        case EWOULDBLOCK:
+            return OpenFailure::Busy;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTTY:
+        case EISDIR:
+        case ENOTDIR:
+            return OpenFailure::Missing;
+        default:
+            return OpenFailure::Other;
+    }
 }
 }  // namespace SystemErrors

@@ -1,7 +1,6 @@
 // Why a port could not be opened, on Windows: the system's error codes and its own words.
 #include <windows.h>
 
-#include "base/TextTable.h"
 #include "core/line/PortErrors.h"
 #include "core/line/SystemErrors.h"
 
@@ -11,22 +10,9 @@ QStringList Holders(const QString&) {
     return {};
 }
 
-QString Explain(const QString& path, int error) {
-    switch (error) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-            // A port another program has open is refused as access denied.
-            return Tt(TextKey::MsgPortBusy).arg(path);
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-        case ERROR_BAD_PATHNAME:
-        case ERROR_DEV_NOT_EXIST:
-        case ERROR_DEVICE_NOT_CONNECTED:
-            return Tt(TextKey::MsgPortMissing).arg(path);
-        default:
-            return Tt(TextKey::MsgPortOtherError).arg(path, SystemErrors::Text(error));
-    }
+// Windows has no groups to join for a device.
+std::optional<QString> AccessGroup(const QString&) {
+    return std::nullopt;
 }
 }  // namespace PortErrors
 
@@ -47,5 +33,23 @@ QString Text(int error) {
     text = text.trimmed();
     if (text.endsWith('.')) text.chop(1);
     return text;
+}
+
+OpenFailure OpenFailureOf(int error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            // A port another program has open is refused as access denied.
+            return OpenFailure::Busy;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_DEVICE_NOT_CONNECTED:
+            return OpenFailure::Missing;
+        default:
+            return OpenFailure::Other;
+    }
 }
 }  // namespace SystemErrors

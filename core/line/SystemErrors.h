@@ -3,9 +3,14 @@
 // own (GetLastError, WSAGetLastError) there.
 #include <QString>
 
+// What a failed open of a device comes to, for whoever must mend it.
+enum class OpenFailure { NoAccess, Busy, Missing, Other };
+
 namespace SystemErrors {
 // The code a settings string the line cannot take is refused with ("Invalid device DCB ...").
 int InvalidSettings();
 // The system's words for `error`.
 QString Text(int error);
+// What `error`, from opening a device, comes to.
+OpenFailure OpenFailureOf(int error);
 }  // namespace SystemErrors
