@@ -60,6 +60,7 @@ add_library(zn_line STATIC
   core/line/SerialPort.cpp
   core/line/SerialLineSettings.cpp
   core/line/NetAddress.cpp
+  core/line/NetSocket.cpp
   core/line/Rfc2217.cpp
   core/line/NetLine.cpp
   core/line/LineTexts.cpp

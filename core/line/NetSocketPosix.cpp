@@ -6,66 +6,32 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QByteArray>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <cerrno>
-#include <future>
 
 #include "core/line/NetSocket.h"
+#include "core/line/NetSocketSystem.h"
 #include "core/line/PollWaits.h"
 
 namespace {
-// The longest the event loop is kept waiting while a connection is under way.
-constexpr int kSliceMs = 20;
-
-void TurnEventLoop() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 // Polls `fd` for `events` up to `timeoutMs`, letting the event loop turn between short slices.
 // Returns the revents, 0 on time-out.
 short PollTurning(int fd, short events, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        const int left = static_cast<int>(timeoutMs - clock.elapsed());
-        if (left <= 0) return 0;
+    return static_cast<short>(NetSocketSystem::WaitTurning(timeoutMs, [fd, events](int sliceMs) {
         pollfd pfd{fd, events, 0};
-        const int ready = ::poll(&pfd, 1, qMin(left, kSliceMs));
-        if (ready > 0) return pfd.revents;
-        if (ready < 0 && errno != EINTR) return POLLERR;
-        TurnEventLoop();
-    }
+        const int ready = ::poll(&pfd, 1, sliceMs);
+        if (ready > 0) return static_cast<int>(pfd.revents);
+        return ready < 0 && errno != EINTR ? static_cast<int>(POLLERR) : 0;
+    }));
 }
+}  // namespace
 
-struct Resolved {
-    int status = 0;  // getaddrinfo's
-    addrinfo* list = nullptr;
-};
+const NetSocketSystem::ErrorCodes NetSocketSystem::kErrorCodes{
+    ECONNREFUSED, ETIMEDOUT, EHOSTUNREACH, ENETUNREACH, ECONNRESET};
 
-// Name resolution may take seconds: it runs aside while the event loop turns.
-Resolved Resolve(const NetAddress& address) {
-    auto job = std::async(std::launch::async, [address] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_flags = AI_NUMERICSERV;
-        Resolved result;
-        result.status =
-            ::getaddrinfo(address.host.toUtf8().constData(),
-                          QByteArray::number(address.port).constData(), &hints, &result.list);
-        return result;
-    });
-    while (job.wait_for(std::chrono::milliseconds(kSliceMs)) != std::future_status::ready)
-        TurnEventLoop();
-    return job.get();
-}
+// POSIX sockets need no start.
+void NetSocketSystem::Start() {}
 
-// Connects to one address without blocking; the descriptor, or -1 and `error` (ETIMEDOUT when
-// nothing answered in time).
-int ConnectTo(const addrinfo& to, int timeoutMs, int* error) {
+long long NetSocketSystem::ConnectTo(const addrinfo& to, int timeoutMs, int* error) {
     const int fd =
         ::socket(to.ai_family, to.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, to.ai_protocol);
     if (fd < 0) {
@@ -98,55 +64,8 @@ int ConnectTo(const addrinfo& to, int timeoutMs, int* error) {
     return fd;
 }
 
-NetFailure FailureOf(int error) {
-    switch (error) {
-        case ECONNREFUSED:
-            return NetFailure::Refused;
-        case ETIMEDOUT:
-        case EHOSTUNREACH:
-        case ENETUNREACH:
-            return NetFailure::TimedOut;
-        default:
-            return NetFailure::Other;
-    }
-}
-}  // namespace
-
 NetSocket::~NetSocket() {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
-}
-
-bool NetSocket::Connect(const NetAddress& address, int timeoutMs, NetFailure* failure, int* error) {
-    const Resolved resolved = Resolve(address);
-    if (resolved.status != 0) {
-        const bool unknown = resolved.status == EAI_NONAME || resolved.status == EAI_NODATA ||
-                             resolved.status == EAI_FAIL || resolved.status == EAI_AGAIN;
-        *failure = unknown ? NetFailure::NameNotFound : NetFailure::Other;
-        *error = unknown ? 0 : EHOSTUNREACH;
-        return false;
-    }
-    // Each address the name has, in turn, until one takes the connection; the time-out is for
-    // them all.
-    QElapsedTimer clock;
-    clock.start();
-    int fd = -1;
-    int failed = ETIMEDOUT;
-    for (addrinfo* to = resolved.list; to && fd < 0; to = to->ai_next) {
-        const int left = static_cast<int>(timeoutMs - clock.elapsed());
-        if (left <= 0) {
-            failed = ETIMEDOUT;
-            break;
-        }
-        fd = ConnectTo(*to, left, &failed);
-    }
-    ::freeaddrinfo(resolved.list);
-    if (fd < 0) {
-        *failure = FailureOf(failed);
-        *error = failed;
-        return false;
-    }
-    handle_ = fd;
-    return true;
 }
 
 LineWait NetSocket::WaitReadable(int timeoutMs) {
@@ -172,12 +91,4 @@ LineIo NetSocket::Send(const uint8_t* bytes, size_t size) {
     while (got < 0 && errno == EINTR);
     if (got < 0) error_ = errno;
     return PollWaits::Outcome(got);
-}
-
-int NetSocket::ResetError() {
-    return ECONNRESET;
-}
-
-int NetSocket::TimedOutError() {
-    return ETIMEDOUT;
 }

@@ -2,31 +2,10 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <QByteArray>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <future>
-
 #include "core/line/NetSocket.h"
+#include "core/line/NetSocketSystem.h"
 
 namespace {
-// The longest the event loop is kept waiting while a connection is under way.
-constexpr int kSliceMs = 20;
-
-// Winsock is started once, for the whole process, before the first socket.
-void StartWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    (void)started;
-}
-
-void TurnEventLoop() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 SOCKET Socket(long long handle) {
     return static_cast<SOCKET>(handle);
 }
@@ -47,65 +26,52 @@ int Select(SOCKET socket, bool write, int timeoutMs, bool* exception) {
     return ready;
 }
 
-struct Resolved {
-    int status = 0;  // getaddrinfo's
-    addrinfo* list = nullptr;
-};
+LineIo Outcome(int result, int* error) {
+    if (result > 0) return LineIo::Bytes(result);
+    if (result == 0) return {LineIo::Kind::Empty};
+    *error = ::WSAGetLastError();
+    return {*error == WSAEWOULDBLOCK ? LineIo::Kind::Again : LineIo::Kind::Failed};
+}
+}  // namespace
 
-// Name resolution may take seconds: it runs aside while the event loop turns.
-Resolved Resolve(const NetAddress& address) {
-    auto job = std::async(std::launch::async, [address] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_flags = AI_NUMERICSERV;
-        Resolved result;
-        result.status =
-            ::getaddrinfo(address.host.toUtf8().constData(),
-                          QByteArray::number(address.port).constData(), &hints, &result.list);
-        return result;
-    });
-    while (job.wait_for(std::chrono::milliseconds(kSliceMs)) != std::future_status::ready)
-        TurnEventLoop();
-    return job.get();
+const NetSocketSystem::ErrorCodes NetSocketSystem::kErrorCodes{
+    WSAECONNREFUSED, WSAETIMEDOUT, WSAEHOSTUNREACH, WSAENETUNREACH, WSAECONNRESET};
+
+// Winsock is started once, for the whole process, before the first socket.
+void NetSocketSystem::Start() {
+    static const bool started = [] {
+        WSADATA data;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    (void)started;
 }
 
-// Connects to one address without blocking; the socket, or INVALID_SOCKET and `error`
-// (WSAETIMEDOUT when nothing answered in time).
-SOCKET ConnectTo(const addrinfo& to, int timeoutMs, int* error) {
+long long NetSocketSystem::ConnectTo(const addrinfo& to, int timeoutMs, int* error) {
     const SOCKET socket = ::socket(to.ai_family, to.ai_socktype, to.ai_protocol);
     if (socket == INVALID_SOCKET) {
         *error = ::WSAGetLastError();
-        return INVALID_SOCKET;
+        return -1;
     }
     u_long nonBlocking = 1;
     if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) {
         *error = ::WSAGetLastError();
         ::closesocket(socket);
-        return INVALID_SOCKET;
+        return -1;
     }
     if (::connect(socket, to.ai_addr, static_cast<int>(to.ai_addrlen)) != 0) {
         const int started = ::WSAGetLastError();
         if (started != WSAEWOULDBLOCK && started != WSAEINPROGRESS) {
             *error = started;
             ::closesocket(socket);
-            return INVALID_SOCKET;
+            return -1;
         }
-        QElapsedTimer clock;
-        clock.start();
-        int ready = 0;
         bool failedConnect = false;
-        for (;;) {
-            const int left = static_cast<int>(timeoutMs - clock.elapsed());
-            if (left <= 0) break;
-            ready = Select(socket, true, qMin(left, kSliceMs), &failedConnect);
-            if (ready != 0) break;
-            TurnEventLoop();
-        }
+        const int ready = NetSocketSystem::WaitTurning(
+            timeoutMs, [&](int sliceMs) { return Select(socket, true, sliceMs, &failedConnect); });
         if (ready == 0) {
             *error = WSAETIMEDOUT;
             ::closesocket(socket);
-            return INVALID_SOCKET;
+            return -1;
         }
         int failed = 0;
         int size = sizeof failed;
@@ -117,72 +83,17 @@ SOCKET ConnectTo(const addrinfo& to, int timeoutMs, int* error) {
         if (failed != 0) {
             *error = failed;
             ::closesocket(socket);
-            return INVALID_SOCKET;
+            return -1;
         }
     }
     // Requests are a few bytes each and waited for: never hold them back to fill a segment.
     const BOOL on = TRUE;
     ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-    return socket;
+    return static_cast<long long>(socket);
 }
-
-NetFailure FailureOf(int error) {
-    switch (error) {
-        case WSAECONNREFUSED:
-            return NetFailure::Refused;
-        case WSAETIMEDOUT:
-        case WSAEHOSTUNREACH:
-        case WSAENETUNREACH:
-            return NetFailure::TimedOut;
-        default:
-            return NetFailure::Other;
-    }
-}
-
-LineIo Outcome(int result, int* error) {
-    if (result > 0) return LineIo::Bytes(result);
-    if (result == 0) return {LineIo::Kind::Empty};
-    *error = ::WSAGetLastError();
-    return {*error == WSAEWOULDBLOCK ? LineIo::Kind::Again : LineIo::Kind::Failed};
-}
-}  // namespace
 
 NetSocket::~NetSocket() {
     if (handle_ >= 0) ::closesocket(Socket(handle_));
-}
-
-bool NetSocket::Connect(const NetAddress& address, int timeoutMs, NetFailure* failure, int* error) {
-    StartWinsock();
-    const Resolved resolved = Resolve(address);
-    if (resolved.status != 0) {
-        const bool unknown = resolved.status == EAI_NONAME || resolved.status == EAI_NODATA ||
-                             resolved.status == EAI_FAIL || resolved.status == EAI_AGAIN;
-        *failure = unknown ? NetFailure::NameNotFound : NetFailure::Other;
-        *error = unknown ? 0 : WSAEHOSTUNREACH;
-        return false;
-    }
-    // Each address the name has, in turn, until one takes the connection; the time-out is for
-    // them all.
-    QElapsedTimer clock;
-    clock.start();
-    SOCKET socket = INVALID_SOCKET;
-    int failed = WSAETIMEDOUT;
-    for (addrinfo* to = resolved.list; to && socket == INVALID_SOCKET; to = to->ai_next) {
-        const int left = static_cast<int>(timeoutMs - clock.elapsed());
-        if (left <= 0) {
-            failed = WSAETIMEDOUT;
-            break;
-        }
-        socket = ConnectTo(*to, left, &failed);
-    }
-    ::freeaddrinfo(resolved.list);
-    if (socket == INVALID_SOCKET) {
-        *failure = FailureOf(failed);
-        *error = failed;
-        return false;
-    }
-    handle_ = static_cast<long long>(socket);
-    return true;
 }
 
 LineWait NetSocket::WaitReadable(int timeoutMs) {
@@ -206,12 +117,4 @@ LineIo NetSocket::Send(const uint8_t* bytes, size_t size) {
     return Outcome(
         ::send(Socket(handle_), reinterpret_cast<const char*>(bytes), static_cast<int>(size), 0),
         &error_);
-}
-
-int NetSocket::ResetError() {
-    return WSAECONNRESET;
-}
-
-int NetSocket::TimedOutError() {
-    return WSAETIMEDOUT;
 }
