@@ -58,6 +58,7 @@ add_library(zn_line STATIC
   core/line/HeldLines.cpp
   core/line/PortNames.cpp
   core/line/SerialPort.cpp
+  core/line/SerialBackend.cpp
   core/line/SerialLineSettings.cpp
   core/line/NetAddress.cpp
   core/line/NetSocket.cpp

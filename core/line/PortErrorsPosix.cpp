@@ -60,6 +60,10 @@ int InvalidSettings() {
     return EINVAL;
 }
 
+int NoSuchDevice() {
+    return ENODEV;
+}
+
 QString Text(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }

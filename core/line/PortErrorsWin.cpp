@@ -21,6 +21,10 @@ int InvalidSettings() {
     return ERROR_INVALID_PARAMETER;
 }
 
+int NoSuchDevice() {
+    return ERROR_FILE_NOT_FOUND;
+}
+
 QString Text(int error) {
     wchar_t* words = nullptr;
     const DWORD length = ::FormatMessageW(

@@ -11,18 +11,10 @@
 #include <atomic>
 #include <cerrno>
 
-#include "base/TextTable.h"
 #include "core/line/PollWaits.h"
-#include "core/line/PortErrors.h"
-#include "core/line/PortNames.h"
 
 namespace {
 std::atomic<bool> watchByLooking{false};
-
-// The message everyone knows, and under it what the system said and what to do about it.
-QString CannotOpen(const QString& path, int error) {
-    return Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error);
-}
 }  // namespace
 
 namespace SerialBackend {
@@ -37,13 +29,10 @@ std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString&
                                              const SerialDeviceIdentity* mustBe,
                                              SerialDeviceIdentity* reached, QString* message,
                                              bool listenOnly) {
-    const QString device = PortNames::DevicePath(name);
-    // A name that now leads to another path (its link gone, so "COMn" means /dev/ttyS<n-1>)
-    // names another device: that one is not even opened, which could stir its modem lines.
-    if (mustBe && device != mustBe->path) {
-        *message = CannotOpen(name, ENODEV);
-        return nullptr;
-    }
+    // A "COMn" whose link has gone now means /dev/ttyS<n-1>: another device.
+    const auto found = SerialBackend::DeviceToOpen(name, mustBe, message);
+    if (!found) return nullptr;
+    const QString& device = *found;
     std::unique_ptr<SerialLine> line(new SerialLine);
     const QByteArray path = device.toLocal8Bit();
     line->listenOnly_ = listenOnly;
@@ -57,18 +46,18 @@ std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString&
     if (error == 0 && ::flock(line->fd_, LOCK_EX | LOCK_NB) != 0) error = errno;
     if (error == 0 && ::ioctl(line->fd_, TIOCEXCL) != 0) error = errno;
     if (error != 0) {
-        *message = CannotOpen(device, error);
+        *message = SerialBackend::CannotOpen(device, error);
         return nullptr;
     }
     line->holdsExclusive_ = true;
     struct stat status {};
     if (::fstat(line->fd_, &status) != 0) {
-        *message = CannotOpen(device, errno);
+        *message = SerialBackend::CannotOpen(device, errno);
         return nullptr;
     }
     // The name now leads to another device than the one chosen: the chosen one is not there.
     if (mustBe && status.st_rdev != mustBe->device) {
-        *message = CannotOpen(name, ENODEV);
+        *message = SerialBackend::CannotOpen(name, ENODEV);
         return nullptr;
     }
     line->identity_ = {static_cast<unsigned long long>(status.st_rdev), device};
@@ -76,17 +65,16 @@ std::unique_ptr<SerialLine> SerialLine::Open(const QString& name, const QString&
     // The time-outs live in our reads and writes; they need the descriptor non-blocking.
     const int flags = ::fcntl(line->fd_, F_GETFL);
     if (flags < 0 || ::fcntl(line->fd_, F_SETFL, flags | O_NONBLOCK) != 0) {
-        *message =
-            QStringLiteral("Port timeout setting is invalid %1 error: %2").arg(name).arg(errno);
+        *message = SerialBackend::InvalidTimeouts(name, errno);
         return nullptr;
     }
     const auto parsed = ParseLineSettings(settings);
     if (!parsed) {
-        *message = QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(EINVAL);
+        *message = SerialBackend::InvalidDcb(settings, EINVAL);
         return nullptr;
     }
     if (int failed = ApplyLineSettings(line->fd_, *parsed); failed != 0) {
-        *message = QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(failed);
+        *message = SerialBackend::InvalidDcb(settings, failed);
         return nullptr;
     }
     line->settings_ = *parsed;

@@ -9,6 +9,8 @@ enum class OpenFailure { NoAccess, Busy, Missing, Other };
 namespace SystemErrors {
 // The code a settings string the line cannot take is refused with ("Invalid device DCB ...").
 int InvalidSettings();
+// The code a device that is not there (or not the one chosen) is refused with.
+int NoSuchDevice();
 // The system's words for `error`.
 QString Text(int error);
 // What `error`, from opening a device, comes to.

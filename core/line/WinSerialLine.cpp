@@ -2,10 +2,6 @@
 
 #include <windows.h>
 
-#include "base/TextTable.h"
-#include "core/line/PortErrors.h"
-#include "core/line/PortNames.h"
-
 namespace {
 // Write time-out: 1 ms per byte plus 10 ms.
 constexpr DWORD kWritePerByteMs = 1;
@@ -13,37 +9,18 @@ constexpr DWORD kWriteConstantMs = 10;
 // A read of bytes the driver already holds returns at once; this only bounds a driver that lied.
 constexpr int kQueuedReadMs = 100;
 
-// The message everyone knows, and under it what the system said and what to do about it.
-QString CannotOpen(const QString& path, int error) {
-    return Tt(TextKey::MsgPortUnavailable) + '\n' + PortErrors::Explain(path, error);
-}
-
-QString InvalidDcb(const QString& settings, DWORD error) {
-    return QStringLiteral("Invalid device DCB %1 error: %2").arg(settings).arg(error);
-}
-
 HANDLE Handle(void* handle) {
     return static_cast<HANDLE>(handle);
 }
 }  // namespace
 
-namespace SerialBackend {
-std::unique_ptr<LineBackend> Open(const QString& name, const QString& settings,
-                                  const SerialDeviceIdentity* mustBe, SerialDeviceIdentity* reached,
-                                  QString* message, bool listenOnly) {
-    return WinSerialLine::Open(name, settings, mustBe, reached, message, listenOnly);
-}
-}  // namespace SerialBackend
-
-std::unique_ptr<WinSerialLine> WinSerialLine::Open(const QString& name, const QString& settings,
-                                                   const SerialDeviceIdentity* mustBe,
-                                                   SerialDeviceIdentity* reached, QString* message,
-                                                   bool listenOnly) {
-    const QString device = PortNames::DevicePath(name);
-    if (mustBe && device != mustBe->path) {
-        *message = CannotOpen(name, ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
+std::unique_ptr<LineBackend> SerialBackend::Open(const QString& name, const QString& settings,
+                                                 const SerialDeviceIdentity* mustBe,
+                                                 SerialDeviceIdentity* reached, QString* message,
+                                                 bool listenOnly) {
+    const auto found = DeviceToOpen(name, mustBe, message);
+    if (!found) return nullptr;
+    const QString& device = *found;
     // COM10 and above are reached only through the device namespace; every port is, alike.
     const QString path =
         device.startsWith(QStringLiteral("\\\\.\\")) ? device : QStringLiteral("\\\\.\\") + device;
@@ -110,9 +87,7 @@ std::unique_ptr<WinSerialLine> WinSerialLine::Open(const QString& name, const QS
     timeouts.WriteTotalTimeoutMultiplier = kWritePerByteMs;
     timeouts.WriteTotalTimeoutConstant = kWriteConstantMs;
     if (!::SetCommTimeouts(handle, &timeouts)) {
-        *message = QStringLiteral("Port timeout setting is invalid %1 error: %2")
-                       .arg(name)
-                       .arg(::GetLastError());
+        *message = InvalidTimeouts(name, ::GetLastError());
         return nullptr;
     }
     line->readWaitMs_ = kQueuedReadMs;

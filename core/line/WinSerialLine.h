@@ -12,12 +12,9 @@
 #include "core/line/SerialBackend.h"
 #include "core/line/SerialLineSettings.h"
 
+// Made by this system's SerialBackend::Open.
 class WinSerialLine : public LineBackend {
   public:
-    static std::unique_ptr<WinSerialLine> Open(const QString& name, const QString& settings,
-                                               const SerialDeviceIdentity* mustBe,
-                                               SerialDeviceIdentity* reached, QString* message,
-                                               bool listenOnly);
     ~WinSerialLine() override;
 
     LineWait WaitReadable(int timeoutMs) override;
@@ -33,6 +30,9 @@ class WinSerialLine : public LineBackend {
     double CharacterMicros() const override;
 
   private:
+    friend std::unique_ptr<LineBackend> SerialBackend::Open(const QString&, const QString&,
+                                                            const SerialDeviceIdentity*,
+                                                            SerialDeviceIdentity*, QString*, bool);
     WinSerialLine() = default;
     // Bytes the driver holds unread; -1 once the device has gone.
     long long Queued() const;
