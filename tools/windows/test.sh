@@ -341,8 +341,7 @@ gui_pid=$!
 main_shows() { shows "ORMELIX Debugging Software_V1.42S" || shows "ORMELIX模块调试软件_V1.42S"; }
 wait_until 60 main_shows ||
   { import -window root "$shots/installed-failed.png"; fail "the installed zntool.exe shows no main window"; }
-installed_main=$(visible "ORMELIX Debugging Software_V1.42S")
-[ -n "$installed_main" ] || installed_main=$(visible "ORMELIX模块调试软件_V1.42S")
+installed_main=$(visible "ORMELIX Debugging Software_V1.42S" || visible "ORMELIX模块调试软件_V1.42S")
 shot "$installed_main" "$shots/installed-main.png"
 kill "$gui_pid" 2>/dev/null || true
 wineserver -k || true
