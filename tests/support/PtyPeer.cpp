@@ -38,6 +38,12 @@ PtyPeer::~PtyPeer() {
 void PtyPeer::Vanish() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;
+    // The link stays, as an installation's would, but leads nowhere: left on /dev/pts/N it would
+    // reach the next pseudo-terminal given that number, another test's running beside this one.
+    if (!linkPath_.isEmpty()) {
+        QFile::remove(linkPath_);
+        QFile::link(slavePath_ + QStringLiteral("-gone"), linkPath_);
+    }
 }
 
 QByteArray PtyPeer::ReadRequest(int timeoutMs) {
